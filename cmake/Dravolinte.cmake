@@ -1,0 +1,54 @@
+# Shared build settings: warnings and the test helper.
+
+function(dravo_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unused-parameter)
+endfunction()
+
+# dravo_add_library(name SOURCES ... LIBS ...): one library per source folder.
+function(dravo_add_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${A_LIBS})
+  dravo_warnings(${name})
+endfunction()
+
+# dravo_add_test(name SOURCES ... LIBS ... [LABELS ...] [RESOURCE_LOCK ...] [TIMEOUT s])
+# Every test runs headless; the test main moves it into a temporary folder of its own.
+function(dravo_add_test name)
+  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE Qt6::Test dravo_testsupport ${A_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  dravo_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DRAVO_BIN_DIR=${DRAVO_RUNTIME_DIR}"
+    TIMEOUT ${A_TIMEOUT})
+  if(A_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}")
+  endif()
+  if(A_RESOURCE_LOCK)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${A_RESOURCE_LOCK}")
+  endif()
+endfunction()
+
+# dravo_folder_library(name LIBS ...): a library of every source in the current folder.
+function(dravo_folder_library name)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  dravo_add_library(${name} SOURCES ${sources} LIBS ${A_LIBS})
+endfunction()
+
+# dravo_folder_tests(LIBS ... [RESOURCE_LOCK ...]): one test per tst_*.cpp file in the current folder.
+function(dravo_folder_tests)
+  cmake_parse_arguments(A "" "TIMEOUT" "LIBS;RESOURCE_LOCK" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+  foreach(src ${tests})
+    get_filename_component(name ${src} NAME_WE)
+    dravo_add_test(${name} SOURCES ${src} LIBS ${A_LIBS} RESOURCE_LOCK ${A_RESOURCE_LOCK} TIMEOUT ${A_TIMEOUT})
+  endforeach()
+endfunction()

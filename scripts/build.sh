@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, configures once and builds everything (program, tests, benchmarks).
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+BUILD="${BUILD_DIR:-$ROOT/build}"
+"$ROOT/scripts/install-deps.sh"
+GEN=()
+if command -v ninja >/dev/null; then GEN=(-G Ninja); fi
+if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+  cmake -S "$ROOT" -B "$BUILD" "${GEN[@]}" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+fi
+cmake --build "$BUILD" -j "$(nproc)"

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QList>
+#include <QMutex>
+#include <QPair>
+#include <QString>
+
+// Records what goes through the Notifier instead of showing boxes or
+// ending the event loop; restores the built-in handlers when destroyed.
+class NotifierRecorder
+{
+public:
+    NotifierRecorder();
+    ~NotifierRecorder();
+
+    QStringList messages() const;
+    QList<int> exitCodes() const;
+
+private:
+    mutable QMutex m_lock;
+    QStringList m_messages;
+    QList<int> m_exitCodes;
+};
