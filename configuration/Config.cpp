@@ -6,9 +6,13 @@
 #include <QAtomicPointer>
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 QAtomicPointer<Config> g_config;
+// Counters set from several threads: the day row is built and written by one
+// at a time, so the last write holds every counter's last value.
+QMutex g_dayRowLock;
 } // namespace
 
 Config::Config(const QString &appDir, QObject *parent)
@@ -130,7 +134,11 @@ void Config::syncSettings()
     if (!m_settings)
         return;
     m_settings->sync();
-    const bool failed = m_settings->status() != QSettings::NoError;
+    // A file with lines that are not settings reports FormatError from then
+    // on, yet is written all the same: only a file that cannot be written is a failure.
+    const QSettings::Status status = m_settings->status();
+    const bool failed = status == QSettings::AccessError
+        || (status == QSettings::FormatError && !QFileInfo(m_settings->fileName()).isWritable());
     if (failed && !m_settingsError)
         qCritical().noquote() << "Config::syncSettings" << "cannot write" << m_settings->fileName()
                               << ": settings are kept in memory only";
@@ -159,8 +167,13 @@ void Config::sideEffect(ConfigParamType key, const QVariant &val, const QVariant
     case CPT_Today_Copies:
     case CPT_Today_Scan_Mark:
     case CPT_Today_Scan_Mark_OK: {
+        QMutexLocker dayRow(&g_dayRowLock);
         WorkData data;
         data.date = getProperty(CPT_Today).toDate();
+        // The load pass sets the counters before their day is known: a row
+        // without a day would be a new orphan row at every start.
+        if (!data.date.isValid())
+            break;
         data.cut_len = todayCut();
         data.print_len = todayPrint();
         data._copies = uint(getProperty(CPT_Today_Copies).toInt());

@@ -25,6 +25,12 @@ bool canWrite(const QString &path)
 void Config::openSettings(const QString &path)
 {
     m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    // The file is parsed on first use; its status is known after the next sync.
+    m_settings->allKeys();
+    m_settings->sync();
+    if (m_settings->status() == QSettings::FormatError)
+        qWarning().noquote() << "Config::openSettings" << path
+                             << "has lines that are not settings: they are left out when the file is written";
 }
 
 void Config::writeSetting(const QString &key, const QVariant &val)
@@ -273,7 +279,8 @@ void Config::saveDefaultCfg()
         qCritical().noquote() << "Config::saveDefaultCfg" << "cannot write" << m_defaultCfgPath;
         Notifier::information(tr("默认设置保存失败"));
     }
-    setHasDefaultCfg(QFile::exists(m_defaultCfgPath));
+    // Earlier saved defaults still count; a folder in the file's place does not.
+    setHasDefaultCfg(QFileInfo(m_defaultCfgPath).isFile());
 }
 
 void Config::saveDefaultProperty(ConfigParamType key, const QVariant &val)

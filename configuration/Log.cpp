@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QStringConverter>
@@ -126,6 +127,9 @@ bool copyFile(const QString &source, const QString &destination)
         qCritical().noquote() << "copyFile" << "无法打开文件 " << source;
         return false;
     }
+    // Opening the destination truncates it: onto itself the file would be emptied before it is read.
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(destination).canonicalFilePath())
+        return true;
     QFile out(destination);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         qCritical().noquote() << "copyFile" << "无法打开文件 " << destination;

@@ -201,6 +201,10 @@ bool convertStored(const QVariant &raw, QMetaType::Type type, QVariant *out)
     }
     case QMetaType::QDate: {
         QDate d = raw.typeId() == QMetaType::QDate ? raw.toDate() : QDate::fromString(text, Qt::ISODate);
+        // The settings file keeps dates in an old stream format that reads
+        // Julian day 0, the default of every date row, back as a null date.
+        if (raw.typeId() == QMetaType::QDate && d.isNull())
+            d = QDate::fromJulianDay(0);
         ok = d.isValid();
         *out = QVariant(d);
         break;
