@@ -360,21 +360,32 @@ bool DbConfig::updateWorkData(const WorkData &data)
                 counts + QVariantList{day});
 }
 
+bool DbConfig::findRecord(const char *origin, const char *nullText, const QDateTime &timestamp, bool taskTable,
+                          QString &table, bool &exists)
+{
+    if (!timestamp.isValid()) {
+        qCritical().noquote() << origin << nullText;
+        return false;
+    }
+    if (!createMonthTables(timestamp.date()))
+        return false;
+    table = taskTable ? d->currentTaskTable : d->currentWorkTable;
+    QList<QVariantList> rows;
+    if (!select(QStringLiteral("SELECT * FROM %1 WHERE timestamp = ?").arg(table), rows, {timestamp.toMSecsSinceEpoch()}))
+        return false;
+    exists = !rows.isEmpty();
+    return true;
+}
+
 bool DbConfig::updateWorkRecord(const WorkRecord &record, quint32 &kind)
 {
     Scope scope(d.get());
-    if (!record.timestamp.isValid()) {
-        qCritical().noquote() << "DbConfig::updateWorkRecord" << "timestamp is NULL";
-        return false;
-    }
-    if (!createMonthTables(record.timestamp.date()))
+    QString table;
+    bool exists = false;
+    if (!findRecord("DbConfig::updateWorkRecord", "timestamp is NULL", record.timestamp, false, table, exists))
         return false;
     const qint64 ts = record.timestamp.toMSecsSinceEpoch();
-    const QString table = d->currentWorkTable;
-    QList<QVariantList> rows;
-    if (!select(QStringLiteral("SELECT * FROM %1 WHERE timestamp = ?").arg(table), rows, {ts}))
-        return false;
-    if (rows.isEmpty())
+    if (!exists)
         return exec(QStringLiteral("INSERT INTO %1 VALUES(?, ?, ?, ?, ?, ?, ?)").arg(table),
                     {ts, record.cut_file, record.cut_cnt, record.print_file, record.print_cnt, record.dataSourceFile,
                      record.check_cnt});
@@ -388,18 +399,12 @@ bool DbConfig::updateWorkRecord(const WorkRecord &record, quint32 &kind)
 bool DbConfig::updateTaskRecord(const TaskRecord &record, quint32 &kind)
 {
     Scope scope(d.get());
-    if (!record.timestamp.isValid()) {
-        qCritical().noquote() << "DbConfig::updateTaskRecord" << "Timestamp is NULL";
-        return false;
-    }
-    if (!createMonthTables(record.timestamp.date()))
+    QString table;
+    bool exists = false;
+    if (!findRecord("DbConfig::updateTaskRecord", "Timestamp is NULL", record.timestamp, true, table, exists))
         return false;
     const qint64 ts = record.timestamp.toMSecsSinceEpoch();
-    const QString table = d->currentTaskTable;
-    QList<QVariantList> rows;
-    if (!select(QStringLiteral("SELECT * FROM %1 WHERE timestamp = ?").arg(table), rows, {ts}))
-        return false;
-    if (rows.isEmpty())
+    if (!exists)
         return exec(QStringLiteral("INSERT INTO %1 VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(table),
                     {ts, ms(record.work_record_timestamp), record.code, record.dataIndex,
                      record.printCopies, ms(record.printTime), record.cutCopies,

@@ -46,5 +46,9 @@ public:
     struct Private;
 
 private:
+    // Ensures the month tables of a record and tells whether its row exists.
+    bool findRecord(const char *origin, const char *nullText, const QDateTime &timestamp, bool taskTable,
+                    QString &table, bool &exists);
+
     std::unique_ptr<Private> d;
 };

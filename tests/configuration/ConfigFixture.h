@@ -4,18 +4,29 @@
 // operator's files, reading back what Config wrote, and watching log lines.
 
 #include "DbConfig.h"
+#include "TestFiles.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
 #include <QTest>
 
 // Config opens "config.db" in the current folder: every test that needs a
 // fresh start moves into a new folder of its own and builds Config there.
+inline QString enterFreshDir();
+
+// Every Config test starts in a fresh folder and fails on any warning it does not expect.
+inline QString startConfigTest()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    return enterFreshDir();
+}
+
 inline QString enterFreshDir()
 {
     static const QString base = QDir::currentPath();
@@ -26,19 +37,6 @@ inline QString enterFreshDir()
     return path;
 }
 
-inline void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 inline QVariant iniValue(const QString &path, const QString &key)
 {

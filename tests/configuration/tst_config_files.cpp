@@ -15,11 +15,7 @@ class TestConfigFiles : public QObject
 
 private slots:
     void initTestCase() { quietInfoLog(); }
-    void init()
-    {
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-        m_dir = enterFreshDir();
-    }
+    void init() { m_dir = startConfigTest(); }
 
     void freshStartWritesEveryKeyToFallbackFile();
     void loadKeepsRowTypesAndAdjusts();
@@ -169,7 +165,7 @@ void TestConfigFiles::badInputFallsBackToDefaults()
         cfg.setMarkLight(44);
     }
     QCOMPARE(criticals.lines(), QStringList());
-    const QByteArray stored = readFile("config.ini");
+    const QByteArray stored = readAll("config.ini");
     for (const char *line : {"Own=kept", "UnknownKey=5", "Check_Light=100", "Mark_Light=44"})
         QVERIFY2(stored.contains(line), line);
 }
@@ -271,13 +267,13 @@ void TestConfigFiles::singleDefaultValues()
 {
     Config cfg(m_dir);
     QVERIFY(!cfg.getDefaultProperty(Config::CPT_Rectify_Speed).isValid()); // no defaults file yet
-    const QByteArray working = readFile("tmp.ini");
+    const QByteArray working = readAll("tmp.ini");
     QSignalSpy changed(&cfg, &Config::propertyChanged);
     cfg.saveDefaultProperty(Config::CPT_Rectify_Speed, 44);
     cfg.saveDefaultProperty(Config::CPT_Run, QStringLiteral("no key"));
     QCOMPARE(changed.count(), 0);
     QCOMPARE(cfg.getProperty(Config::CPT_Rectify_Speed), QVariant(30));
-    QCOMPARE(readFile("tmp.ini"), working);
+    QCOMPARE(readAll("tmp.ini"), working);
     QCOMPARE(QSettings("configDefault.ini", QSettings::IniFormat).allKeys(), QStringList{"Dravolinte/Rectify_Speed"});
 
     QCOMPARE(cfg.getDefaultProperty(Config::CPT_Rectify_Speed).toInt(), 44);
@@ -391,7 +387,7 @@ void TestConfigFiles::resetVersionParam()
     writeFile("config.ini", "[Dravolinte]\nrectify=true\n");
     writeFile(QStringLiteral("%1/config/config%2.ini").arg(m_dir).arg(version), "[Marker]\nfrom=preset\n");
     Config cfg(m_dir);
-    const QByteArray before = readFile("config.ini");
+    const QByteArray before = readAll("config.ini");
     NotifierRecorder notifier;
     cfg.resetVersionParam(Config::VersionType(version));
 
@@ -415,7 +411,7 @@ void TestConfigFiles::resetVersionParam()
              direct);
     QCOMPARE(cfg.version(), 0); // the caller sets the version
     // On the working file nothing is copied, nobody is told and nothing restarts.
-    QVERIFY(readFile("config.ini") != before);
+    QVERIFY(readAll("config.ini") != before);
     QVERIFY(!iniValue("config.ini", "Marker/from").isValid());
     QCOMPARE(notifier.messages(), QStringList());
     QCOMPARE(notifier.exitCodes(), QList<int>());

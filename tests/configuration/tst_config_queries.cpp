@@ -13,11 +13,7 @@ class TestConfigQueries : public QObject
 
 private slots:
     void initTestCase() { quietInfoLog(); }
-    void init()
-    {
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-        m_dir = enterFreshDir();
-    }
+    void init() { m_dir = startConfigTest(); }
 
     void groupsInNameOrder();
     void groupMembersInRegistrationOrder_data();

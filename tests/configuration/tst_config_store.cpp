@@ -46,11 +46,7 @@ class TestConfigStore : public QObject
 
 private slots:
     void initTestCase() { quietInfoLog(); }
-    void init()
-    {
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-        m_dir = enterFreshDir();
-    }
+    void init() { m_dir = startConfigTest(); }
     void cleanup() { CameraDevices::setProvider(nullptr); }
 
     void setPropertyNeverCompares();
@@ -79,13 +75,13 @@ void TestConfigStore::setPropertyNeverCompares()
     QCOMPARE(none.toBool(), false);
 
     // An id without a key is kept in memory and signalled, never stored.
-    const QByteArray before = readFile("tmp.ini");
+    const QByteArray before = readAll("tmp.ini");
     QSignalSpy changed(&cfg, &Config::propertyChanged);
     cfg.setProperty(Config::CPT_Run, QStringLiteral("正在运行"));
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.at(0).at(1), QVariant(QStringLiteral("正在运行")));
     QCOMPARE(cfg.runTip(), QStringLiteral("正在运行"));
-    QCOMPARE(readFile("tmp.ini"), before);
+    QCOMPARE(readAll("tmp.ini"), before);
 
     // The value it already holds is written and signalled again (the file had another);
     // the property's own signal belongs to the property write path.
@@ -126,11 +122,11 @@ void TestConfigStore::propertyWriteComparesValues()
     const QMetaProperty meta = cfg.metaObject()->property(cfg.metaObject()->indexOfProperty(property));
     QSignalSpy own(&cfg, meta.notifySignal());
     QSignalSpy changed(&cfg, &Config::propertyChanged);
-    const QByteArray stored = readFile("tmp.ini");
+    const QByteArray stored = readAll("tmp.ini");
     QVERIFY(cfg.QObject::setProperty(property, next));
     QCOMPARE(own.count(), changes ? 1 : 0);
     QCOMPARE(changed.isEmpty(), !changes);
-    QCOMPARE(readFile("tmp.ini") != stored, changes);
+    QCOMPARE(readAll("tmp.ini") != stored, changes);
     if (changes)
         QCOMPARE(cfg.QObject::property(property), next);
 }
@@ -268,7 +264,7 @@ void TestConfigStore::brokenDatabaseKeepsStoreRunning()
         QCOMPARE(iniValue("tmp.ini", "Total/Copies").toInt(), 3);
     }
     QCOMPARE(criticals.lines().size(), 1);
-    QCOMPARE(readFile("config.db"), QByteArray("these are the operator's notes, not a database\n"));
+    QCOMPARE(readAll("config.db"), QByteArray("these are the operator's notes, not a database\n"));
 }
 
 void TestConfigStore::checkCameraSource()
@@ -297,10 +293,10 @@ void TestConfigStore::checkCameraSource()
     // The shown camera's flag is what the usedQMLCamera property reads.
     cfg.setShowCamera(1);
     QVERIFY(!cfg.usedQMLCamera());
-    const QByteArray stored = readFile("tmp.ini");
+    const QByteArray stored = readAll("tmp.ini");
     cfg.setUsedQMLCamera(true);
     QVERIFY(cfg.usedQMLCamera(1));
-    QCOMPARE(readFile("tmp.ini"), stored); // camera flags are never stored
+    QCOMPARE(readAll("tmp.ini"), stored); // camera flags are never stored
 }
 
 void TestConfigStore::startupValuesOfRunTimeRows()

@@ -1,4 +1,5 @@
 #include "DbConfig.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -56,18 +57,6 @@ QList<QVariantList> rowsOf(DbConfig &db, const QString &sql, const QVariantList 
     if (!db.select(sql, rows, values))
         qWarning().noquote() << "rowsOf" << sql << "failed";
     return rows;
-}
-
-QByteArray readAll(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QStringList tableNames(DbConfig &db)

@@ -1,4 +1,5 @@
 #include "Log.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -32,18 +33,6 @@ QString logName(int daysAgo)
 }
 
 QStringList logFiles() { return QDir(QStringLiteral("log")).entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name); }
-
-QByteArray readAll(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QList<QByteArray> logLines()
 {
