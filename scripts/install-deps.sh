@@ -7,7 +7,12 @@ PACKAGES=(
   # toolchain
   cmake ninja-build ccache g++ pkg-config
   # Qt 6
-  qt6-base-dev libqt6sql6-sqlite qt6-5compat-dev
+  qt6-base-dev libqt6sql6-sqlite qt6-5compat-dev qt6-declarative-dev qt6-tools-dev qt6-l10n-tools
+  # QML modules the pages import
+  qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-controls qml6-module-qtquick-layouts
+  qml6-module-qtquick-templates qml6-module-qtqml-workerscript qml6-module-qttest
+  # MQTT client and a broker for the tests; a virtual display for running without one
+  libmosquitto-dev mosquitto xvfb xauth
   # barcodes and QR codes, spreadsheets (the data source)
   libzint-dev libzbar-dev libquazip1-qt6-dev libxlsxwriter-dev
   # benchmarks, fuzzing

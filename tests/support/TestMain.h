@@ -12,3 +12,13 @@ int runTestInTempDir(int argc, char **argv, QObject *test, bool gui);
         TestClass test;                                                                                                \
         return runTestInTempDir(argc, argv, &test, false);                                                             \
     }
+
+// The same with a QApplication, for graphics scenes, widgets and painted text;
+// the test file includes <QApplication>.
+#define DRAVO_GUI_TEST_MAIN(TestClass)                                                                                 \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        QApplication app(argc, argv);                                                                                  \
+        TestClass test;                                                                                                \
+        return runTestInTempDir(argc, argv, &test, true);                                                              \
+    }

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "hpgl.h"
+
+#include <vector>
+
+// The state machine behind read_HPGL: one pass over the bytes, no allocation
+// per point beyond the growing point buffer of the current path.
+class HpglParser
+{
+public:
+    HpglParser(HPGL_Callback callback, void *context, qint64 maxPoints, qint64 maxPathPoints);
+    // Parses everything; returns the statistics of this run.
+    HPGL_Stats run(const char *data, qsizetype size);
+
+private:
+    enum class Command { Skip, Init, Absolute, Relative, PenUp, PenDown, SelectPen, Page, Comment, Label, LabelEnd };
+
+    bool atEnd() const { return m_at >= m_end; }
+    static Command lookup(char a, char b);
+    void command(Command command);
+    void coordinates();
+    bool number(double &value);
+    bool skipNumberSeparators();
+    void skipParameters();
+    void comment();
+    void label();
+    void labelTerminator();
+    void selectPen();
+    void moveTo(double x, double y);
+    void endPath();
+    void emitPath();
+    void reset();
+
+    HPGL_Callback m_callback;
+    void *m_context;
+    qint64 m_maxPoints;
+    qint64 m_maxPathPoints;
+
+    const char *m_at = nullptr;
+    const char *m_end = nullptr;
+    bool m_absolute = true;
+    bool m_penDown = false;
+    bool m_stopped = false;
+    double m_x = 0;
+    double m_y = 0;
+    int m_pen = 1;
+    char m_labelEnd = 0x03;
+    std::vector<HPGL_Point> m_path;
+    HPGL_Stats m_stats;
+};

@@ -1,0 +1,149 @@
+#include "MachineState.h"
+
+#include <functional>
+
+namespace {
+
+bool toInt(const QString &text, int &value)
+{
+    bool ok = false;
+    const int parsed = text.toInt(&ok);
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
+bool toDouble(const QString &text, double &value)
+{
+    bool ok = false;
+    const double parsed = text.toDouble(&ok);
+    if (ok)
+        value = parsed;
+    return ok;
+}
+
+bool toPoint(const QString &text, QPointF &point)
+{
+    const QStringList xy = text.split(QLatin1Char(','));
+    double x = 0;
+    double y = 0;
+    if (xy.size() != 2 || !toDouble(xy.at(0), x) || !toDouble(xy.at(1), y))
+        return false;
+    point = QPointF(x, y);
+    return true;
+}
+
+// A key with a number suffix ("point2", "firmware1") gives the number.
+bool indexed(const QString &key, const QString &stem, int &index)
+{
+    return key.startsWith(stem) && toInt(key.mid(stem.size()), index) && index >= 0;
+}
+
+} // namespace
+
+QString fixed(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+QString general(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+void MachineState::resetToDefaults()
+{
+    const QString keepType = devType;
+    const QString keepId = devId;
+    const QString keepPcb = pcbId;
+    const QMap<int, QString> keepPcbVers = pcbVers;
+    const QMap<int, QString> keepFirmwares = firmwares;
+    *this = MachineState();
+    devType = keepType;
+    devId = keepId;
+    pcbId = keepPcb;
+    pcbVers = keepPcbVers;
+    firmwares = keepFirmwares;
+}
+
+QPointF MachineState::markOffset(int knife) const
+{
+    // Distinct per knife, so that a test sees which knife was asked for.
+    return markOffsets.value(knife, QPointF(20.0 + knife, -10.0 - knife));
+}
+
+double MachineState::pressure(int knife) const
+{
+    return pressures.value(knife, defaultPressure);
+}
+
+QStringList MachineState::keys()
+{
+    return {"status", "speed", "cutModel", "sensors", "sensor<1-7>", "printRoller", "filmRoller",
+            "collectRoller", "gyroscope", "point<k>", "pressure<k>", "markOffset<n>", "checkCenterX",
+            "rectifyReset", "trimYReset", "knifeMask", "devType", "pcbId", "pcbVer<m>", "firmware<m>"};
+}
+
+bool MachineState::set(const QString &key, const QString &value, QString &error)
+{
+    int index = 0;
+    bool ok = false;
+    using Setter = std::function<bool()>;
+    const QMap<QString, Setter> plain{
+        {"status", [&] { return toInt(value, cutMotorStatus); }},
+        {"speed", [&] { return toInt(value, speed); }},
+        {"cutModel", [&] { return toInt(value, cutModel); }},
+        {"printRoller", [&] { return toDouble(value, printRoller); }},
+        {"filmRoller", [&] { return toDouble(value, filmRoller); }},
+        {"collectRoller", [&] { return toDouble(value, collectRoller); }},
+        {"gyroscope", [&] { return toInt(value, gyroscopeRaw); }},
+        {"checkCenterX", [&] { return toDouble(value, checkCenterX); }},
+        {"rectifyReset", [&] { return toInt(value, rectifyReset); }},
+        {"trimYReset", [&] { return toInt(value, trimYReset); }},
+        {"knifeMask", [&] { return toInt(value, knifeMask); }},
+        {"devType", [&] { devType = value; return !value.isEmpty(); }},
+        {"pcbId", [&] { pcbId = value; return !value.isEmpty(); }},
+        {"sensors",
+         [&] {
+             if (value.size() != 7)
+                 return false;
+             for (int i = 0; i < 7; ++i)
+                 sensors[i] = value.at(i) != QLatin1Char('0');
+             return true;
+         }},
+    };
+    if (plain.contains(key)) {
+        ok = plain.value(key)();
+    } else if (indexed(key, "sensor", index) && index >= 1 && index <= 7) {
+        int on = 0;
+        ok = toInt(value, on);
+        sensors[index - 1] = on != 0;
+    } else if (indexed(key, "point", index)) {
+        QPointF p;
+        ok = toPoint(value, p);
+        if (ok)
+            points[index] = p;
+    } else if (indexed(key, "markOffset", index)) {
+        QPointF p;
+        ok = toPoint(value, p);
+        if (ok)
+            markOffsets[index] = p;
+    } else if (indexed(key, "pressure", index)) {
+        double p = 0;
+        ok = toDouble(value, p);
+        if (ok)
+            pressures[index] = p;
+    } else if (indexed(key, "pcbVer", index)) {
+        pcbVers[index] = value;
+        ok = true;
+    } else if (indexed(key, "firmware", index)) {
+        firmwares[index] = value;
+        ok = true;
+    } else {
+        error = QStringLiteral("unknown key %1 (known: %2)").arg(key, keys().join(QLatin1Char(' ')));
+        return false;
+    }
+    if (!ok)
+        error = QStringLiteral("bad value for %1: %2").arg(key, value);
+    return ok;
+}

@@ -1,0 +1,155 @@
+// simcontroller: a simulated machine controller for tests and for trying the
+// program without a machine. See README.md.
+#include "Announcer.h"
+#include "CommandHandler.h"
+#include "ControlInput.h"
+#include "CutJob.h"
+#include "FaultScript.h"
+#include "MachineState.h"
+#include "SimOptions.h"
+#include "SimServer.h"
+#include "Transcript.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+#include <cstdio>
+
+namespace {
+
+enum ExitCode { ExitOk = 0, ExitUsage = 2, ExitBind = 3 };
+
+void say(const QString &text)
+{
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+void complain(const QString &text)
+{
+    std::fputs(qPrintable(QStringLiteral("simcontroller: ") + text + QLatin1Char('\n')), stderr);
+}
+
+void initialState(MachineState &state, const QString &ident)
+{
+    state.devType = ident.mid(2, 4);
+    state.devId = ident;
+    state.pcbVers = {{0, "HC1.2"}, {1, "HD1.1"}, {2, "HS1.0"}, {3, "HT1.0"}};
+    state.firmwares = {{0, "V3.2.1"}, {1, "V2.0.4"}, {2, "V1.5.0"}, {3, "V1.1.2"}};
+}
+
+bool applySetting(MachineState &state, const QString &key, const QString &value, QString &error)
+{
+    return state.set(key, value, error);
+}
+
+// One control line from stdin: "set <key> <value>", a fault rule ("on ..."
+// or "at ...", timed ones counting from now), "now <action> [arg]" or "quit".
+bool runControlLine(const QString &line, MachineState &state, FaultScript &faults, SimServer &server,
+                    QString &error)
+{
+    const QStringList tokens = line.split(QRegularExpression(QStringLiteral("\\s+")));
+    const QString &verb = tokens.first();
+    if (verb == QLatin1String("set")) {
+        if (tokens.size() != 3) {
+            error = QStringLiteral("expected: set <key> <value>");
+            return false;
+        }
+        return applySetting(state, tokens.at(1), tokens.at(2), error);
+    }
+    if (verb == QLatin1String("on") || verb == QLatin1String("at")) {
+        if (!faults.addLine(line, error))
+            return false;
+        server.startTimedRules();
+        return true;
+    }
+    if (verb == QLatin1String("now")) {
+        Emission emission;
+        if (!FaultScript::parseEmission(tokens.mid(1), emission, error))
+            return false;
+        server.emitNow(emission);
+        return true;
+    }
+    if (verb == QLatin1String("quit")) {
+        QCoreApplication::quit();
+        return true;
+    }
+    error = QStringLiteral("unknown control line: %1").arg(line);
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        say(simUsage());
+        return ExitOk;
+    }
+    SimOptions options;
+    QString error;
+    if (!parseSimOptions(arguments, options, error)) {
+        complain(error);
+        return ExitUsage;
+    }
+
+    Transcript transcript;
+    if (!options.transcriptPath.isEmpty() && !transcript.open(options.transcriptPath)) {
+        complain(QStringLiteral("cannot write the transcript %1").arg(options.transcriptPath));
+        return ExitUsage;
+    }
+    MachineState state;
+    initialState(state, options.ident());
+    for (const QString &setting : options.settings) {
+        if (!applySetting(state, setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1),
+                          error)) {
+            complain(error);
+            return ExitUsage;
+        }
+    }
+    FaultScript faults;
+    for (const QString &file : options.faultFiles) {
+        if (!faults.loadFile(file, error)) {
+            complain(error);
+            return ExitUsage;
+        }
+    }
+    for (const QString &rule : options.faultRules) {
+        if (!faults.addLine(rule, error)) {
+            complain(error);
+            return ExitUsage;
+        }
+    }
+
+    CutJob job(state, options.jobMs);
+    CommandHandler handler(state, job, options.perModule);
+    SimServer server(handler, job, faults, transcript, options.splitGapMs);
+    if (!server.listen(options.listenAddress, options.port, error)) {
+        complain(QStringLiteral("cannot listen on %1:%2: %3")
+                     .arg(options.listenAddress.toString())
+                     .arg(options.port)
+                     .arg(error));
+        return ExitBind;
+    }
+    Announcer announcer(options.ident());
+    if (!announcer.start(options.listenAddress, options.announceAddress, options.announcePort,
+                         options.announceIntervalMs, error)) {
+        complain(QStringLiteral("cannot announce: %1").arg(error));
+        return ExitBind;
+    }
+
+    ControlInput control(options.readStdin);
+    QObject::connect(&control, &ControlInput::finished, &app, &QCoreApplication::quit);
+    QObject::connect(&control, &ControlInput::line, &app, [&](const QString &line) {
+        QString lineError;
+        if (runControlLine(line, state, faults, server, lineError))
+            say(QStringLiteral("OK"));
+        else
+            say(QStringLiteral("ERROR ") + lineError);
+    });
+
+    say(QStringLiteral("READY"));
+    return app.exec();
+}
