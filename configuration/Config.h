@@ -10,7 +10,11 @@
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
+
+class GScene;
+class GSp;
 
 // The one parameter store. It keeps every machine, camera, print, cut, log
 // and counter setting as a typed row, writes each change through to
@@ -91,6 +95,12 @@ class Config : public QObject
     Q_PROPERTY(bool hasDefaultCfg READ hasDefaultCfg WRITE setHasDefaultCfg NOTIFY hasDefaultCfgChanged)
     Q_PROPERTY(int filmSpeedRealTime READ filmSpeedRealTime WRITE setFilmSpeedRealTime NOTIFY filmSpeedRealTimeChanged)
     Q_PROPERTY(int collectSpeedRealTime READ collectSpeedRealTime WRITE setCollectSpeedRealTime NOTIFY collectSpeedRealTimeChanged)
+    // Cut settings of the application's cut scene (tool 1), not parameters.
+    Q_PROPERTY(bool closeCompensate READ closeCompensate WRITE setCloseCompensate NOTIFY closeCompensateChanged)
+    Q_PROPERTY(double closeCompensateVal READ closeCompensateVal WRITE setCloseCompensateVal NOTIFY closeCompensateValChanged)
+    Q_PROPERTY(bool knifeCompensate READ knifeCompensate WRITE setKnifeCompensate NOTIFY knifeCompensateChanged)
+    Q_PROPERTY(double knifeCompensateVal READ knifeCompensateVal WRITE setKnifeCompensateVal NOTIFY knifeCompensateValChanged)
+    Q_PROPERTY(bool autoSort READ autoSort WRITE setAutoSort NOTIFY autoSortChanged)
 
 public:
     enum ConfigParamType {
@@ -280,6 +290,23 @@ public:
     Q_INVOKABLE QList<int> getModules() const;
     Q_INVOKABLE bool containModules(Config::ModuleType type) const;
     void updateModuleName(Config::VersionType v);
+
+    // The cut scene the five cut-scene properties follow: the application
+    // object's; none until it registers.
+    void setCutSceneSource(std::function<GScene *()> source);
+    GScene *cutScene() const;
+    bool autoSort() const;
+    void setAutoSort(bool on);
+    bool closeCompensate() const;
+    void setCloseCompensate(bool on);
+    double closeCompensateVal() const;
+    void setCloseCompensateVal(double mm);
+    bool knifeCompensate() const;
+    void setKnifeCompensate(bool on);
+    double knifeCompensateVal() const;
+    void setKnifeCompensateVal(double mm);
+    // Records a tool's settings in the working file (never read back).
+    void saveToolTable(GSp *tool);
 
     // The production database.
     DbConfig &db() { return m_db; }
@@ -493,6 +520,11 @@ signals:
     void hasDefaultCfgChanged();
     void filmSpeedRealTimeChanged();
     void collectSpeedRealTimeChanged();
+    void closeCompensateChanged();
+    void closeCompensateValChanged();
+    void knifeCompensateChanged();
+    void knifeCompensateValChanged();
+    void autoSortChanged();
 
 private:
     ConfigParam row(ConfigParamType key) const;
@@ -536,6 +568,7 @@ private:
     QString m_logGroup, m_basicGroup, m_detectionGroup, m_printGroup, m_flowGroup;
 
     QString m_appDir;
+    std::function<GScene *()> m_cutSceneSource;
     mutable QMutex m_lock;
     int m_deferSync = 0;       // the load and save passes write the file once, at their end
     bool m_settingsError = false; // the working file could not be written (logged once)
