@@ -28,7 +28,7 @@ Config::Config(const QString &appDir, QObject *parent)
 
     // The logo is registered like a stored row but never written back by the
     // save pass; a file name that no longer exists falls back to the built-in logo.
-    const ParamSpec *logo = paramSpec(CPT_UI_Logo);
+    const ParamDef *logo = paramDef(CPT_UI_Logo);
     ++m_deferSync;
     updateValue(QString::fromLatin1(logo->key), logo->defaultValue, logo->type, false, CPT_UI_Logo, QString(), QString());
     {

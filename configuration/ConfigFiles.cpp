@@ -109,18 +109,18 @@ void Config::loadCfg(bool bSave)
 
 void Config::registerRow(int id, bool bSave)
 {
-    const ParamSpec *spec = paramSpec(id);
-    if (!spec)
+    const ParamDef *desc = paramDef(id);
+    if (!desc)
         return;
-    QVariant def = spec->defaultValue;
+    QVariant def = desc->defaultValue;
     if (id == CPT_Language)
         def = QVariant(QLocale::system().language() == QLocale::English ? 1 : 0);
-    const QString label = spec->label ? tr(spec->label) : QString();
-    updateValue(QString::fromLatin1(spec->key), def, spec->type, bSave, ConfigParamType(id), groupName(spec->group), label);
-    if (!bSave && (spec->min != 0.0 || spec->max != 999.0)) {
+    const QString label = desc->label ? tr(desc->label) : QString();
+    updateValue(QString::fromLatin1(desc->key), def, desc->type, bSave, ConfigParamType(id), groupName(desc->group), label);
+    if (!bSave && (desc->min != 0.0 || desc->max != 999.0)) {
         QMutexLocker lock(&m_lock);
-        m_params[ConfigParamType(id)].max = spec->max;
-        m_params[ConfigParamType(id)].min = spec->min;
+        m_params[ConfigParamType(id)].max = desc->max;
+        m_params[ConfigParamType(id)].min = desc->min;
     }
 }
 
@@ -167,8 +167,8 @@ void Config::updateValue(const QString &key, const QVariant &defaultValue, QMeta
 void Config::checkRanges()
 {
     for (int id : loadOrder()) {
-        const ParamSpec *spec = paramSpec(id);
-        if (!spec || (spec->min == 0.0 && spec->max == 999.0))
+        const ParamDef *desc = paramDef(id);
+        if (!desc || (desc->min == 0.0 && desc->max == 999.0))
             continue;
         const ConfigParam p = row(ConfigParamType(id));
         const double v = p.value.toDouble();

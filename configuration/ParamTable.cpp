@@ -12,9 +12,9 @@ namespace {
 
 // CPT_Language's default follows the system locale; the load pass decides it.
 // CPT_IP is the online-services server, kept on this machine by default.
-const QList<ParamSpec> &specs()
+const QList<ParamDef> &definitions()
 {
-    static const QList<ParamSpec> table{
+    static const QList<ParamDef> table{
         {Config::CPT_Language, "Dravolinte/Language", QMetaType::Int, QVariant(int(0)), nullptr, NoGroup, 0.0, 999.0},
         {Config::CPT_Today, "Today/Today", QMetaType::QDate, QVariant(QDate::fromJulianDay(0)), nullptr, NoGroup, 0.0, 999.0},
         {Config::CPT_Today_Cut, "Total/Cut", QMetaType::Float, QVariant(float(0)), nullptr, NoGroup, 0.0, 999.0},
@@ -129,11 +129,11 @@ const QList<ParamSpec> &specs()
 
 } // namespace
 
-const ParamSpec *paramSpec(int id)
+const ParamDef *paramDef(int id)
 {
-    static const QHash<int, const ParamSpec *> byId = [] {
-        QHash<int, const ParamSpec *> h;
-        for (const ParamSpec &s : specs())
+    static const QHash<int, const ParamDef *> byId = [] {
+        QHash<int, const ParamDef *> h;
+        for (const ParamDef &s : definitions())
             h.insert(s.id, &s);
         return h;
     }();

@@ -9,7 +9,7 @@
 
 enum ParamGroup { NoGroup, LogGroup, BasicGroup, DetectionGroup, PrintGroup, FlowGroup };
 
-struct ParamSpec
+struct ParamDef
 {
     int id;
     const char *key;
@@ -22,7 +22,7 @@ struct ParamSpec
 };
 
 // Null for the run-time-only ids (no key, never stored).
-const ParamSpec *paramSpec(int id);
+const ParamDef *paramDef(int id);
 
 // Marker in the load order where the per-knife camera offsets are registered.
 constexpr int KnifeOffsetsSlot = -1;
