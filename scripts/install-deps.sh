@@ -13,6 +13,10 @@ PACKAGES=(
   qml6-module-qtquick-templates qml6-module-qtqml-workerscript qml6-module-qttest
   # MQTT client and a broker for the tests; a virtual display for running without one
   libmosquitto-dev mosquitto xvfb xauth
+  # a font with the Chinese characters of the user interface
+  fonts-wqy-microhei
+  # image processing and OCR for the cameras
+  libopencv-dev libtesseract-dev tesseract-ocr-eng fonts-dejavu-core
   # barcodes and QR codes, spreadsheets (the data source)
   libzint-dev libzbar-dev libquazip1-qt6-dev libxlsxwriter-dev
   # benchmarks, fuzzing

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "TaskInterface.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QPointF>
+
+class Config;
+class DriverHost;
+
+// Runs one machine job on the driver's work thread. The task type (1 to 9)
+// selects the step list (TaskWorkerTypes.cpp); the steps are in
+// TaskStepsMotion.cpp (knives, carriage, web) and TaskStepsData.cpp (cut
+// data, printing, copies, the end of a job). Pause, resume and stop of the
+// application's task reach the list at its next pass.
+class TaskWorker : public taskInterface
+{
+    Q_OBJECT
+
+public:
+    // A type below 0 builds no list; setTaskType gives it one later.
+    TaskWorker(Varnok120X *device, int type, QObject *parent = nullptr);
+    ~TaskWorker() override;
+
+    int taskType() const { return m_taskType; }
+    // Builds the list of type, ended by taskStop.
+    void setTaskType(int type);
+    // Appends the steps of type to list and does the type's build-time
+    // work; false for a type without steps.
+    bool buildSteps(int type, StepList &list);
+    // Runs the list of type nested on this thread; true when it ran to its
+    // end, false when a step stopped the job or the task was stopped.
+    bool runSubTask(int type);
+
+    // The job's cut data (HPGL); type 1 takes the driver's when empty.
+    QByteArray data() const { return m_data; }
+    void setData(const QByteArray &data) { m_data = data; }
+    // Knife intervals of the page (HPGL units), one per knife of the job.
+    QList<int> knifeIntervals() const { return m_knifeIntervals; }
+    void setKnifeIntervals(const QList<int> &intervals) { m_knifeIntervals = intervals; }
+
+    // What the steps share.
+    // May the web move by dx mm (forward positive)? Backward onto the rewind
+    // limit stops the job.
+    bool checkMove(double dx);
+    // Moves the knives of mask by offset (HPGL units) with a positioning job.
+    bool moveBy(int mask, QPointF offset);
+    bool getKnifePoint(QPointF &point, int &knife);
+    int allKnivesMask() const;
+
+    // Steps.
+    void taskClearX(int &step);
+    void taskWaitKnife(int &step);
+    void taskResetKnife(int &step);
+    void taskMoveKnife(int &step);
+    void taskSendPltSize(int &step);
+    void taskRequestSend(int &step);
+    void taskSendPlt(int &step);
+    void taskPenUp(int &step);
+    void taskStartCut(int &step);
+    void taskEnableCut(int &step);
+    void taskCheckDone(int &step);
+    void taskStop(int &step);
+
+public slots:
+    // Follows the application's task status.
+    void onAppTaskStatusChanged();
+
+protected:
+    void workFinished(bool completed) override;
+
+private:
+    Step bindStep(void (TaskWorker::*step)(int &));
+    Config *config() const;
+    DriverHost *host() const;
+    // Keeps the speed in step with the rewind roller while the web runs
+    // without cutting.
+    void followRewindSpeed();
+    // Has the carriage finished? Sleeps a little when not; false also when
+    // the status cannot be read.
+    bool carriageIdle();
+    // Empties the step texts 3 s after the job, once.
+    void clearTipsLater();
+
+    QMap<int, bool> m_knifeDone;
+    QList<int> m_knifeIntervals;
+    int m_retryCount = 0;
+    int m_taskType = 0;
+    QByteArray m_data;
+    bool m_tipsClearing = false;
+};

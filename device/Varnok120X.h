@@ -1,0 +1,493 @@
+#pragma once
+
+#include "BackgroundThreads.h"
+#include "DriverHost.h"
+#include "FrameCodec.h"
+#include "PendingReply.h"
+
+#include <QColor>
+#include <QMap>
+#include <QObject>
+#include <QPointF>
+#include <QSizeF>
+#include <QThread>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class Config;
+class TcpLink;
+
+// The driver of the machine controller, seen by the pages as "device".
+//
+// Transport (Varnok120XLink.cpp): one TCP link to port 9100, a reader thread
+// that splits frames and decodes them, sendCMD with a wait record per wait
+// key. Replies (Varnok120XReplies.cpp) update the machine state below, each
+// property with its own change signal. Commands (Varnok120XCommands.cpp and,
+// with guards, Varnok120XMotion.cpp) are the numbered command set; the life cycle (Varnok120X.cpp) runs the
+// initial reads after each link and shuts the machine down; jobs
+// (Varnok120XJobs.cpp) run one at a time on the work thread.
+//
+// Every public operation may be called from any thread.
+class Varnok120X : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString ident READ ident WRITE setIdent NOTIFY identChanged)
+    Q_PROPERTY(QString ip READ ip WRITE setIp NOTIFY ipChanged)
+    Q_PROPERTY(QString devType READ devType WRITE setDevType NOTIFY devTypeChanged)
+    Q_PROPERTY(QString devId READ devId WRITE setDevId NOTIFY devIdChanged)
+    Q_PROPERTY(QString pcbId READ pcbId WRITE setPcbId NOTIFY pcbIdChanged)
+    Q_PROPERTY(QString pcbVer READ pcbVer WRITE setPcbVer NOTIFY pcbVerChanged)
+    Q_PROPERTY(QString firmware READ firmware WRITE setFirmware NOTIFY firmwareChanged)
+    Q_PROPERTY(QString pcbVerDriver READ pcbVerDriver WRITE setPcbVerDriver NOTIFY pcbVerDriverChanged)
+    Q_PROPERTY(QString firmwareDriver READ firmwareDriver WRITE setFirmwareDriver NOTIFY firmwareDriverChanged)
+    Q_PROPERTY(QString pcbVerSensor READ pcbVerSensor WRITE setPcbVerSensor NOTIFY pcbVerSensorChanged)
+    Q_PROPERTY(QString firmwareSensor READ firmwareSensor WRITE setFirmwareSensor NOTIFY firmwareSensorChanged)
+    Q_PROPERTY(QString pcbVerTrim READ pcbVerTrim WRITE setPcbVerTrim NOTIFY pcbVerTrimChanged)
+    Q_PROPERTY(QString firmwareTrim READ firmwareTrim WRITE setFirmwareTrim NOTIFY firmwareTrimChanged)
+    Q_PROPERTY(double printRoller READ printRoller WRITE setPrintRoller NOTIFY printRollerChanged)
+    Q_PROPERTY(double filmRoller READ filmRoller WRITE setFilmRoller NOTIFY filmRollerChanged)
+    Q_PROPERTY(double collectRoller READ collectRoller WRITE setCollectRoller NOTIFY collectRollerChanged)
+    Q_PROPERTY(double gyroscope READ gyroscope WRITE setGyroscope NOTIFY gyroscopeChanged)
+    Q_PROPERTY(int pressure READ pressure WRITE setPressure NOTIFY pressureChanged)
+    Q_PROPERTY(int speed READ speed WRITE setSpeed NOTIFY speedChanged)
+    Q_PROPERTY(double scalex READ scalex WRITE setScalex NOTIFY scalexChanged)
+    Q_PROPERTY(double scaley READ scaley WRITE setScaley NOTIFY scaleyChanged)
+    Q_PROPERTY(bool sensor1 READ sensor1 WRITE setSensor1 NOTIFY sensor1Changed)
+    Q_PROPERTY(bool sensor2 READ sensor2 WRITE setSensor2 NOTIFY sensor2Changed)
+    Q_PROPERTY(bool sensor3 READ sensor3 WRITE setSensor3 NOTIFY sensor3Changed)
+    Q_PROPERTY(bool sensor4 READ sensor4 WRITE setSensor4 NOTIFY sensor4Changed)
+    Q_PROPERTY(bool sensor5 READ sensor5 WRITE setSensor5 NOTIFY sensor5Changed)
+    Q_PROPERTY(bool sensor6 READ sensor6 WRITE setSensor6 NOTIFY sensor6Changed)
+    Q_PROPERTY(bool sensor7 READ sensor7 WRITE setSensor7 NOTIFY sensor7Changed)
+    Q_PROPERTY(int cutModel READ cutModel WRITE setCutModel NOTIFY cutModelChanged)
+    Q_PROPERTY(int cutMotorStatus READ cutMotorStatus WRITE setCutMotorStatus NOTIFY cutMotorStatusChanged)
+    Q_PROPERTY(int markLight READ markLight WRITE setMarkLight NOTIFY markLightChanged)
+    Q_PROPERTY(int checkBackgroundLight READ checkBackgroundLight WRITE setCheckBackgroundLight NOTIFY checkBackgroundLightChanged)
+    Q_PROPERTY(int checkLightStrip READ checkLightStrip WRITE setCheckLightStrip NOTIFY checkLightStripChanged)
+    Q_PROPERTY(QColor rgbLightStrip READ rgbLightStrip WRITE setRgbLightStrip NOTIFY rgbLightStripChanged)
+    Q_PROPERTY(bool polling READ polling WRITE setPolling NOTIFY pollingChanged)
+    Q_PROPERTY(qulonglong deviceState READ deviceState WRITE setDeviceState NOTIFY deviceStateChanged)
+    Q_PROPERTY(QString errorMessage READ errorMessage WRITE setErrorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(QString updateFile READ updateFile WRITE setUpdateFile NOTIFY updateFileChanged)
+    Q_PROPERTY(int index READ index WRITE setIndex NOTIFY indexChanged)
+    Q_PROPERTY(double updateProgress READ updateProgress WRITE setUpdateProgress NOTIFY updateProgressChanged)
+    Q_PROPERTY(QString progress READ progress WRITE setProgress NOTIFY progressChanged)
+    Q_PROPERTY(bool feedMotorRunning READ feedMotorRunning WRITE setFeedMotorRunning NOTIFY feedMotorRunningChanged)
+    Q_PROPERTY(bool filmMotorRunning READ filmMotorRunning WRITE setFilmMotorRunning NOTIFY filmMotorRunningChanged)
+    Q_PROPERTY(bool collectMotorRunning READ collectMotorRunning WRITE setCollectMotorRunning NOTIFY collectMotorRunningChanged)
+
+public:
+    static constexpr quint16 kPort = 9100;
+    static constexpr int kConnectTimeoutMs = 3000;
+    static constexpr int kFeatureFlagCount = 30;
+    // HPGL units per millimetre, the controller's unit of knife positions.
+    static constexpr double kHpglPerMm = 40.0;
+    // Feature flags that the initial reads set.
+    enum FeatureFlag { FF_PerModule = 2, FF_KnifePosition = 4, FF_Reserved5 = 5, FF_FourFieldJog = 15, FF_KnifeSelect = 19 };
+
+    // The cut-data transfer announced by the last successful wPltSize.
+    struct PltTransfer
+    {
+        quint64 total = 0;   // bytes announced
+        quint64 sent = 0;    // bytes sent since
+        quint64 package = 0; // largest package allowed
+    };
+
+    explicit Varnok120X(Config *config, QObject *parent = nullptr);
+    ~Varnok120X() override;
+
+    // The application object; null restores the built-in stand-in. Must
+    // outlive the driver or be reset before it goes.
+    void setHost(DriverHost *host);
+    DriverHost *host() const { return m_host.load(); }
+    Config *config() const { return m_config; }
+
+    // --- link and transport (Varnok120XLink.cpp) ---
+    bool link();
+    void closeLink();
+    bool sendCMD(const QByteArray &frame, bool wantReply, int id = 0);
+    bool sendMsg(const QByteArray &bytes);
+    void asyncSend(const QByteArray &frame);
+    // Frames a command text ("3;") with "CCMD" and sends it.
+    bool command(const QString &text, bool wantReply = true, int waitId = 0);
+    bool isLinked() const { return m_linked.load(); }
+    // The initial reads of a link have completed once; a dropped link keeps
+    // it, unInit and a change of ident clear it.
+    bool isReady() const { return m_ready.load(); }
+    // Runs on the reader thread for each received frame; public for tests.
+    void decode(const QByteArray &frame);
+
+    // --- life cycle and jobs (Varnok120X.cpp, Varnok120XJobs.cpp) ---
+    void readInitialState();
+    // Runs worker on the work thread and owns it: its slot onWork() runs the
+    // job and ends the thread's event loop (a TaskWorker; see TaskWorker.h).
+    // Refused (worker deleted) while a job runs or before the first initial
+    // reads.
+    bool createWork(QObject *worker);
+    // Builds the task worker of taskType and starts it; refused, without
+    // building anything, while a job runs.
+    bool startJob(int taskType);
+    bool isWorkIdle() const;
+    QThread *workThread() { return &m_workThread; }
+    Q_INVOKABLE void cut();
+    Q_INVOKABLE void cut100mmRect();
+    Q_INVOKABLE void checkCameraOffset();
+    Q_INVOKABLE void autoFindPoint();
+    Q_INVOKABLE void autoCheckPoint();
+    Q_INVOKABLE void cutRepeat();
+    Q_INVOKABLE void resetKnife();
+    Q_INVOKABLE void gotoOrigin();
+    Q_INVOKABLE void moveOffset();
+    bool isMoveAllowed() const;
+    Q_INVOKABLE QString deviceStateString() const;
+    void unInit();
+
+    // --- command set (Varnok120XCommands.cpp, Varnok120XMotion.cpp) ---
+    bool rDeviceInfo();
+    bool rDeviceInfo(int type);
+    bool wRectifyMotorReset();
+    bool rRectifyMotorReset();
+    bool wTrimMotorYReset();
+    bool rTrimMotorYReset();
+    bool rCutMotorStatus();
+    bool rDevicePoint(int knifeIndex);
+    bool wDevicePoint(int knife, int x, int y);
+    // --- cut data (Varnok120XStreaming.cpp) ---
+    // Moves the knives of the mask knife by pos (HPGL units) with a
+    // one-package positioning job. Refused with "请检查设备状态" while a job
+    // runs, unless the job itself asks.
+    bool wDevicePoint(int knife, QPointF pos);
+    // Announces a transfer of totalSize bytes in packages of at most
+    // packageSize (0: the configured package size).
+    bool wPltSize(size_t totalSize, size_t packageSize);
+    bool wPltSize(size_t totalSize);
+    // Sends one package of the announced transfer, bytes unchanged.
+    bool wPlt(QByteArray pltData);
+    PltTransfer pltTransfer() const;
+    bool wKnifePD(int knife);
+    bool wKnifePU(int knife);
+    bool rSpeed();
+    bool wSpeed(double speed);
+    bool rPressure(int knifeIndex);
+    bool wPressure(double pressure);
+    bool rCheckCameraCenterX();
+    bool wCheckCameraCenterX(double val);
+    bool rMarkCameraOffset(int index);
+    bool wMarkCameraOffset(double x, double y);
+    bool rScale();
+    bool scale();
+    bool wScale(double scalex, double scaley);
+    bool setScale(double sx, double sy);
+    bool rCutModel();
+    bool wCutModel(int model);
+    bool workArea();
+    bool setWorkArea(QSizeF area);
+    bool wPause(bool bChangeAppTask = true);
+    bool wResume();
+    bool wStop();
+    bool rMarkLight();
+    bool wMarkLight(int val);
+    bool rCheckBackgroundLight();
+    bool wCheckBackgroundLight(int val);
+    bool rCheckLightStrip();
+    bool wCheckLightStrip(int val);
+    bool rRGBLightStrip();
+    bool wRGBLightStrip(QColor color);
+    bool wMoveX(int speed);
+    bool wMoveY(int speed);
+    bool wFactoryReset();
+    bool wSaveToFactorySet();
+    bool rSensor();
+    bool rGyroscope();
+    bool setKnife(int knife);
+    bool wFeedMotorSpeed(int speed);
+    bool wFilmMotorSpeed(int speed);
+    bool rRectifyMotor();
+    bool wRectifyMotor(uint speed, float length);
+    bool rCollectMotor();
+    bool wCollectMotor(int speed, int length);
+    bool rTrimMotorX();
+    bool wTrimMotorX(int speed, int length);
+    bool rTrimMotorY();
+    bool wTrimMotorYSpeed(int speed);
+    bool rPrePltSend();
+    Q_INVOKABLE void setOrigin();
+
+    // --- state shared with the workers ---
+    int featureFlag(int entry) const;
+    QPointF devicePoint(int knife) const;
+    QPointF knifeOffset(int knife) const;
+    QPointF origin() const;
+    QSizeF workAreaSize() const;
+    QByteArray pltData() const;
+    void setPltData(const QByteArray &data);
+    bool cutSent() const { return m_cutSent.load(); }
+    void setCutSent(bool sent) { m_cutSent.store(sent); }
+    int currentKnife() const;
+    int moveXDir() const { return m_moveXDir.load(); }
+    int testPressureStep() const { return m_testPressureStep.load(); }
+    void setTestPressureStep(int step) { m_testPressureStep.store(step); }
+    int trimYResetValue() const;
+    int collectMotorState() const;
+    int rectifyMotorState() const;
+    int trimXMotorState() const;
+    int trimYMotorState() const;
+    float rectifyLength() const;
+    QString alarmText() const;
+    // Sets the bits of mask to those of bits, atomically; one change signal
+    // when the state changed. The way the workers and the alarm report write.
+    bool changeDeviceState(qulonglong mask, qulonglong bits);
+
+    // --- properties (Varnok120XState.cpp) ---
+    QString ident() const;
+    QString ip() const;
+    QString devType() const;
+    QString devId() const;
+    QString pcbId() const;
+    QString pcbVer() const;
+    QString firmware() const;
+    QString pcbVerDriver() const;
+    QString firmwareDriver() const;
+    QString pcbVerSensor() const;
+    QString firmwareSensor() const;
+    QString pcbVerTrim() const;
+    QString firmwareTrim() const;
+    double printRoller() const;
+    double filmRoller() const;
+    double collectRoller() const;
+    double gyroscope() const;
+    int pressure() const;
+    int speed() const;
+    double scalex() const;
+    double scaley() const;
+    bool sensor1() const;
+    bool sensor2() const;
+    bool sensor3() const;
+    bool sensor4() const;
+    bool sensor5() const;
+    bool sensor6() const;
+    bool sensor7() const;
+    int cutModel() const;
+    int cutMotorStatus() const;
+    int markLight() const;
+    int checkBackgroundLight() const;
+    int checkLightStrip() const;
+    QColor rgbLightStrip() const;
+    bool polling() const;
+    qulonglong deviceState() const;
+    QString errorMessage() const;
+    QString updateFile() const;
+    int index() const;
+    double updateProgress() const;
+    QString progress() const;
+    bool feedMotorRunning() const;
+    bool filmMotorRunning() const;
+    bool collectMotorRunning() const;
+
+public slots:
+    void setIdent(const QString &ident);
+    void setIp(const QString &address);
+    void setDevType(const QString &v);
+    void setDevId(const QString &v);
+    void setPcbId(const QString &v);
+    void setPcbVer(const QString &v);
+    void setFirmware(const QString &v);
+    void setPcbVerDriver(const QString &v);
+    void setFirmwareDriver(const QString &v);
+    void setPcbVerSensor(const QString &v);
+    void setFirmwareSensor(const QString &v);
+    void setPcbVerTrim(const QString &v);
+    void setFirmwareTrim(const QString &v);
+    void setPrintRoller(double v);
+    void setFilmRoller(double v);
+    void setCollectRoller(double v);
+    void setGyroscope(double v);
+    void setPressure(int v);
+    void setSpeed(int v);
+    void setScalex(double v);
+    void setScaley(double v);
+    void setSensor1(bool v);
+    void setSensor2(bool v);
+    void setSensor3(bool v);
+    void setSensor4(bool v);
+    void setSensor5(bool v);
+    void setSensor6(bool v);
+    void setSensor7(bool v);
+    void setCutModel(int v);
+    void setCutMotorStatus(int v);
+    void setMarkLight(int v);
+    void setCheckBackgroundLight(int v);
+    void setCheckLightStrip(int v);
+    void setRgbLightStrip(const QColor &v);
+    void setPolling(bool v);
+    void setDeviceState(qulonglong v);
+    void setErrorMessage(const QString &v);
+    void setUpdateFile(const QString &v);
+    void setIndex(int v);
+    void setUpdateProgress(double v);
+    void setProgress(const QString &v);
+    void setFeedMotorRunning(bool v);
+    void setFilmMotorRunning(bool v);
+    void setCollectMotorRunning(bool v);
+
+    bool exitTask();
+    bool cutterXClear();
+    void wStart();
+
+signals:
+    void identChanged();
+    void ipChanged();
+    void devTypeChanged();
+    void devIdChanged();
+    void pcbIdChanged();
+    void pcbVerChanged();
+    void firmwareChanged();
+    void pcbVerDriverChanged();
+    void firmwareDriverChanged();
+    void pcbVerSensorChanged();
+    void firmwareSensorChanged();
+    void pcbVerTrimChanged();
+    void firmwareTrimChanged();
+    void printRollerChanged();
+    void filmRollerChanged();
+    void collectRollerChanged();
+    void gyroscopeChanged();
+    void pressureChanged();
+    void speedChanged();
+    void scalexChanged();
+    void scaleyChanged();
+    void sensor1Changed();
+    void sensor2Changed();
+    void sensor3Changed();
+    void sensor4Changed();
+    void sensor5Changed();
+    void sensor6Changed();
+    void sensor7Changed();
+    void cutModelChanged();
+    void cutMotorStatusChanged();
+    void markLightChanged();
+    void checkBackgroundLightChanged();
+    void checkLightStripChanged();
+    void rgbLightStripChanged();
+    void pollingChanged();
+    void deviceStateChanged();
+    void errorMessageChanged();
+    void updateFileChanged();
+    void indexChanged();
+    void updateProgressChanged();
+    void progressChanged();
+    void feedMotorRunningChanged();
+    void filmMotorRunningChanged();
+    void collectMotorRunningChanged();
+    // The board or firmware versions differ from those before the last initial reads.
+    void pcbVersionChanged();
+    // The application's task status, relayed from the host on the thread that set it.
+    void appTaskStatusChanged(int status);
+
+private:
+    struct ReplyResult;
+    // Link (Varnok120XLink.cpp).
+    bool linkTo(const QString &address, quint64 generation);
+    void readData(std::shared_ptr<TcpLink> link);
+    std::shared_ptr<TcpLink> currentLink() const;
+    // Changes the address; with expected set, only while that link is current.
+    void changeIp(const QString &address, const TcpLink *expected, quint64 generation = 0);
+    void dropLink(const std::shared_ptr<TcpLink> &link);
+    // Closes the link and empties the address without ipChanged.
+    void forgetAddress();
+    void closeLinkLocked(std::shared_ptr<TcpLink> *closed);
+    int configInt(int id) const;
+    // Replies (Varnok120XReplies.cpp).
+    ReplyResult handleReply(const FrameCodec::CommandReply &reply, const QByteArray &frame);
+    void deliverReply(int id, bool ok, const QStringList &fields, const QByteArray &frame);
+    bool handleDeviceInfo(const QStringList &f);
+    bool handleReset(const QStringList &f, int *id);
+    bool handlePosition(const QStringList &f, int *id);
+    bool handlePressure(const QStringList &f);
+    bool handleCameraPoint(const QStringList &f);
+    bool handleTaskControl(const QStringList &f, int *id);
+    bool handleRollers(const QStringList &f);
+    bool handleMotor(const QStringList &f, int *id);
+    void handleAlarm(const QStringList &f);
+    // Jobs (Varnok120XJobs.cpp).
+    void onWorkThreadFinished();
+    bool jobRunsElsewhere() const;
+    bool devicePointJob(int knife, QPointF pos);
+    // Sets the busy message when a job runs; the starters test it before
+    // they replace the cut data that the running job may still read.
+    bool refuseIfBusy();
+    void runWorkerOn(QThread *thread, QObject *worker);
+    // Property storage (Varnok120XState.cpp).
+    template <typename T> bool store(T &field, const T &value);
+    bool storeDouble(double &field, double value);
+    bool storeModule(QMap<int, QString> &table, int module, const QString &value);
+    QString moduleEntry(const QMap<int, QString> &table, int module) const;
+
+    Config *m_config;
+    NullDriverHost m_nullHost;
+    std::atomic<DriverHost *> m_host;
+    int m_hostListener = 0;
+
+    // Machine state, guarded by m_stateLock.
+    mutable QMutex m_stateLock;
+    QByteArray m_pltData;
+    QMap<int, QPointF> m_devicePoints;
+    QMap<int, QPointF> m_knifeOffsets;
+    QPointF m_origin;
+    QString m_alarmText;
+    QString m_ident;
+    QString m_updateFile;
+    int m_index = 2;
+    double m_updateProgress = 0.0;
+    QString m_progress = QStringLiteral("0");
+    QSizeF m_workArea;
+    QString m_devType, m_devId, m_pcbId;
+    QMap<int, QString> m_firmwares, m_pcbVers;
+    float m_rectifyLength = 0.0f;
+    double m_printRoller = 100.0, m_filmRoller = 100.0, m_collectRoller = 100.0, m_gyroscope = 90.0;
+    int m_speed = 10;
+    QMap<int, int> m_pressures;
+    bool m_sensors[7] = {false, false, false, false, false, false, false};
+    int m_cutModel = 0;
+    int m_cutMotorStatus = 0;
+    int m_markLight = 0, m_checkBackgroundLight = 0, m_checkLightStrip = 0;
+    QColor m_rgbLightStrip;
+    bool m_polling = false;
+    qulonglong m_deviceState = 0;
+    double m_scalex = 1.0, m_scaley = 1.0;
+    QString m_errorMessage;
+    bool m_feedMotorRunning = false, m_filmMotorRunning = false, m_collectMotorRunning = false;
+    int m_collectMotorState = 0, m_rectifyMotorState = 0, m_trimXMotorState = 0, m_trimYMotorState = 0;
+    int m_trimYResetValue = 0;
+    QList<int> m_featureFlags;
+    int m_currentKnife = 0;
+    PltTransfer m_plt;
+
+    std::atomic<int> m_moveXDir{0};
+    std::atomic<int> m_testPressureStep{0};
+    std::atomic<bool> m_cutSent{false};
+    std::atomic<bool> m_bChangeAppTask{true};
+
+    // Link, guarded by m_linkLock.
+    mutable QMutex m_linkLock;
+    QString m_ip;
+    std::shared_ptr<TcpLink> m_link;
+    quint64 m_linkGeneration = 0;
+    std::atomic<bool> m_linked{false};
+    std::atomic<bool> m_ready{false};
+    std::atomic<bool> m_shuttingDown{false};
+    QMutex m_sendMutex;
+    PendingReplies m_pending;
+
+    // Jobs.
+    QThread m_workThread, m_pollThread, m_collectThread;
+    // The roller and the rewind/guide/trim pollers; they start with polling.
+    QObject *m_pollWorker = nullptr;
+    QObject *m_collectWorker = nullptr;
+    mutable QMutex m_workLock;
+    bool m_workIdle = true;
+
+    // Declared last: destroyed first, after unInit has stopped the link.
+    BackgroundThreads m_threads;
+};

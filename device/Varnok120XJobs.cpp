@@ -1,0 +1,218 @@
+// Jobs on the work thread (one at a time), the job starters, stopping a
+// task and the carriage moves that the pages ask for.
+#include "Config.h"
+#include "TaskWorker.h"
+#include "Varnok120X.h"
+
+#include <QDebug>
+#include <QFile>
+
+bool Varnok120X::isWorkIdle() const
+{
+    QMutexLocker lock(&m_workLock);
+    return m_workIdle;
+}
+
+bool Varnok120X::refuseIfBusy()
+{
+    if (isWorkIdle())
+        return false;
+    qWarning().noquote() << "Varnok120X::createWork" << "thread is running";
+    setErrorMessage(tr("机器繁忙，请稍后重试"));
+    return true;
+}
+
+bool Varnok120X::createWork(QObject *worker)
+{
+    if (!worker)
+        return false;
+    bool busy = false, notReady = false;
+    {
+        // Test and set in one step: two callers must not both see idle.
+        QMutexLocker lock(&m_workLock);
+        if (!m_workIdle)
+            busy = true;
+        else if (!m_ready.load() || m_shuttingDown.load())
+            notReady = true;
+        else
+            m_workIdle = false;
+    }
+    if (busy || notReady) {
+        delete worker;
+        if (busy) {
+            qWarning().noquote() << "Varnok120X::createWork" << "thread is running";
+            setErrorMessage(tr("机器繁忙，请稍后重试"));
+        } else {
+            setErrorMessage(tr("请检查设备状态， 正在执行任务或者未连接"));
+        }
+        return false;
+    }
+    host()->setTaskStatus(1);
+    connect(&m_workThread, &QThread::finished, worker, &QObject::deleteLater);
+    runWorkerOn(&m_workThread, worker);
+    return true;
+}
+
+void Varnok120X::runWorkerOn(QThread *thread, QObject *worker)
+{
+    if (worker->thread() != thread)
+        worker->moveToThread(thread);
+    // Posted before the start: the thread's event loop runs it first.
+    QMetaObject::invokeMethod(worker, "onWork", Qt::QueuedConnection);
+    thread->start();
+}
+
+bool Varnok120X::startJob(int taskType)
+{
+    // Building a worker already talks to the controller (a type's speed):
+    // a job that would be refused must not get that far.
+    if (refuseIfBusy())
+        return false;
+    return createWork(new TaskWorker(this, taskType));
+}
+
+void Varnok120X::onWorkThreadFinished()
+{
+    // finished is sent just before the thread ends: let it end, or a new job
+    // could find the thread still running and never start.
+    m_workThread.wait();
+    host()->loadCheckParams();
+    {
+        QMutexLocker lock(&m_workLock);
+        m_workIdle = true;
+    }
+    if (!m_linked.load())
+        return;
+    const int cutSpeed = configInt(Config::CPT_CUT_SPEED);
+    if (cutSpeed != speed())
+        wSpeed(cutSpeed);
+    if (rDevicePoint(0))
+        qInfo().noquote() << "Varnok120X::onWorkThreadFinished" << devicePoint(0);
+}
+
+void Varnok120X::cut()
+{
+    if (refuseIfBusy())
+        return;
+    const QString path = host()->cutFile();
+    if (path.isEmpty() || !QFile::exists(path)) {
+        setErrorMessage(tr("切割文件未打开 \n"));
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "Varnok120X::cut" << file.errorString() << path;
+        return;
+    }
+    setPltData(file.readAll());
+    startJob(1);
+}
+
+void Varnok120X::cut100mmRect()
+{
+    if (refuseIfBusy())
+        return;
+    setPltData(QByteArrayLiteral("PU0,0;PD0,4000,4000,4000,4000,0,0,0;PU;PG;"));
+    startJob(1);
+}
+
+void Varnok120X::checkCameraOffset()
+{
+    if (refuseIfBusy())
+        return;
+    QFile file(QStringLiteral("3P5MM.plt"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "Varnok120X::checkCameraOffset" << file.errorString();
+        return;
+    }
+    setPltData(file.readAll());
+    startJob(4);
+}
+
+void Varnok120X::autoFindPoint()
+{
+    startJob(5);
+}
+
+void Varnok120X::autoCheckPoint()
+{
+    if (refuseIfBusy())
+        return;
+    host()->setMarkIndex(1);
+    startJob(7);
+}
+
+void Varnok120X::cutRepeat()
+{
+    if (refuseIfBusy())
+        return;
+    host()->setMarkIndex(1);
+    startJob(8);
+}
+
+void Varnok120X::resetKnife()
+{
+    if (m_config->knifeNum() > 1)
+        startJob(9);
+}
+
+bool Varnok120X::exitTask()
+{
+    const bool stopped = wStop();
+    if (rDevicePoint(0))
+        qInfo().noquote() << "Varnok120X::exitTask" << devicePoint(0);
+    if (stopped)
+        cutterXClear();
+    host()->clearFilm(-1);
+    host()->setMarkIndex(0);
+    return stopped;
+}
+
+bool Varnok120X::cutterXClear()
+{
+    qDebug().noquote() << "Varnok120X::cutterXClear" << "X轴坐标清零";
+    return command(featureFlag(FF_PerModule) == 1 ? QStringLiteral("2,1,0,5;") : QStringLiteral("2,0,5;"));
+}
+
+void Varnok120X::gotoOrigin()
+{
+    const QPointF target = origin();
+    if (target.isNull()) {
+        qWarning().noquote() << "Varnok120X::gotoOrigin" << "未设置原点";
+        setErrorMessage(tr("未设置原点"));
+        return;
+    }
+    if (host()->taskStatus() != 2 || jobRunsElsewhere() || !rCutMotorStatus() || cutMotorStatus() != 0) {
+        qWarning().noquote() << "Varnok120X::gotoOrigin" << "请检查设备状态， 正在执行任务或者未连接";
+        setErrorMessage(tr("请检查设备状态"));
+        return;
+    }
+    if (!rDevicePoint(0)) {
+        qWarning().noquote() << "Varnok120X::gotoOrigin" << "未能获取当前位置 rDevicePoint failed";
+        setErrorMessage(tr("请重试"));
+        return;
+    }
+    if (wDevicePoint(1, target - devicePoint(0))) {
+        qDebug().noquote() << "Varnok120X::gotoOrigin" << "回到原点" << target;
+    } else {
+        qWarning().noquote() << "Varnok120X::gotoOrigin" << "wDevicePoint failed";
+        setErrorMessage(tr("请重试"));
+    }
+}
+
+void Varnok120X::moveOffset()
+{
+    if (jobRunsElsewhere()) {
+        qWarning().noquote() << "Varnok120X::moveOffset" << "请检查设备状态， 正在执行任务或者未连接";
+        setErrorMessage(tr("请检查设备状态"));
+        return;
+    }
+    const double x = m_config->markCameraOffsetX() * kHpglPerMm;
+    double y = m_config->markCameraOffsetY() * kHpglPerMm;
+    if (configInt(Config::CPT_Cut_Coordinates) != 0)
+        y = -y;
+    if (!wDevicePoint(0, QPointF(x, y))) {
+        qWarning().noquote() << "Varnok120X::moveOffset" << "wDevicePoint failed";
+        setErrorMessage(tr("请重试"));
+    }
+}
