@@ -1,0 +1,105 @@
+// Start-up of the real program: from the process start to its event loop
+// with the window shown (offscreen), and its resident memory then and once
+// the online start-up has run. Each run uses a folder of its own.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QString programDir()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+// Resident memory of a process in MiB, from /proc.
+double residentMiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0.0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0.0;
+}
+
+QByteArray logText(const QString &folder)
+{
+    QByteArray text;
+    const QStringList files = QDir(folder + QStringLiteral("/log")).entryList({QStringLiteral("*.log")}, QDir::Files);
+    for (const QString &file : files) {
+        QFile f(folder + QStringLiteral("/log/") + file);
+        if (f.open(QIODevice::ReadOnly))
+            text += f.readAll();
+    }
+    return text;
+}
+
+bool waitForLog(const QString &folder, const QByteArray &text, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (logText(folder).contains(text))
+            return true;
+        QThread::msleep(2);
+    }
+    return false;
+}
+
+void BM_ProgramStartup(benchmark::State &state)
+{
+    const QString program = programDir() + QStringLiteral("/Dravolinte");
+    if (!QFile::exists(program)) {
+        state.SkipWithError("the program is not built");
+        return;
+    }
+    double rssAtLoop = 0.0, rssSettled = 0.0;
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        QFile::copy(program, dir.filePath(QStringLiteral("Dravolinte")));
+        // The debug gate on: "LOAD QML" is logged right after the window is up.
+        QFile ini(dir.filePath(QStringLiteral("config.ini")));
+        if (!ini.open(QIODevice::WriteOnly) || ini.write("[LogSetting]\nLOG_DEBUG=true\n[Dravolinte]\nVersion=3\n") < 0) {
+            state.SkipWithError("cannot write the working file");
+            return;
+        }
+        ini.close();
+
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        QElapsedTimer clock;
+        clock.start();
+        process.start(dir.filePath(QStringLiteral("Dravolinte")), QStringList());
+        const bool up = process.waitForStarted(5000) && waitForLog(dir.path(), "main main LOAD QML", 20000);
+        const double seconds = clock.nsecsElapsed() / 1e9;
+        if (!up) {
+            process.kill();
+            process.waitForFinished(5000);
+            state.SkipWithError("the program did not reach its event loop (another copy running?)");
+            return;
+        }
+        state.SetIterationTime(seconds);
+        rssAtLoop = residentMiB(process.processId());
+        // The online start-up runs one second into the loop.
+        waitForLog(dir.path(), "mqttMessage::connectToServer", 5000);
+        rssSettled = residentMiB(process.processId());
+        process.terminate();
+        process.waitForFinished(10000);
+    }
+    state.counters["rss_at_loop_MiB"] = rssAtLoop;
+    state.counters["rss_settled_MiB"] = rssSettled;
+}
+BENCHMARK(BM_ProgramStartup)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+} // namespace
