@@ -1,9 +1,12 @@
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // Painted text (the inspection benchmarks) needs a GUI application, not a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -29,7 +29,8 @@ void showAlreadyRunning()
 {
     auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Dravolinte 2024"),
                                 QStringLiteral("Instance Is Running!"), QMessageBox::NoButton, nullptr);
-    QTimer::singleShot(3000, box, &QMessageBox::accept);
+    // A coarse timer may fire up to 5 % early; the box stays its full three seconds.
+    QTimer::singleShot(3000, Qt::PreciseTimer, box, &QMessageBox::accept);
     box->exec();
     box->deleteLater();
 }
