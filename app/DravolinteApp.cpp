@@ -29,8 +29,6 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
 {
     g_app.storeRelease(this);
     m_clock.start();
-    for (int i = 0; i < 5; ++i)
-        m_films.append(FilmRecord());
     QDateTime now = QDateTime::currentDateTime();
     m_workRecord.timestamp = now;
     m_cutWorkRecord.timestamp = now;
@@ -45,6 +43,8 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
     m_checkCamera = new QObject;
     m_checkCamera->setObjectName(QStringLiteral("checkCamera"));
     connect(this, &DravolinteApp::openScene, this, &DravolinteApp::onOpenScene);
+    // Every label-capture request also reaches the driver's collect poller.
+    connect(this, &DravolinteApp::labelDoCapture, this, [this] { notifyLabelCapture(); }, Qt::DirectConnection);
 
     m_cutScene = std::make_unique<GScene>();
     m_cutScene->setGSceneFlag(2, true);
@@ -125,6 +125,8 @@ bool DravolinteApp::initApp()
     }
     connect(device, &Varnok120X::pcbVersionChanged, this, &DravolinteApp::upgrade, Qt::UniqueConnection);
 
+    // The store's cut-scene properties follow the scene this object holds.
+    cfg->setCutSceneSource([this] { return cutScene(); });
     setLogDebug(cfg->getProperty(Config::CPT_LOG_DEBUG).toBool());
     setLogInfo(cfg->getProperty(Config::CPT_LOG_INFO).toBool());
     setLogWarn(cfg->getProperty(Config::CPT_LOG_WARNNING).toBool());
@@ -140,8 +142,13 @@ bool DravolinteApp::initApp()
 
     // The printer program's process comes with the outside programs.
     qInfo().noquote() << "DravolinteApp::initApp" << "printer program: not available in this build";
-    // No OCR models ship with this build; mark reading by OCR stays off.
-    qCritical().noquote() << "DravolinteApp::initApp" << "Failed to initialize models.";
+    m_ocr.setNumThread(4);
+    m_ocr.initLogger(true, true, true);
+    if (!m_ocr.initModels(QStringLiteral("./models/ch_PP-OCRv3_det_infer.onnx"),
+                          QStringLiteral("./models/ch_ppocr_mobile_v2.0_cls_infer.onnx"),
+                          QStringLiteral("./models/ch_PP-OCRv3_rec_infer.onnx"),
+                          QStringLiteral("./models/ppocr_keys_v1.txt")))
+        qCritical().noquote() << "DravolinteApp::initApp" << "Failed to initialize models.";
     selectHKCamera(cfg->getProperty(Config::CPT_Check_Camera).toString());
 
     m_onlineTimer.start(kOnlineStartDelayMs);
@@ -189,16 +196,14 @@ QObject *findByName(QObject *root, const QString &name)
 void DravolinteApp::setEngine(QQmlApplicationEngine *engine)
 {
     m_engine = engine;
-    if (!engine || engine->rootObjects().isEmpty())
-        return;
-    QObject *camera = findByName(engine->rootObjects().first(), QStringLiteral("DravolinteCamera"));
-    if (!camera) {
-        qWarning().noquote() << "DravolinteApp::setEngine" << "no DravolinteCamera: camera requests will time out";
+    if (!engine || engine->rootObjects().isEmpty()) {
+        connectCamera(nullptr);
         return;
     }
-    connect(this, SIGNAL(capture(QVariant)), camera, SIGNAL(capture(QVariant)));
-    connect(camera, SIGNAL(capturedMarkImage(int,QVariant)), this, SLOT(capturedMarkImage(int,QVariant)));
-    connect(camera, SIGNAL(capturedLabelImage(int,QVariant)), this, SLOT(capturedLabelImage(int,QVariant)));
+    QObject *camera = findByName(engine->rootObjects().first(), QStringLiteral("DravolinteCamera"));
+    if (!camera)
+        qWarning().noquote() << "DravolinteApp::setEngine" << "no DravolinteCamera: camera requests will time out";
+    connectCamera(camera);
 }
 
 bool DravolinteApp::cleanUp()
@@ -208,8 +213,10 @@ bool DravolinteApp::cleanUp()
         m_closing = true;
     }
     m_onlineTimer.stop();
-    if (Config *cfg = config())
+    if (Config *cfg = config()) {
         disconnect(cfg, &Config::propertyChanged, this, &DravolinteApp::onPropertyChanged);
+        cfg->setCutSceneSource(nullptr);
+    }
     // The outside programs' processes come with their own part; nothing runs yet.
     joinTaskThreads();
     if (Varnok120X *device = driver())

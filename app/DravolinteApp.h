@@ -3,14 +3,22 @@
 #include "DbRecords.h"
 #include "DeviceList.h"
 #include "DriverHost.h"
+#include "FilmList.h"
+#include "MarkScanner.h"
+#include "OcrLite.h"
 #include "Config.h"
 #include "mqttMessage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMarginsF>
 #include <QMutex>
+#include <QPolygonF>
+#include <QReadWriteLock>
+#include <QTransform>
 #include <QPointF>
+#include <QPointer>
 #include <QProcess>
 #include <QRectF>
 #include <QSizeF>
@@ -23,6 +31,7 @@
 #include <map>
 #include <memory>
 
+class GPathItem;
 class GScene;
 class ImageProvider;
 class QQmlApplicationEngine;
@@ -70,15 +79,6 @@ class DravolinteApp : public QApplication, public DriverHost
     Q_PROPERTY(bool showLostLabelView READ showLostLabelView WRITE setShowLostLabelView NOTIFY showLostLabelViewChanged)
 
 public:
-    // Film record: one label result of the inspection overlay.
-    struct FilmRecord
-    {
-        QImage image;
-        QRectF geometry;
-        float result = -1.0f; // -1: cleared
-        QString text;
-        QVariantList list;
-    };
     // Label-check parameters, reloaded from Config by loadCheckParams.
     struct CheckParams
     {
@@ -127,7 +127,13 @@ public:
     Q_INVOKABLE QString appPath() const;
     Q_INVOKABLE QStringList onlineDevices() const;
     Q_INVOKABLE QString currentDateTimeString() const;
+    // Scans a mark-camera frame: the mark point and size the task steps read
+    // (scanMarkPoint, scanMarkSize), the film records, the task code.
     Q_INVOKABLE void scanMark(const QImage &image);
+    // Draws a mark onto img and saves it beside the working files.
+    void markedImage(QImage &img, int x, int y, int l, double scale);
+    // Saves the latest check-camera frame as fileName + ".jpg".
+    Q_INVOKABLE void saveFrame(const QString &fileName);
     Q_INVOKABLE int pageMarkType() const;
     Q_INVOKABLE bool isSupport() override;
     Q_INVOKABLE void startTask(bool recount = true, bool bExecOnce = false);
@@ -138,7 +144,15 @@ public:
     Q_INVOKABLE void setLanguage(int l);
     Q_INVOKABLE bool isAllowedStart();
     Q_INVOKABLE void clearFilm(int index = 0) override;
+    // From a worker: asks the camera and waits, bounded by CPT_Wait_Capture,
+    // for the answer of this very request. On the GUI thread, which delivers
+    // the answers: asks and returns at once (true only for an answer given
+    // within the request itself).
     Q_INVOKABLE bool doCapture(const QVariant &camera);
+    bool doCapture(int camera) override { return doCapture(QVariant(camera)); }
+    // Wires a camera object (the pages' "DravolinteCamera" or a stand-in) to
+    // the capture requests and answers; null disconnects the previous one.
+    void connectCamera(QObject *camera);
     Q_INVOKABLE bool allowedExit();
     Q_INVOKABLE void exitApp(int code = 0);
     Q_INVOKABLE int exitCode() const;
@@ -153,6 +167,28 @@ public:
     QString messageText() const override;
     void createPageCutFile() override;
     int cutTaskCopies() const override;
+    bool hasCutItems() const override;
+
+    // --- cut conversion (DravolinteAppCut.cpp) ---
+    // The current page's cut data as HPGL, mapped by transform (the fit to
+    // the scanned marks); also becomes the driver's cut data.
+    QByteArray createPageCutFile(const QTransform &transform);
+    // One cut item's HPGL; margins take no part (kept for the callers).
+    QString cutPathToHpgl(const GScene *scene, const GPathItem *item, const QTransform &transform,
+                          const QMarginsF &margins, const QPointF &offset) const;
+    // The page's mark points in scanning order: HPGL units for a scan, else points.
+    Q_INVOKABLE QPolygonF currentPageMarkPoint(bool scan = true) const;
+    // The knife lanes of the page, HPGL units; one per knife of a job.
+    Q_INVOKABLE QList<int> currentKnifeIntInterval() const;
+    // true: forget the task code before a scan; false: open the cut file of
+    // the task code read meanwhile (or the working one) and wait, bounded,
+    // until the scene holds it. True when the scene holds the file wanted.
+    bool setSwitchCutFile(bool b);
+    bool switchingCutFile() const { return m_switchingCutFile.load(); }
+    // The file that the cut scene holds.
+    QString sceneFile() const;
+    // How long a switch waits for the main thread to open the file.
+    static constexpr int kSceneOpenWaitMs = 30000;
 
     // --- used by the workers and the inspection ---
     GScene *cutScene() const { return m_cutScene.get(); }
@@ -169,7 +205,7 @@ public:
     double searchedLength() const;
     void setSearchedLength(double mm);
     double paperOffset() const;
-    QSizeF pageSize() const;
+    QSizeF pageSize() const override;
     QSizeF pageDefSize() const;
     void setPageSizes(const QSizeF &page, const QSizeF &definition);
     CheckParams checkParams() const;
@@ -281,13 +317,24 @@ signals:
     void labelDoCapture();
 
 private:
+    // One per camera id. Answers carry no request number: they are matched
+    // to requests in order, and an answer owed to a request that gave up is
+    // taken off the next request rather than satisfying it.
     struct CaptureWaiter
     {
-        QMutex mutex;
+        QMutex requests; // one waiting request per camera at a time
+        QMutex mutex;    // the fields below
         QWaitCondition answered;
-        bool ready = false;
-        // The thread waiting right now; it holds the mutex unless it waits.
-        std::atomic<Qt::HANDLE> requester{nullptr};
+        bool ready = false;   // the waiting request got its answer
+        bool waiting = false; // a request waits right now
+        // An answer still owed to a request that no longer waits (or to a
+        // GUI-thread request, which never waits): the next answer is that.
+        bool owed = false;
+        // The waiting request took an owed answer off. Should it time out
+        // all the same, that answer may have been its own (the camera lost
+        // the earlier one): it then leaves no debt, so that one lost answer
+        // costs one request, not every request after it.
+        bool tookOwed = false;
     };
 
     // Folder of "dev.ini" and the other files beside the program: Config's
@@ -317,7 +364,11 @@ private:
     template <typename T> bool storeString(QString &field, const T &value);
 
     mutable QMutex m_stateLock;
-    QList<FilmRecord> m_films;
+    FilmList m_films;
+    // The mark reading; used on the GUI thread, where the camera answers.
+    OcrLite m_ocr;
+    MarkScanner m_markScanner{&m_ocr};
+    QPointer<QObject> m_camera;
     // Task-start inspection state.
     bool m_taskStarted = false;
     double m_startPrintRoller = 0.0, m_startFilmRoller = 0.0;
@@ -344,6 +395,15 @@ private:
     mutable QDateTime m_devIniStamp;
     mutable bool m_devIniRead = false;
 
+    // Cut conversion: the work thread reads the scene while the main thread
+    // may open another file into it; a switch waits for the open.
+    mutable QReadWriteLock m_sceneLock;
+    QMutex m_sceneMutex;
+    QWaitCondition m_sceneOpened;
+    QString m_sceneFile;  // under m_stateLock
+    QString m_openedFile; // under m_sceneMutex: the last open that has finished
+    std::atomic<bool> m_switchingCutFile{false};
+    int pageMarkTypeLocked() const;
     std::unique_ptr<GScene> m_cutScene;
     std::unique_ptr<GScene> m_printCutScene;
     QString m_cutShowFile, m_printCutFile, m_cutFile, m_openCutFile, m_saveFile, m_printFile;

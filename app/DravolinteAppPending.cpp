@@ -12,15 +12,6 @@
 #include <QDebug>
 #include <QTranslator>
 
-void DravolinteApp::scanMark(const QImage &image)
-{
-    // No mark reading in this build: every scan finds no mark.
-    QMutexLocker lock(&m_stateLock);
-    m_scanMarkPoint = QPointF(0, 0);
-    m_scanMarkSize = 0.0f;
-    qDebug().noquote() << "DravolinteApp::scanMark" << image.size() << "mark reading not available in this build";
-}
-
 void DravolinteApp::checkLabelCapture(const QImage &image)
 {
     qDebug().noquote() << "DravolinteApp::checkLabelCapture" << image.size() << "label check not available in this build";
@@ -54,16 +45,6 @@ void DravolinteApp::print()
     if (!checkParams().enablePrint || printFile().isEmpty() || !cfg || cfg->printerName().isEmpty())
         return;
     qInfo().noquote() << "DravolinteApp::print" << "printing not available in this build";
-}
-
-void DravolinteApp::createPageCutFile()
-{
-    qInfo().noquote() << "DravolinteApp::createPageCutFile" << "cut conversion not available in this build";
-}
-
-void DravolinteApp::onOpenScene(const QString &cutFile)
-{
-    qInfo().noquote() << "DravolinteApp::onOpenScene" << cutFile << "cut conversion not available in this build";
 }
 
 void DravolinteApp::firewall()
@@ -126,13 +107,11 @@ void DravolinteApp::setLanguage(int l)
 
 bool DravolinteApp::allowedExit()
 {
+    // A transfer that has fallen silent or lost its link no longer counts.
     Varnok120X *device = driver();
-    if (device && device->isLinked()) {
-        const double progress = device->updateProgress();
-        if (!qFuzzyCompare(progress, 0.0) && !qFuzzyCompare(progress, 100.0)) {
-            device->setErrorMessage(tr("请等待升级结束"));
-            return false;
-        }
+    if (device && device->isUpgrading()) {
+        device->setErrorMessage(tr("请等待升级结束"));
+        return false;
     }
     if (m_softWidget)
         m_softWidget->close();

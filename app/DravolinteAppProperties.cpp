@@ -203,10 +203,9 @@ DravolinteApp::CheckParams DravolinteApp::checkParams() const
     return m_check;
 }
 
-QList<DravolinteApp::FilmRecord> DravolinteApp::filmRecords() const
+QList<FilmRecord> DravolinteApp::filmRecords() const
 {
-    QMutexLocker lock(&m_stateLock);
-    return m_films;
+    return m_films.records();
 }
 
 WorkRecord DravolinteApp::currentWorkRecord() const

@@ -156,16 +156,6 @@ void DravolinteApp::resetPaperCenter()
 
 void DravolinteApp::clearFilm(int index)
 {
-    bool changed = false;
-    {
-        QMutexLocker lock(&m_stateLock);
-        for (int i = 0; i < m_films.size(); ++i) {
-            if ((index == -1 || index == i) && m_films[i].result != -1.0f) {
-                m_films[i].result = -1.0f;
-                changed = true;
-            }
-        }
-    }
-    if (changed)
+    if (m_films.clear(index))
         emit filmViewUpdate(QRect());
 }

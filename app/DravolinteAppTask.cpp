@@ -25,18 +25,15 @@ int DravolinteApp::taskStatus() const
     return m_taskStatus.load();
 }
 
-int DravolinteApp::pageMarkType() const
-{
-    const GPage *page = m_cutScene ? m_cutScene->page() : nullptr;
-    const GMarkItem *mark = page ? page->markItem() : nullptr;
-    return mark ? mark->markType() : -1;
-}
-
 bool DravolinteApp::isSupport()
 {
-    if (!m_cutScene || m_cutScene->gItemAll().isEmpty())
-        return true;
-    const int type = pageMarkType();
+    int type = -1;
+    {
+        QReadLocker lock(&m_sceneLock);
+        if (!m_cutScene || m_cutScene->gItemAll().isEmpty())
+            return true;
+        type = pageMarkTypeLocked();
+    }
     if (type == 0 || type == 1 || type == 4 || type == 8)
         return true;
     qCritical().noquote() << "DravolinteApp::isSupport" << "未实现的切割类型" << type;

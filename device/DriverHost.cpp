@@ -31,6 +31,36 @@ void DriverHost::notifyTaskStatus(int status)
         l.second(status);
 }
 
+int DriverHost::addLabelCaptureListener(LabelCaptureListener listener)
+{
+    QMutexLocker lock(&m_listenerLock);
+    const int id = m_nextListenerId++;
+    m_captureListeners.append(qMakePair(id, std::move(listener)));
+    return id;
+}
+
+void DriverHost::removeLabelCaptureListener(int id)
+{
+    QMutexLocker lock(&m_listenerLock);
+    for (int i = 0; i < m_captureListeners.size(); ++i) {
+        if (m_captureListeners.at(i).first == id) {
+            m_captureListeners.removeAt(i);
+            return;
+        }
+    }
+}
+
+void DriverHost::notifyLabelCapture()
+{
+    QList<QPair<int, LabelCaptureListener>> listeners;
+    {
+        QMutexLocker lock(&m_listenerLock);
+        listeners = m_captureListeners;
+    }
+    for (const auto &l : listeners)
+        l.second();
+}
+
 int NullDriverHost::taskStatus() const
 {
     QMutexLocker lock(&m_lock);

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QMutex>
+#include <QSizeF>
 #include <QString>
 #include <functional>
 
@@ -47,18 +48,48 @@ public:
     // Prints the next batch of the print file.
     virtual void print() = 0;
 
+    // What the rewind, web-guide and trim poller asks. Each has a stand-in
+    // here, so that a host without a camera or label check still serves.
+    // The rewind length of one label (mm) found by the label check.
+    virtual double collectLen() const { return 50.0; }
+    // Asks camera 1 (mark) or 2 (check) for an image and waits, bounded, for
+    // its handling; true when an image arrived in time. Runs on the calling
+    // (collect or work) thread, never on the GUI thread.
+    virtual bool doCapture(int camera) { return false; }
+    // Horizontal offset of the paper centre in the last label image from the
+    // centre before it (mm), measured by the paper-edge check.
+    virtual double paperOffset() const { return 0.0; }
+    // Shows or hides the lost-label overlay of the check camera.
+    virtual void setShowLostLabelView(bool show) {}
+
+    // What the task steps read of the cut page. The size of the opened page
+    // in millimetres (height along the web); empty without one.
+    virtual QSizeF pageSize() const { return QSizeF(); }
+    // The cut scene holds at least one item (a cut file is open).
+    virtual bool hasCutItems() const { return false; }
+
     // Listeners of the task status run on the thread that set it, like a
     // direct connection. The returned id removes the listener.
     using TaskStatusListener = std::function<void(int status)>;
     int addTaskStatusListener(TaskStatusListener listener);
     void removeTaskStatusListener(int id);
 
+    // Listeners of the label-capture request (the application's
+    // labelDoCapture: a label template was loaded with trimming on, so the
+    // collect side captures at its own moment). Same rules as above.
+    using LabelCaptureListener = std::function<void()>;
+    int addLabelCaptureListener(LabelCaptureListener listener);
+    void removeLabelCaptureListener(int id);
+
 protected:
     void notifyTaskStatus(int status);
+    // The implementation calls it whenever it emits labelDoCapture.
+    void notifyLabelCapture();
 
 private:
     QMutex m_listenerLock;
     QList<QPair<int, TaskStatusListener>> m_listeners;
+    QList<QPair<int, LabelCaptureListener>> m_captureListeners;
     int m_nextListenerId = 1;
 };
 

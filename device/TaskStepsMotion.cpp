@@ -158,6 +158,13 @@ void TaskWorker::taskResetKnife(int &step)
     config()->setRunTip(tr("复位小车"));
     if (!carriageIdle())
         return;
+    // A knife that does not get to its origin must not keep the job moving
+    // for ever.
+    if (m_retryCount > 5) {
+        m_device->setErrorMessage(tr("移动小车失败！"));
+        taskStop(step);
+        return;
+    }
     const int knives = config()->knifeNum();
     const int used = int(m_knifeIntervals.size());
     if (knives - 1 < used) {
@@ -184,14 +191,17 @@ void TaskWorker::taskResetKnife(int &step)
             mask |= knifeBit(k);
         } else {
             m_knifeDone[k] = true;
+            m_retryCount = 0;
         }
     }
     if (mask != 0 && knives != 1) {
+        ++m_retryCount;
         qInfo().noquote() << "TaskWorker::taskResetKnife" << mask << distance;
         moveBy(mask, QPointF(0.0, distance));
         return;
     }
     m_knifeDone.clear();
+    m_retryCount = 0;
     ++step;
 }
 

@@ -3,6 +3,7 @@
 #include "TaskInterface.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMap>
 #include <QPointF>
@@ -12,9 +13,11 @@ class DriverHost;
 
 // Runs one machine job on the driver's work thread. The task type (1 to 9)
 // selects the step list (TaskWorkerTypes.cpp); the steps are in
-// TaskStepsMotion.cpp (knives, carriage, web) and TaskStepsData.cpp (cut
+// TaskStepsMotion.cpp (knives, carriage, web), TaskStepsPlace.cpp (page start
+// and end, the next page, the mark-camera offset) and TaskStepsData.cpp (cut
 // data, printing, copies, the end of a job). Pause, resume and stop of the
-// application's task reach the list at its next pass.
+// application's task reach the list at its next pass; the packages of the
+// cut data follow each other within one pass, each after its "21;".
 class TaskWorker : public taskInterface
 {
     Q_OBJECT
@@ -40,6 +43,14 @@ public:
     // Knife intervals of the page (HPGL units), one per knife of the job.
     QList<int> knifeIntervals() const { return m_knifeIntervals; }
     void setKnifeIntervals(const QList<int> &intervals) { m_knifeIntervals = intervals; }
+    // The knives that the job's moves take (bit n = knife n).
+    int knifeMask() const { return m_knifeMask; }
+    void setKnifeMask(int mask) { m_knifeMask = mask; }
+    // Knife 0's position at the start and at the end of the last cut (HPGL units).
+    QPointF startPoint() const { return m_startPoint; }
+    QPointF endPoint() const { return m_endPoint; }
+    // A mark seen in a mark-camera image: its centre and size in pixels.
+    void addScannedMark(const QPointF &centre, int size);
 
     // What the steps share.
     // May the web move by dx mm (forward positive)? Backward onto the rewind
@@ -49,6 +60,11 @@ public:
     bool moveBy(int mask, QPointF offset);
     bool getKnifePoint(QPointF &point, int &knife);
     int allKnivesMask() const;
+    // A cut file is open; otherwise the job stops with the reason.
+    bool checkCutFile(int &step);
+    // The move (HPGL units) that brings the mark seen at pixel p, of the
+    // given size in pixels, into the middle of the mark-camera image.
+    QPointF imageToDeviceOffset(const QPointF &p, int size) const;
 
     // Steps.
     void taskClearX(int &step);
@@ -62,6 +78,12 @@ public:
     void taskStartCut(int &step);
     void taskEnableCut(int &step);
     void taskCheckDone(int &step);
+    void taskGetStartPoint(int &step);
+    void taskGetEndPoint(int &step);
+    void taskMoveToStart(int &step);
+    void taskMoveToNextStartPoint(int &step);
+    void taskMoveCameraOffset(int &step);
+    void taskCameraOffset(int &step);
     void taskStop(int &step);
 
 public slots:
@@ -83,11 +105,23 @@ private:
     bool carriageIdle();
     // Empties the step texts 3 s after the job, once.
     void clearTipsLater();
+    // A cut-data command failed: true while the job may try again; once it
+    // has failed for longer than the long reply time-out the job stops with
+    // the reason (a refused announcement, a "21" that stays busy).
+    bool mayRetryStream(const char *origin, const QString &why, int &step);
 
+    QPointF m_startPoint;
+    QPointF m_endPoint;
     QMap<int, bool> m_knifeDone;
     QList<int> m_knifeIntervals;
+    QList<QPointF> m_scanPoints;
+    QList<int> m_scanSizes;
     int m_retryCount = 0;
+    int m_knifeMask = 1;
     int m_taskType = 0;
     QByteArray m_data;
     bool m_tipsClearing = false;
+    // Since when the cut-data commands keep failing; invalid while they go.
+    QElapsedTimer m_streamFailing;
+    QElapsedTimer m_lastStreamFailure;
 };

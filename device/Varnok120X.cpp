@@ -5,6 +5,8 @@
 #include "Config.h"
 #include "GPathProcess.h"
 #include "MachineAlarms.h"
+#include "PollWorker.h"
+#include "PollWorkerCollect.h"
 #include "TcpLink.h"
 
 #include <QDebug>
@@ -22,7 +24,20 @@ Varnok120X::Varnok120X(Config *config, QObject *parent)
     m_collectThread.setObjectName(QStringLiteral("collect"));
     // Queued: the thread emits it, the driver's own thread handles it.
     connect(&m_workThread, &QThread::finished, this, &Varnok120X::onWorkThreadFinished);
-    m_hostListener = m_nullHost.addTaskStatusListener([this](int status) { emit appTaskStatusChanged(status); });
+    listenToHost(&m_nullHost);
+    // A poller whose loop ended while polling was turned off and on again
+    // runs again; queued, on the driver's thread.
+    connect(&m_pollThread, &QThread::finished, this, [this] {
+        if (polling())
+            startPoller(&m_pollThread, m_pollWorker);
+    });
+    connect(&m_collectThread, &QThread::finished, this, [this] {
+        if (polling())
+            startPoller(&m_collectThread, m_collectWorker);
+    });
+    // Without a parent: each moves to a thread of its own.
+    m_pollWorker = new PollWorker(this);
+    m_collectWorker = new pollworkerCollect(this);
     setPolling(true);
 }
 
@@ -34,7 +49,17 @@ Varnok120X::~Varnok120X()
     m_pollThread.wait();
     m_collectThread.wait();
     m_workThread.wait();
+    // Their threads have ended: nothing of theirs runs any more.
+    delete m_pollWorker;
+    delete m_collectWorker;
     host()->removeTaskStatusListener(m_hostListener);
+    host()->removeLabelCaptureListener(m_captureListener);
+}
+
+void Varnok120X::listenToHost(DriverHost *host)
+{
+    m_hostListener = host->addTaskStatusListener([this](int status) { emit appTaskStatusChanged(status); });
+    m_captureListener = host->addLabelCaptureListener([this] { emit labelCaptureRequested(); });
 }
 
 void Varnok120X::setHost(DriverHost *newHost)
@@ -44,7 +69,8 @@ void Varnok120X::setHost(DriverHost *newHost)
     if (previous == next)
         return;
     previous->removeTaskStatusListener(m_hostListener);
-    m_hostListener = next->addTaskStatusListener([this](int status) { emit appTaskStatusChanged(status); });
+    previous->removeLabelCaptureListener(m_captureListener);
+    listenToHost(next);
 }
 
 void Varnok120X::readInitialState()

@@ -6,16 +6,19 @@
 #include "PendingReply.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QObject>
 #include <QPointF>
 #include <QSizeF>
 #include <QThread>
+#include <QVariantMap>
 #include <atomic>
 #include <functional>
 #include <memory>
 
 class Config;
+class QTimer;
 class TcpLink;
 
 // The driver of the machine controller, seen by the pages as "device".
@@ -26,7 +29,11 @@ class TcpLink;
 // property with its own change signal. Commands (Varnok120XCommands.cpp and,
 // with guards, Varnok120XMotion.cpp) are the numbered command set; the life cycle (Varnok120X.cpp) runs the
 // initial reads after each link and shuts the machine down; jobs
-// (Varnok120XJobs.cpp) run one at a time on the work thread.
+// (Varnok120XJobs.cpp) run one at a time on the work thread; cut data and
+// positioning jobs (Varnok120XStreaming.cpp), the pressure test
+// (Varnok120XPressure.cpp) and firmware (Varnok120XFirmware.cpp); the roller
+// poller (PollWorker.h) and the rewind, guide and trim poller
+// (PollWorkerCollect.h) loop on their own threads while polling is on.
 //
 // Every public operation may be called from any thread.
 class Varnok120X : public QObject
@@ -165,6 +172,18 @@ public:
     // Sends one package of the announced transfer, bytes unchanged.
     bool wPlt(QByteArray pltData);
     PltTransfer pltTransfer() const;
+    // Cuts the pressure test figure beside the last one (Varnok120XPressure.cpp).
+    Q_INVOKABLE void testPressure();
+    // --- firmware (Varnok120XFirmware.cpp) ---
+    // Sends the file named by updateFile to the module of index, whole, in
+    // one frame; a file that cannot be read is reported in errorMessage.
+    Q_INVOKABLE void update();
+    // How long a firmware transfer may go without a progress report before
+    // it counts as broken (and no longer keeps the program from closing).
+    static constexpr int kUpgradeStallMs = 30000;
+    void setUpgradeStallLimit(int ms) { m_upgradeStallMs.store(ms); }
+    // A firmware transfer has been sent and has not reported its end.
+    bool isUpgrading() const;
     bool wKnifePD(int knife);
     bool wKnifePU(int knife);
     bool rSpeed();
@@ -235,6 +254,9 @@ public:
     int trimYMotorState() const;
     float rectifyLength() const;
     QString alarmText() const;
+    // Milliseconds since the last well-formed roller report (command 18) of
+    // the current link; -1 when there was none.
+    qint64 rollerReadingAgeMs() const;
     // Sets the bits of mask to those of bits, atomically; one change signal
     // when the state changed. The way the workers and the alarm report write.
     bool changeDeviceState(qulonglong mask, qulonglong bits);
@@ -334,6 +356,8 @@ public slots:
     bool exitTask();
     bool cutterXClear();
     void wStart();
+    // Sends a downloaded firmware file to the module upgradeMode; paramList is not used.
+    void slotUpgrade(int upgradeMode, QByteArray upgradeFile, QVariantMap paramList);
 
 signals:
     void identChanged();
@@ -384,6 +408,9 @@ signals:
     void pcbVersionChanged();
     // The application's task status, relayed from the host on the thread that set it.
     void appTaskStatusChanged(int status);
+    // The application asks the collect side for a label image; relayed from
+    // the host on the thread that asked.
+    void labelCaptureRequested();
 
 private:
     struct ReplyResult;
@@ -410,6 +437,10 @@ private:
     bool handleRollers(const QStringList &f);
     bool handleMotor(const QStringList &f, int *id);
     void handleAlarm(const QStringList &f);
+    // Firmware (Varnok120XFirmware.cpp).
+    bool sendFirmware(int module, const QByteArray &file);
+    void noteUpgradeProgress(double progress);
+    void checkUpgrade();
     // Jobs (Varnok120XJobs.cpp).
     void onWorkThreadFinished();
     bool jobRunsElsewhere() const;
@@ -418,6 +449,9 @@ private:
     // they replace the cut data that the running job may still read.
     bool refuseIfBusy();
     void runWorkerOn(QThread *thread, QObject *worker);
+    void listenToHost(DriverHost *host);
+    // Starts the worker on its thread unless that thread still runs.
+    void startPoller(QThread *thread, QObject *worker);
     // Property storage (Varnok120XState.cpp).
     template <typename T> bool store(T &field, const T &value);
     bool storeDouble(double &field, double value);
@@ -428,6 +462,7 @@ private:
     NullDriverHost m_nullHost;
     std::atomic<DriverHost *> m_host;
     int m_hostListener = 0;
+    int m_captureListener = 0;
 
     // Machine state, guarded by m_stateLock.
     mutable QMutex m_stateLock;
@@ -445,6 +480,7 @@ private:
     QString m_devType, m_devId, m_pcbId;
     QMap<int, QString> m_firmwares, m_pcbVers;
     float m_rectifyLength = 0.0f;
+    QElapsedTimer m_rollerReading; // invalid: no roller report on this link yet
     double m_printRoller = 100.0, m_filmRoller = 100.0, m_collectRoller = 100.0, m_gyroscope = 90.0;
     int m_speed = 10;
     QMap<int, int> m_pressures;
@@ -487,6 +523,12 @@ private:
     QObject *m_collectWorker = nullptr;
     mutable QMutex m_workLock;
     bool m_workIdle = true;
+
+    // Firmware transfer watch: the last progress report, and a tick on the
+    // driver's thread while a transfer is under way.
+    QElapsedTimer m_lastProgress; // guarded by m_stateLock
+    std::atomic<int> m_upgradeStallMs{kUpgradeStallMs};
+    QTimer *m_upgradeWatch = nullptr;
 
     // Declared last: destroyed first, after unInit has stopped the link.
     BackgroundThreads m_threads;

@@ -76,6 +76,11 @@ void Varnok120X::onWorkThreadFinished()
     // finished is sent just before the thread ends: let it end, or a new job
     // could find the thread still running and never start.
     m_workThread.wait();
+    // Whatever ended the job (its own stop, a stop whose command failed, a
+    // dropped link), no task runs now. Before the idle flag: a job started
+    // right after must keep its running status.
+    if (host()->taskStatus() != 2)
+        host()->setTaskStatus(2);
     host()->loadCheckParams();
     {
         QMutexLocker lock(&m_workLock);
@@ -99,12 +104,22 @@ void Varnok120X::cut()
         setErrorMessage(tr("切割文件未打开 \n"));
         return;
     }
+    // Only a file read whole is cut: a part of it would be cut as if it
+    // were all, and an empty one cannot be announced.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qWarning().noquote() << "Varnok120X::cut" << file.errorString() << path;
+    QByteArray data;
+    bool whole = file.open(QIODevice::ReadOnly);
+    if (whole) {
+        data = file.readAll();
+        whole = data.size() == file.size();
+    }
+    if (!whole || data.isEmpty()) {
+        qCritical().noquote() << "Varnok120X::cut" << "cannot read the cut file whole" << path << file.errorString()
+                              << data.size();
+        setErrorMessage(whole ? tr("切割文件为空 \n") : tr("无法读取切割文件 \n"));
         return;
     }
-    setPltData(file.readAll());
+    setPltData(data);
     startJob(1);
 }
 

@@ -132,6 +132,7 @@ bool Varnok120X::linkTo(const QString &address, quint64 generation)
     {
         QMutexLocker lock(&m_stateLock);
         m_alarmText.clear();
+        m_rollerReading.invalidate();
     }
     setDeviceState(0);
     m_threads.start(QStringLiteral("reader"), [this, link] { readData(link); });

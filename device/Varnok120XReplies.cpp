@@ -54,7 +54,7 @@ void Varnok120X::decode(const QByteArray &frame)
     const std::optional<FrameCodec::CommandReply> reply = FrameCodec::parseCommandReply(frame);
     if (!reply) {
         if (const std::optional<double> progress = FrameCodec::parseUpgradeProgress(frame))
-            setUpdateProgress(*progress);
+            noteUpgradeProgress(*progress);
         else
             qWarning().noquote() << "Varnok120X::decode" << "dropped frame" << logFrame(frame);
         return;
@@ -343,6 +343,14 @@ bool Varnok120X::handleRollers(const QStringList &f)
     if (f.size() != 9 || !number(f[3], &gyro) || !number(f[6], &print) || !number(f[7], &film)
         || !number(f[8], &collect))
         return false;
+    // "inf" and "nan" read as numbers, but no roller stands there: the
+    // pollers would scale motor speeds from them.
+    if (!std::isfinite(print) || !std::isfinite(film) || !std::isfinite(collect))
+        return false;
+    {
+        QMutexLocker lock(&m_stateLock);
+        m_rollerReading.start();
+    }
     setGyroscope(gyro * 0.01);
     setPrintRoller(print);
     setFilmRoller(film);

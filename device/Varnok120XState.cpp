@@ -185,14 +185,23 @@ void Varnok120X::setPolling(bool v)
 {
     if (!store(m_polling, v))
         return;
-    if (v) {
-        if (m_pollWorker && !m_pollThread.isRunning())
-            runWorkerOn(&m_pollThread, m_pollWorker);
-        if (m_collectWorker && !m_collectThread.isRunning())
-            runWorkerOn(&m_collectThread, m_collectWorker);
-    }
-    // Turning polling off is what makes the pollers end their loops.
+    // The pollers take their loop status from this signal: it goes out
+    // before their threads start, so that a starting loop never sees the
+    // stopped status of before. Turning polling off is what ends the loops.
     emit pollingChanged();
+    if (v) {
+        startPoller(&m_pollThread, m_pollWorker);
+        startPoller(&m_collectThread, m_collectWorker);
+    }
+}
+
+void Varnok120X::startPoller(QThread *thread, QObject *worker)
+{
+    // A thread still running may be ending the loop of before; its finished
+    // signal starts it again (see the constructor). No wait here: its last
+    // step may be a label capture that only the GUI thread answers.
+    if (worker && !thread->isRunning())
+        runWorkerOn(thread, worker);
 }
 
 qulonglong Varnok120X::deviceState() const
@@ -276,3 +285,9 @@ DRIVER_INTERNAL(int, trimXMotorState, m_trimXMotorState)
 DRIVER_INTERNAL(int, trimYMotorState, m_trimYMotorState)
 DRIVER_INTERNAL(float, rectifyLength, m_rectifyLength)
 DRIVER_INTERNAL(QString, alarmText, m_alarmText)
+
+qint64 Varnok120X::rollerReadingAgeMs() const
+{
+    QMutexLocker lock(&m_stateLock);
+    return m_rollerReading.isValid() ? m_rollerReading.elapsed() : -1;
+}

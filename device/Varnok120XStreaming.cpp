@@ -41,6 +41,13 @@ bool Varnok120X::wPltSize(size_t totalSize, size_t packageSize)
 {
     if (packageSize == 0)
         packageSize = size_t(qMax(0, configInt(Config::CPT_Package_size)));
+    if (packageSize == 0) {
+        // No package could ever carry the data.
+        m_config->setRunErrTip(tr("切割数据包大小错误"));
+        qCritical().noquote() << "Varnok120X::wPltSize" << "totalSize:" << quint64(totalSize) << "packageSize"
+                              << quint64(packageSize);
+        return false;
+    }
     if (totalSize == 0) {
         m_config->setRunErrTip(tr("文件长度错误"));
         qCritical().noquote() << "Varnok120X::wPltSize" << "totalSize:" << quint64(totalSize) << "packageSize"

@@ -4,6 +4,10 @@
 #include "GScene.h"
 #include "SceneWriter.h"
 #include "SimController.h"
+#include "TaskWorker.h"
+
+#include <QRegularExpression>
+#include <QSettings>
 
 #include <QSignalSpy>
 
@@ -23,6 +27,7 @@ private slots:
     void printRecords();
     void noCutRunAgainstSimulator();
     void trialRunEndsAfterOneCopy();
+    void cutCopiesEndTheJob();
 
 private:
     static bool linkTo(AppFixture &fx, SimController &sim, const QStringList &arguments = {});
@@ -285,6 +290,55 @@ void TestAppTask::trialRunEndsAfterOneCopy()
     QCOMPARE(app.printCopies(), 2);
     QCOMPARE(fx.config->todayCopies(), todayBefore);
     QVERIFY(!log.contains(QStringLiteral("DravolinteApp::print")));
+}
+
+// A job that books its copies (a run with printing on) ends by itself at
+// the third cut copy; the counters are in "config.ini", the records in
+// "config.db", each copy once.
+void TestAppTask::cutCopiesEndTheJob()
+{
+    AppFixture fx(QByteArray("[Total]\nCopies=0\n")); // a machine with its working file
+    fx.driver->setPolling(false); // the rollers' watch is not what this is about
+    SimController sim;
+    QVERIFY(linkTo(fx, sim, {QStringLiteral("--job-ms"), QStringLiteral("20")}));
+    DravolinteApp &app = AppFixture::app();
+    Config &cfg = *fx.config;
+    cfg.setEnableCut(true);
+    cfg.setProperty(Config::CPT_Enable_Print, true);
+    app.loadCheckParams();
+    app.setPageSizes(QSizeF(100, 250), QSizeF(100, 250));
+    app.setCutTaskCopies(3);
+    app.setPrintTaskCopies(0);
+    TaskRecord task;
+    task.timestamp = QDateTime::currentDateTime();
+    task.code = cfg.db().maxTaskCode();
+    QVERIFY(task.code > 0);
+    app.setCurrentTaskRecord(task);
+    const quint32 workBefore = app.cutWorkRecord().cut_cnt;
+    const int todayBefore = cfg.todayCopies();
+
+    QVERIFY(fx.driver->createWork(new TaskWorker(fx.driver.get(), 2)));
+    QCOMPARE(app.taskStatus(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(fx.driver->isWorkIdle(), 15000);
+    QCOMPARE(app.cutCopies(), 3);
+    QCOMPARE(app.taskStatus(), 2);
+    QCOMPARE(sim.receivedCommands().filter(QStringLiteral("12,2;")).size(), 1);
+    // Booked before each walk: the third copy ends the job before a third walk.
+    QCOMPARE(sim.transcript().filter(QRegularExpression("^JOB END")).size(), 2);
+
+    // The keys as the parameter table has them.
+    QCOMPARE(QFileInfo(cfg.cfgPath()).fileName(), QStringLiteral("config.ini"));
+    QSettings ini(cfg.cfgPath(), QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("Total/Copies")).toInt(), todayBefore + 3);
+    QCOMPARE(ini.value(QStringLiteral("Total/Cut")).toFloat(), cfg.todayCut());
+    QCOMPARE(cfg.todayCut(), 0.75f);
+    TaskRecord stored;
+    QVERIFY(cfg.db().selectTaskRecord(task.code, stored));
+    QCOMPARE(stored.cutCopies, 3u);
+    WorkRecord work;
+    QVERIFY(cfg.db().selectWorkRecord(app.cutWorkRecord().timestamp, work));
+    QCOMPARE(work.cut_cnt, workBefore + 3);
+    app.setCurrentTaskRecord(TaskRecord());
 }
 
 DRAVO_APP_TEST_MAIN(TestAppTask)

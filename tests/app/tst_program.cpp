@@ -75,7 +75,8 @@ public:
         return text;
     }
     int count(const QString &text) const { return int(log().count(text)); }
-    bool waitForCount(const QString &text, int n, int timeoutMs = 10000) const
+    int count(const QRegularExpression &pattern) const { return int(log().count(pattern)); }
+    template <typename Text> bool waitForCount(const Text &text, int n, int timeoutMs = 10000) const
     {
         return QTest::qWaitFor([&] { return count(text) >= n; }, timeoutMs);
     }
@@ -114,8 +115,9 @@ private:
     bool m_ok = false;
 };
 
-// Written by initApp, after the command line and the guard.
-static const QString kInitialised = QStringLiteral("DravolinteApp::initApp Failed to initialize models.");
+// Written by initApp, after the command line and the guard: the OCR set-up
+// says once whether it found its language file.
+static const QRegularExpression kInitialised(QStringLiteral("OcrLite::initModels (model |Failed to initialize models\\.)"));
 // The online start-up, one second into the event loop.
 static const QString kRunning = QStringLiteral("mqttMessage::connectToServer");
 

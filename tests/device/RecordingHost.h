@@ -124,8 +124,51 @@ public:
         QMutexLocker lock(&m_lock);
         ++m_prints;
     }
+    double collectLen() const override
+    {
+        QMutexLocker lock(&m_lock);
+        return m_collectLen;
+    }
+    // Answers at once with the set result; counts the requests per camera.
+    bool doCapture(int camera) override
+    {
+        QMutexLocker lock(&m_lock);
+        m_captures.append(camera);
+        return m_captureResult;
+    }
+    double paperOffset() const override
+    {
+        QMutexLocker lock(&m_lock);
+        return m_paperOffset;
+    }
+    void setShowLostLabelView(bool show) override
+    {
+        QMutexLocker lock(&m_lock);
+        m_lostLabelViews.append(show);
+    }
+
+    QSizeF pageSize() const override
+    {
+        QMutexLocker lock(&m_lock);
+        return m_pageSize;
+    }
+    bool hasCutItems() const override
+    {
+        QMutexLocker lock(&m_lock);
+        return m_hasCutItems;
+    }
 
     // Test side.
+    void setPageSize(const QSizeF &size)
+    {
+        QMutexLocker lock(&m_lock);
+        m_pageSize = size;
+    }
+    void setHasCutItems(bool has)
+    {
+        QMutexLocker lock(&m_lock);
+        m_hasCutItems = has;
+    }
     void setStopAction(std::function<bool()> action)
     {
         QMutexLocker lock(&m_lock);
@@ -172,6 +215,28 @@ public:
         QMutexLocker lock(&m_lock);
         m_support = s;
     }
+    void setCollectLen(double len)
+    {
+        QMutexLocker lock(&m_lock);
+        m_collectLen = len;
+    }
+    void setPaperOffset(double offset)
+    {
+        QMutexLocker lock(&m_lock);
+        m_paperOffset = offset;
+    }
+    QList<int> captures() const
+    {
+        QMutexLocker lock(&m_lock);
+        return m_captures;
+    }
+    QList<bool> lostLabelViews() const
+    {
+        QMutexLocker lock(&m_lock);
+        return m_lostLabelViews;
+    }
+    // The application's labelDoCapture.
+    void requestLabelCapture() { notifyLabelCapture(); }
     QList<int> statusLog() const
     {
         QMutexLocker lock(&m_lock);
@@ -205,6 +270,8 @@ public:
 
 private:
     mutable QMutex m_lock;
+    QSizeF m_pageSize;
+    bool m_hasCutItems = true;
     int m_taskStatus = 2;
     QList<int> m_statusLog;
     QList<int> m_clearedFilms;
@@ -222,4 +289,9 @@ private:
     int m_copiesLeft = -1;
     int m_finishedCopies = 0;
     int m_prints = 0;
+    double m_collectLen = 50.0;
+    double m_paperOffset = 0.0;
+    bool m_captureResult = true;
+    QList<int> m_captures;
+    QList<bool> m_lostLabelViews;
 };

@@ -184,9 +184,9 @@ private slots:
     {
         DriverFixture &f = *m_f;
         QByteArray data;
-        while (data.size() < 2500)
+        while (data.size() < 2498)
             data += "PU" + QByteArray::number(data.size() % 1000) + ",0;";
-        data.truncate(2500);
+        data.truncate(2498);
         data.append("\xb2\xe2", 2); // bytes outside ASCII go as they are
         QFile file(QStringLiteral("big.plt"));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -199,11 +199,12 @@ private slots:
         QVERIFY(waitIdle(f));
         const QList<QByteArray> frames = f.sim.received().mid(from);
         const QStringList sent = wire(frames);
-        QVERIFY(sent.contains("22,2502,1024;"));
+        QVERIFY(sent.contains("22,2500,1024;"));
         const QList<QByteArray> parts = packages(frames);
         QCOMPARE(parts.size(), 3);
         QCOMPARE(parts.at(0).size(), 1024);
-        QCOMPARE(parts.at(2).size(), 454);
+        QCOMPARE(parts.at(1).size(), 1024);
+        QCOMPARE(parts.at(2).size(), 452);
         QCOMPARE(parts.join(), data);
         // Each package is asked for first.
         for (int i = 0; i < sent.size(); ++i) {
@@ -307,6 +308,44 @@ private slots:
         const int end = int(sent.indexOf("20,1,3,0,0,0;"));
         QVERIFY(end > 0);
         QCOMPARE(sent.mid(end), (QStringList{"20,1,3,0,0,0;", "12,2;", "4,0,0,0;", "2,0,5;", "6,1,0,100;", "4,0,0,0;"}));
+    }
+
+    // Type 2 without printing: 10 m walks after zeroing X, again and again,
+    // cutting nothing and booking nothing, until the operator stops.
+    void runUntilStopped()
+    {
+        DriverFixture &f = *m_f;
+        f.config->setEnablePrint(false);
+        f.host->setCutTaskCopies(0);
+        const int copies = f.host->finishedCopies();
+        const int lineFrom = int(f.sim.transcript().size());
+        const int from = int(f.sim.received().size());
+        f.driver->wStart();
+        QVERIFY(f.sim.waitFor(
+            [&](const QStringList &lines) { return lines.mid(lineFrom).filter(QRegularExpression("^JOB END")).size() >= 3; },
+            15000));
+        QVERIFY(!f.driver->isWorkIdle());
+        f.host->stopTask(true);
+        QVERIFY(waitIdle(f));
+
+        const QStringList lines = f.sim.transcript().mid(lineFrom);
+        const QStringList starts = lines.filter(QRegularExpression("^JOB START"));
+        const QStringList ends = lines.filter(QRegularExpression("^JOB END"));
+        QVERIFY(starts.size() >= 3);
+        const qint64 walk = penUpWalk().size();
+        for (int i = 0; i < 3; ++i) {
+            const qint64 web = starts.at(i).section(' ', -1).toLongLong();
+            QCOMPARE(starts.at(i), QStringLiteral("JOB START %1 bytes knives 1 web %2").arg(walk).arg(web));
+            QCOMPARE(ends.at(i), QStringLiteral("JOB END web %1").arg(web + 400000));
+            if (i > 0)
+                QCOMPARE(web, starts.at(i - 1).section(' ', -1).toLongLong() + 400000);
+        }
+        QVERIFY(lines.filter(QRegularExpression("^CUT ")).isEmpty());
+        const QStringList sent = wire(f.sim.received().mid(from));
+        QVERIFY(sent.filter("2,0,5;").size() >= 3);
+        QCOMPARE(f.host->finishedCopies(), copies);
+        QCOMPARE(f.host->taskStatus(), 2);
+        f.config->setEnablePrint(true);
     }
 
     // While the web runs without cutting the speed follows the rewind roller.
@@ -437,6 +476,12 @@ private slots:
         QCOMPARE(packages(f.sim.received().mid(from)).mid(0, 4),
                  (QList<QByteArray>{"IN;PA;SP2;PU0,10200;PG;PG;", "IN;PA;SP2;PU0,1700;PG;PG;",
                                     "IN;PA;SP2;PU0,17600;PG;PG;", "PU0,0;PD400,0;PU0,0;"}));
+        // Both knives of the job cut the stroke, each in its lane.
+        const QStringList cuts = f.sim.transcript().filter(QRegularExpression("^CUT "));
+        QCOMPARE(cuts.size(), 2);
+        const QString web = f.sim.transcript().filter(QRegularExpression("^JOB START 20 bytes")).value(0).section(' ', -1);
+        QCOMPARE(cuts, (QStringList{QStringLiteral("CUT 0 %1,15200 %2,15200").arg(web).arg(web.toLongLong() + 400),
+                                    QStringLiteral("CUT 1 %1,17600 %2,17600").arg(web).arg(web.toLongLong() + 400)}));
         for (int k = 0; k < 4; ++k) {
             QVERIFY(f.driver->rDevicePoint(k));
             QCOMPARE(f.driver->devicePoint(k).y(), f.driver->knifeOffset(k).y());

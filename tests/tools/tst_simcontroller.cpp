@@ -4,10 +4,12 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QNetworkDatagram>
 #include <QTcpSocket>
 #include <QUdpSocket>
 
+#include <algorithm>
 #include <csignal>
 
 using namespace FrameCodec;
@@ -92,7 +94,11 @@ private slots:
     void lengthIsChecked();
     void faultScript();
     void controlLinesAndTimedEvents();
+    void scriptedStateOverTime();
+    void timedMotorMoves();
     void cutDataHandshake();
+    void motionModel();
+    void firmwareFramesByLength();
     void announcesOnLoopback();
     void endsOnSignalAndStdin();
     void refusesOtherHosts();
@@ -272,6 +278,7 @@ void TestSimController::faultScript()
                  "on 11 alarm 4\n"
                  "on 21 progress 42.5\n"
                  "on 20,1,3 status 2   # only the rewind motor write\n"
+                 "on 7 reply CCMD;7,0,0,abc;\n"
                  "on 5 close\n");
     script.close();
     SimController sim;
@@ -290,6 +297,7 @@ void TestSimController::faultScript()
     QCOMPARE(client.request(QStringLiteral("17;")), QByteArray("CCMD;17,0;"));
     QCOMPARE(client.request(QStringLiteral("20,1,3,0,10,0;")), QByteArray("CCMD;20,2,1,3,0,10,0,3;"));
     QCOMPARE(client.request(QStringLiteral("20,0,3,0,0,0;")), QByteArray("CCMD;20,0,0,3,0,10,0,3;"));
+    QCOMPARE(client.request(QStringLiteral("7,0,1,0;")), QByteArray("CCMD;7,0,0,abc;"));
 
     client.send(QStringLiteral("18,0,0;"));
     const QByteArray first = client.chunk();
@@ -354,6 +362,80 @@ void TestSimController::controlLinesAndTimedEvents()
     QVERIFY(client.waitForDisconnected());
 }
 
+namespace {
+
+// Field index (0: the status) of a reply body "CCMD;<id>,<fields>;" as a number.
+double replyNumber(const QByteArray &body, int index)
+{
+    const QList<QByteArray> fields = body.mid(5, body.size() - 6).split(',');
+    return fields.value(1 + index).toDouble();
+}
+
+} // namespace
+
+void TestSimController::scriptedStateOverTime()
+{
+    // Script steps count from the first link and are refused at start when bad.
+    SimController sim;
+    QVERIFY2(sim.start({"--fault", "at 150 set filmRoller 40", "--fault", "at 150 set sensors 0000011", "--fault",
+                        "at 300 ramp collectRoller 70 400"}),
+             qPrintable(sim.errorOutput()));
+    Client client;
+    QVERIFY(client.connectTo(sim.address()));
+    QCOMPARE(client.request(QStringLiteral("18,0,0;")), QByteArray("CCMD;18,0,0,0,9000,0,0,50.00,50.00,50.00;"));
+    QTRY_COMPARE_WITH_TIMEOUT(client.request(QStringLiteral("17;")), QByteArray("CCMD;17,0,0,0,0,0,0,1,1;"), 2000);
+
+    // The ramp passes through values in between, never going back.
+    QList<double> seen;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 3000 && (seen.isEmpty() || seen.last() < 70.0)) {
+        const QByteArray rollers = client.request(QStringLiteral("18,0,0;"));
+        QCOMPARE(replyNumber(rollers, 7), 40.0);
+        const double rewind = replyNumber(rollers, 8);
+        QVERIFY2(seen.isEmpty() || rewind >= seen.last(), rollers.constData());
+        seen << rewind;
+        QTest::qWait(20);
+    }
+    QCOMPARE(seen.last(), 70.0);
+    QVERIFY(std::any_of(seen.cbegin(), seen.cend(), [](double v) { return v > 50.0 && v < 70.0; }));
+    QVERIFY(sim.waitForLine(QStringLiteral("STATE filmRoller 40")));
+    QVERIFY(sim.waitForLine(QStringLiteral("STATE collectRoller 70")));
+
+    // On stdin, once linked, times count from the line.
+    QVERIFY(sim.control(QStringLiteral("at 100 set gyroscope 1150")));
+    QTRY_VERIFY_WITH_TIMEOUT(client.request(QStringLiteral("18,0,0;")).contains(",1150,"), 2000);
+    QVERIFY(sim.control(QStringLiteral("set printRoller inf")));
+    QCOMPARE(client.request(QStringLiteral("18,0,0;")), QByteArray("CCMD;18,0,0,0,1150,0,0,inf,40.00,70.00;"));
+    QString error;
+    QVERIFY(!sim.control(QStringLiteral("at 100 set nosuchkey 1"), &error));
+    QVERIFY(!sim.control(QStringLiteral("at 100 set filmRoller x"), &error));
+    QVERIFY(!sim.control(QStringLiteral("at 100 ramp devType 5 100"), &error));
+    QVERIFY(!sim.control(QStringLiteral("at 100 ramp filmRoller x 100"), &error));
+    QVERIFY(!sim.start({"--fault", "at 10 ramp gyroscope 100"}));
+    QCOMPARE(sim.exitCode(), 2);
+}
+
+void TestSimController::timedMotorMoves()
+{
+    SimController sim;
+    QVERIFY2(sim.start({"--set", "moveMs=300"}), qPrintable(sim.errorOutput()));
+    Client client;
+    QVERIFY(client.connectTo(sim.address()));
+
+    // A write with a length is a move: state 1 until its time is up, then standing.
+    QCOMPARE(client.request(QStringLiteral("20,1,3,0,10,100;")), QByteArray("CCMD;20,0,1,3,0,10,100,1;"));
+    QCOMPARE(client.request(QStringLiteral("20,0,3,0,0,0;")), QByteArray("CCMD;20,0,0,3,0,10,100,1;"));
+    QTest::qWait(350);
+    QCOMPARE(client.request(QStringLiteral("20,0,3,0,0,0;")), QByteArray("CCMD;20,0,0,3,0,0,100,0;"));
+    // A speed alone keeps turning.
+    QCOMPARE(client.request(QStringLiteral("20,1,4,1,300,0;")), QByteArray("CCMD;20,0,1,4,1,300,0,3;"));
+    // A state forced from outside.
+    QVERIFY(sim.control(QStringLiteral("set motor41 1")));
+    QCOMPARE(client.request(QStringLiteral("20,0,4,1,0,0;")), QByteArray("CCMD;20,0,0,4,1,300,0,1;"));
+    QVERIFY(!sim.control(QStringLiteral("set motor52 1")));
+}
+
 void TestSimController::cutDataHandshake()
 {
     SimController sim;
@@ -394,6 +476,87 @@ void TestSimController::cutDataHandshake()
     client.sendRaw(frameCommand(QStringLiteral("PU1,1;"), QStringLiteral("PPLT")));
     QVERIFY(sim.waitForLine(QStringLiteral("NOTE cut data without a size announcement, ignored")));
     QCOMPARE(client.request(QStringLiteral("22,0,1024;")), QByteArray("CCMD;22,1;"));
+}
+
+// Jobs run from where the web and the selected knives stand; what they cut
+// is in the transcript in machine coordinates.
+void TestSimController::motionModel()
+{
+    SimController sim;
+    QVERIFY2(sim.start({"--job-ms", "50", "--set", "point1=0,1000"}), qPrintable(sim.errorOutput()));
+    Client client;
+    QVERIFY(client.connectTo(sim.address()));
+    auto cut = [&](const QString &knives, const QByteArray &job) {
+        QCOMPARE(client.request(QStringLiteral("19,%1;").arg(knives)), QByteArray("CCMD;19,0," + knives.toLatin1() + ";"));
+        QVERIFY(client.request(QStringLiteral("22,%1,1024;").arg(job.size())).startsWith("CCMD;22,0,"));
+        client.sendRaw(frameCommand(QString::fromLatin1(job), QStringLiteral("PPLT")));
+        QTRY_COMPARE_WITH_TIMEOUT(client.request(QStringLiteral("3;")), QByteArray("CCMD;3,0,0;"), 3000);
+    };
+    auto lines = [&](const QString &prefix) { return sim.transcript().filter(QRegularExpression("^" + prefix)); };
+
+    // Two knives cut the same square, each in its own lane; the web ends 1000
+    // units on, the knives 50 units across.
+    cut(QStringLiteral("3"), "IN;PA;SP2;PU0,0;PD0,400,400,400;PU1000,50;");
+    QCOMPARE(lines(QStringLiteral("CUT ")),
+             (QStringList{"CUT 0 0,0 0,400", "CUT 1 0,1000 0,1400", "CUT 0 0,400 400,400", "CUT 1 0,1400 400,1400"}));
+    QVERIFY(sim.transcript().contains(QStringLiteral("JOB START 42 bytes knives 3 web 0")));
+    QVERIFY(sim.transcript().contains(QStringLiteral("JOB END web 1000")));
+    QCOMPARE(client.request(QStringLiteral("4,0,0,0,0;")), QByteArray("CCMD;4,0,0,0,1000,50;"));
+    QCOMPARE(client.request(QStringLiteral("4,0,1,0,0;")), QByteArray("CCMD;4,0,0,1,1000,1050;"));
+
+    // Zeroing X moves nothing: the web keeps its place. Relative moves count
+    // from the pen; knife 1 stays where it is.
+    QCOMPARE(client.request(QStringLiteral("2,0,5;")), QByteArray("CCMD;2,0,0,5;"));
+    cut(QStringLiteral("1"), "PU0,0;PD100,0;PR0,-10;PU;PR5,5;");
+    QCOMPARE(lines(QStringLiteral("CUT ")).mid(4), (QStringList{"CUT 0 1000,50 1100,50", "CUT 0 1100,50 1100,40"}));
+    QVERIFY(sim.transcript().contains(QStringLiteral("JOB END web 1105")));
+    QCOMPARE(client.request(QStringLiteral("4,0,0,0,0;")), QByteArray("CCMD;4,0,0,0,105,45;"));
+    QCOMPARE(client.request(QStringLiteral("4,0,1,0,0;")), QByteArray("CCMD;4,0,0,1,105,1050;"));
+
+    // A stopped job cuts and moves nothing (data and stop in one write: the
+    // job cannot end in between).
+    const QByteArray stopped("PU0,0;PD500,0;");
+    QVERIFY(client.request(QStringLiteral("22,%1,1024;").arg(stopped.size())).startsWith("CCMD;22,0,"));
+    client.sendRaw(frameCommand(QString::fromLatin1(stopped), QStringLiteral("PPLT"))
+                   + frameCommand(QStringLiteral("12,2;"), QStringLiteral("CCMD")));
+    QCOMPARE(bodyOf(client.frames(1).value(0)), QByteArray("CCMD;12,0,2;"));
+    QTest::qWait(100);
+    QCOMPARE(lines(QStringLiteral("CUT ")).size(), 6);
+    QVERIFY(sim.transcript().contains(QStringLiteral("JOB STOP web 1105")));
+
+    // A controller that keeps saying busy to "21".
+    QCOMPARE(client.request(QStringLiteral("21;")), QByteArray("CCMD;21,0,0;"));
+    QVERIFY(sim.control(QStringLiteral("set dataBusy 1")));
+    QCOMPARE(client.request(QStringLiteral("21;")), QByteArray("CCMD;21,0,1;"));
+    QVERIFY(sim.control(QStringLiteral("set web 5000")));
+    QVERIFY(sim.control(QStringLiteral("set dataBusy 0")));
+    cut(QStringLiteral("1"), "PD0,10;");
+    QCOMPARE(lines(QStringLiteral("CUT ")).last(), QStringLiteral("CUT 0 5000,45 5000,55"));
+}
+
+// Firmware frames carry raw bytes, 0x02 and 0x03 among them: the simulator
+// takes them by their length, and what follows is a frame of its own again.
+void TestSimController::firmwareFramesByLength()
+{
+    SimController sim;
+    QVERIFY2(sim.start({"--fault", "on UPG progress 100"}), qPrintable(sim.errorOutput()));
+    Client client;
+    QVERIFY(client.connectTo(sim.address()));
+    QByteArray firmware;
+    for (int i = 0; i < 70000; ++i)
+        firmware += char(i % 251);
+    const QByteArray frame = frameRaw("UPG;1;" + firmware);
+    const QByteArray next = frameCommand(QStringLiteral("3;"), QStringLiteral("CCMD"));
+    // In pieces, as a socket delivers them.
+    client.sendRaw(frame.left(3));
+    client.sendRaw(frame.mid(3, 40000));
+    client.sendRaw(frame.mid(40003) + next);
+    const QList<QByteArray> replies = client.frames(2);
+    QCOMPARE(replies.size(), 2);
+    QCOMPARE(parseUpgradeProgress(replies.at(0)).value_or(-1), 100.0);
+    QCOMPARE(bodyOf(replies.at(1)), QByteArray("CCMD;3,0,0;"));
+    QVERIFY(sim.waitFor([&](const QStringList &) { return sim.received().contains(frame); }));
+    QVERIFY(!sim.transcript().join('\n').contains("RX-BADLEN"));
 }
 
 void TestSimController::announcesOnLoopback()

@@ -71,7 +71,7 @@ QStringList CommandHandler::handle(const Command &c)
     case 18: return rollers(c);
     case 19: return knifeSelect(c);
     case 20: return motor(c);
-    case 21: return {kOk, m_job.readyForData() ? QStringLiteral("0") : QStringLiteral("1")};
+    case 21: return {kOk, m_job.readyForData() && !m_state.dataBusy ? QStringLiteral("0") : QStringLiteral("1")};
     case 22: return cutDataSize(c);
     default: return kRefused;
     }

@@ -122,6 +122,7 @@ QStringList CommandHandler::motor(const Command &c)
         || motor > 4 || sub < 0 || sub > 1)
         return kRefused;
     MotorState &state = m_state.motors[motor * 10 + sub];
+    state.settle();
     if (rw == 1) {
         double speed = 0;
         double length = 0;
@@ -129,7 +130,15 @@ QStringList CommandHandler::motor(const Command &c)
             return kRefused;
         state.speed = speed;
         state.length = length;
+        state.moving.invalidate();
         state.state = speed > 0 ? 3 : 0;
+        // With timed moves, a write with a speed and a length is a move that
+        // ends by itself; a speed alone keeps the motor turning.
+        if (speed > 0 && length != 0 && m_state.moveMs > 0) {
+            state.state = 1;
+            state.moveMs = m_state.moveMs;
+            state.moving.start();
+        }
     }
     return {kOk,
             QString::number(rw),

@@ -1,12 +1,13 @@
 #include "CutJob.h"
 
 #include "MachineState.h"
+#include "PenTrace.h"
+#include "Transcript.h"
 
-#include <QList>
-
-CutJob::CutJob(MachineState &state, int jobMs, QObject *parent)
+CutJob::CutJob(MachineState &state, Transcript &transcript, int jobMs, QObject *parent)
     : QObject(parent)
     , m_state(state)
+    , m_transcript(transcript)
     , m_jobMs(jobMs)
 {
     m_timer.setSingleShot(true);
@@ -49,6 +50,18 @@ void CutJob::start()
     m_data.clear();
     m_total = 0;
     m_package = 0;
+    m_hasJob = true;
+    m_mask = m_state.knifeMask > 0 ? m_state.knifeMask : 1;
+    m_webStart = m_state.webPosition;
+    m_knifeStart.clear();
+    for (int k = 0; k < 31; ++k) {
+        if (m_mask & (1 << k))
+            m_knifeStart[k] = m_state.points.value(k).y();
+    }
+    m_transcript.note("JOB", QStringLiteral("START %1 bytes knives %2 web %3")
+                                 .arg(m_running.size())
+                                 .arg(m_mask)
+                                 .arg(coordinate(m_webStart)));
     m_state.cutMotorStatus = 1;
     m_remainingMs = m_jobMs;
     m_started.start();
@@ -80,8 +93,11 @@ void CutJob::resume()
 
 void CutJob::stop()
 {
+    if (m_hasJob || transferOpen())
+        m_transcript.note("JOB", QStringLiteral("STOP web %1").arg(coordinate(m_state.webPosition)));
     m_timer.stop();
     m_running.clear();
+    m_hasJob = false;
     m_data.clear();
     m_total = 0;
     m_package = 0;
@@ -91,34 +107,32 @@ void CutJob::stop()
 
 void CutJob::finish()
 {
-    const QPointF move = lastPenPosition(m_running);
-    const int mask = m_state.knifeMask > 0 ? m_state.knifeMask : 1;
-    for (int k = 0; k < 31; ++k) {
-        if (mask & (1 << k))
-            m_state.points[k] += move;
+    if (m_hasJob) {
+        // The segments only matter to a reader of the transcript.
+        const PenTrace trace = PenTrace::of(m_running, m_transcript.isOpen());
+        QByteArray lines;
+        for (const QLineF &cut : trace.cuts) {
+            for (auto k = m_knifeStart.cbegin(); k != m_knifeStart.cend(); ++k) {
+                lines += QStringLiteral("CUT %1 %2,%3 %4,%5\n")
+                             .arg(k.key())
+                             .arg(coordinate(m_webStart + cut.x1()), coordinate(k.value() + cut.y1()),
+                                  coordinate(m_webStart + cut.x2()), coordinate(k.value() + cut.y2()))
+                             .toLatin1();
+            }
+        }
+        m_transcript.writeRaw(lines);
+        // The web moves under every knife; the carriage moves the selected ones.
+        m_state.webPosition = m_webStart + trace.end.x();
+        for (auto k = m_knifeStart.cbegin(); k != m_knifeStart.cend(); ++k)
+            m_state.points[k.key()]; // a knife first named by this job starts at (0, 0)
+        for (auto p = m_state.points.begin(); p != m_state.points.end(); ++p)
+            p->rx() += trace.end.x();
+        for (auto k = m_knifeStart.cbegin(); k != m_knifeStart.cend(); ++k)
+            m_state.points[k.key()].setY(k.value() + trace.end.y());
+        m_transcript.note("JOB", QStringLiteral("END web %1").arg(coordinate(m_state.webPosition)));
     }
     m_running.clear();
+    m_hasJob = false;
     m_remainingMs = 0;
     m_state.cutMotorStatus = 0;
-}
-
-QPointF CutJob::lastPenPosition(const QByteArray &hpgl)
-{
-    QPointF pen;
-    const QList<QByteArray> instructions = hpgl.split(';');
-    for (const QByteArray &raw : instructions) {
-        const QByteArray instruction = raw.trimmed();
-        if (!instruction.startsWith("PU") && !instruction.startsWith("PD") && !instruction.startsWith("PA"))
-            continue;
-        const QList<QByteArray> numbers = instruction.mid(2).split(',');
-        if (numbers.size() < 2 || numbers.size() % 2 != 0)
-            continue;
-        bool okX = false;
-        bool okY = false;
-        const double x = numbers.at(numbers.size() - 2).toDouble(&okX);
-        const double y = numbers.at(numbers.size() - 1).toDouble(&okY);
-        if (okX && okY)
-            pen = QPointF(x, y);
-    }
-    return pen;
 }

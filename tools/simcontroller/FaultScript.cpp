@@ -8,9 +8,9 @@
 
 namespace {
 
-const QStringList kReplyActions{"delay", "drop", "status", "fields", "split", "double", "garbage"};
+const QStringList kReplyActions{"delay", "drop", "status", "fields", "split", "double", "garbage", "reply"};
 const QStringList kEmitActions{"alarm", "progress", "send", "raw", "close"};
-const QStringList kNeedArg{"delay", "status", "fields", "garbage", "alarm", "progress", "send", "raw"};
+const QStringList kNeedArg{"delay", "status", "fields", "garbage", "reply", "alarm", "progress", "send", "raw"};
 const QStringList kNumericArg{"delay", "status", "fields", "split"};
 
 bool matches(const QString &match, const QByteArray &key)
@@ -84,6 +84,14 @@ bool FaultScript::addLine(const QString &line, QString &error)
     if (text.isEmpty())
         return true;
     const QStringList tokens = text.split(QRegularExpression(QStringLiteral("\\s+")));
+    if (tokens.size() >= 3 && tokens.first() == QLatin1String("at")
+        && (tokens.at(2) == QLatin1String("set") || tokens.at(2) == QLatin1String("ramp"))) {
+        if (!m_stateLines) {
+            error = QStringLiteral("state changes are not accepted here: %1").arg(text);
+            return false;
+        }
+        return m_stateLines(text, error);
+    }
     Rule rule;
     if (tokens.size() < 3 || (tokens.first() != QLatin1String("on") && tokens.first() != QLatin1String("at"))) {
         error = QStringLiteral("expected 'on <match> <action> ...' or 'at <ms> <action> ...': %1").arg(text);
@@ -151,6 +159,8 @@ ReplyPlan FaultScript::planFor(const QByteArray &key)
             plan.twice = true;
         else if (a == QLatin1String("garbage"))
             plan.garbage = Transcript::unescape(rule.arg.toLatin1());
+        else if (a == QLatin1String("reply"))
+            plan.body = Transcript::unescape(rule.arg.toLatin1());
         else if (a == QLatin1String("close"))
             plan.close = true;
         else {

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // Something the controller writes on its own: a frame, raw bytes, or a close.
 struct Emission
 {
@@ -23,15 +25,21 @@ struct ReplyPlan
     bool twice = false;
     QByteArray garbage;
     bool close = false; // close the link instead of replying
+    QByteArray body;    // replaces the whole reply body when not empty
     QList<Emission> after;
 };
 
 // The fault script: rules read from files, the command line and stdin (see README.md).
 //   on <match> <action> [arg] [skip N] [count N] [repeat N]
 //   at <ms> <action> [arg] [repeat N]
+// Timed changes of the machine state ("at <ms> set ..." and "at <ms> ramp
+// ...") share the files and options; they go to the state line handler.
 class FaultScript
 {
 public:
+    using LineHandler = std::function<bool(const QString &line, QString &error)>;
+    void setStateLineHandler(LineHandler handler) { m_stateLines = std::move(handler); }
+
     struct Rule
     {
         bool timed = false;
@@ -60,4 +68,5 @@ public:
 private:
     static bool emissionOf(const Rule &rule, Emission &emission);
     QList<Rule> m_rules;
+    LineHandler m_stateLines;
 };

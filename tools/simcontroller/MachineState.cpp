@@ -1,5 +1,6 @@
 #include "MachineState.h"
 
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -51,6 +52,25 @@ QString general(double value)
     return QString::number(value, 'g', 6);
 }
 
+void MotorState::settle()
+{
+    if (state == 1 && moving.isValid() && moving.elapsed() >= moveMs) {
+        state = 0;
+        speed = 0;
+        moving.invalidate();
+    }
+}
+
+QString coordinate(double value)
+{
+    if (value == std::floor(value) && std::abs(value) < 1e15)
+        return QString::number(qint64(value));
+    QString text = QString::number(value, 'f', 3);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    return text;
+}
+
 void MachineState::resetToDefaults()
 {
     const QString keepType = devType;
@@ -58,7 +78,11 @@ void MachineState::resetToDefaults()
     const QString keepPcb = pcbId;
     const QMap<int, QString> keepPcbVers = pcbVers;
     const QMap<int, QString> keepFirmwares = firmwares;
+    const int keepMoveMs = moveMs; // how the simulated motors behave, not a machine setting
+    const double keepWeb = webPosition; // the web does not run back with the settings
     *this = MachineState();
+    moveMs = keepMoveMs;
+    webPosition = keepWeb;
     devType = keepType;
     devId = keepId;
     pcbId = keepPcb;
@@ -81,7 +105,38 @@ QStringList MachineState::keys()
 {
     return {"status", "speed", "cutModel", "sensors", "sensor<1-7>", "printRoller", "filmRoller",
             "collectRoller", "gyroscope", "point<k>", "pressure<k>", "markOffset<n>", "checkCenterX",
-            "rectifyReset", "trimYReset", "knifeMask", "devType", "pcbId", "pcbVer<m>", "firmware<m>"};
+            "rectifyReset", "trimYReset", "knifeMask", "web", "dataBusy", "devType", "pcbId", "pcbVer<m>", "firmware<m>",
+            "moveMs", "motor<k>"};
+}
+
+bool MachineState::number(const QString &key, double &value) const
+{
+    if (key == QLatin1String("printRoller"))
+        value = printRoller;
+    else if (key == QLatin1String("filmRoller"))
+        value = filmRoller;
+    else if (key == QLatin1String("collectRoller"))
+        value = collectRoller;
+    else if (key == QLatin1String("gyroscope"))
+        value = gyroscopeRaw;
+    else if (key == QLatin1String("checkCenterX"))
+        value = checkCenterX;
+    else if (key == QLatin1String("speed"))
+        value = speed;
+    else
+        return false;
+    return true;
+}
+
+bool MachineState::setNumber(const QString &key, double value)
+{
+    double ignored = 0;
+    if (!number(key, ignored))
+        return false;
+    // The integer keys take the nearest whole number.
+    const bool whole = key == QLatin1String("gyroscope") || key == QLatin1String("speed");
+    QString error;
+    return set(key, whole ? QString::number(qRound64(value)) : QString::number(value, 'g', 17), error);
 }
 
 bool MachineState::set(const QString &key, const QString &value, QString &error)
@@ -101,6 +156,15 @@ bool MachineState::set(const QString &key, const QString &value, QString &error)
         {"rectifyReset", [&] { return toInt(value, rectifyReset); }},
         {"trimYReset", [&] { return toInt(value, trimYReset); }},
         {"knifeMask", [&] { return toInt(value, knifeMask); }},
+        {"web", [&] { return toDouble(value, webPosition); }},
+        {"dataBusy",
+         [&] {
+             int on = 0;
+             const bool good = toInt(value, on);
+             dataBusy = on != 0;
+             return good;
+         }},
+        {"moveMs", [&] { return toInt(value, moveMs) && moveMs >= 0; }},
         {"devType", [&] { devType = value; return !value.isEmpty(); }},
         {"pcbId", [&] { pcbId = value; return !value.isEmpty(); }},
         {"sensors",
@@ -133,6 +197,14 @@ bool MachineState::set(const QString &key, const QString &value, QString &error)
         ok = toDouble(value, p);
         if (ok)
             pressures[index] = p;
+    } else if (indexed(key, "motor", index) && index % 10 <= 1 && index / 10 <= 4) {
+        // motor * 10 + sub: forces the state that reads of that motor report.
+        int state = 0;
+        ok = toInt(value, state);
+        if (ok) {
+            motors[index].state = state;
+            motors[index].moving.invalidate();
+        }
     } else if (indexed(key, "pcbVer", index)) {
         pcbVers[index] = value;
         ok = true;

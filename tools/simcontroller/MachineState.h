@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QPointF>
 #include <QString>
@@ -11,7 +12,12 @@ struct MotorState
 {
     double speed = 0;
     double length = 0;
-    int state = 0; // 3 while it runs, 0 when stopped
+    int state = 0; // 1 while a timed move runs, 3 while it turns at a speed, 0 when stopped
+    QElapsedTimer moving; // started by a timed move
+    int moveMs = 0;       // how long that move runs
+
+    // Ends a timed move whose time is up: the motor stands (state 0, speed 0).
+    void settle();
 };
 
 struct MachineState
@@ -49,6 +55,9 @@ struct MachineState
     int trimYReset = 0;
     int knifeMask = 1;                        // knives of the next cut job (command 19)
     int cutMotorStatus = 0;                   // 0 idle, 1 cutting, 2 paused
+    double webPosition = 0;                   // web travelled since power-on, HPGL units; X zeroing keeps it
+    bool dataBusy = false;                    // command 21 answers "busy" whatever the carriage does
+    int moveMs = 0;                           // a motor write with a length runs this long; 0: no timed moves
 
     // The state after power-on; identity and versions come from the caller.
     void resetToDefaults();
@@ -58,8 +67,13 @@ struct MachineState
     // Changes one value by name (command line --set and the stdin "set" line).
     bool set(const QString &key, const QString &value, QString &error);
     static QStringList keys();
+    // The keys that hold one number, which a ramp may move.
+    bool number(const QString &key, double &value) const;
+    bool setNumber(const QString &key, double value);
 };
 
 // Numbers as the controller writes them.
 QString fixed(double value, int decimals);
 QString general(double value);
+// A machine coordinate: an integer as such, else with up to three decimals.
+QString coordinate(double value);

@@ -60,6 +60,7 @@ void SimServer::onNewConnection()
                                          + QString::number(socket->peerPort()));
         m_everLinked = true;
         startTimedRules();
+        emit clientConnected();
     }
 }
 
@@ -146,6 +147,8 @@ void SimServer::handleCommand(const QByteArray &text)
     if (!fields.isEmpty())
         body += ',' + fields.join(QLatin1Char(',')).toLatin1();
     body += ';';
+    if (!plan.body.isEmpty())
+        body = plan.body;
     if (plan.drop)
         m_transcript.note("NOREPLY", QString::number(command->id));
     schedule(planned(FrameCodec::frameRaw(body), plan), plan.delayMs);

@@ -32,6 +32,11 @@ public:
     void emitNow(const Emission &emission);
     // Starts the timed rules not yet started, counting from now, once a client has linked.
     void startTimedRules();
+    bool everLinked() const { return m_everLinked; }
+
+signals:
+    // A client has connected.
+    void clientConnected();
 
 private:
     struct OutItem

@@ -63,6 +63,12 @@ void Transcript::note(const char *tag, const QString &text)
     writeLine(QByteArray(tag) + ' ' + escape(text.toUtf8()));
 }
 
+void Transcript::writeRaw(const QByteArray &lines)
+{
+    if (m_file.isOpen() && !lines.isEmpty())
+        m_file.write(lines);
+}
+
 void Transcript::writeLine(const QByteArray &line)
 {
     if (m_file.isOpen())

@@ -15,10 +15,13 @@ public:
     static QByteArray unescape(const QByteArray &text);
 
     bool open(const QString &path);
+    bool isOpen() const { return m_file.isOpen(); }
     // tag, a blank and the escaped bytes ("RX \x0212;CCMD;3;\x03").
     void write(const char *tag, const QByteArray &bytes = QByteArray());
     // tag, a blank and a plain text note.
     void note(const char *tag, const QString &text);
+    // Whole lines, each ended by a newline, written as they stand in one write.
+    void writeRaw(const QByteArray &lines);
 
 private:
     void writeLine(const QByteArray &line);

@@ -8,6 +8,7 @@
 #include "MachineState.h"
 #include "SimOptions.h"
 #include "SimServer.h"
+#include "StateScript.h"
 #include "Transcript.h"
 
 #include <QCoreApplication>
@@ -43,9 +44,10 @@ bool applySetting(MachineState &state, const QString &key, const QString &value,
     return state.set(key, value, error);
 }
 
-// One control line from stdin: "set <key> <value>", a fault rule ("on ..."
-// or "at ...", timed ones counting from now), "now <action> [arg]" or "quit".
-bool runControlLine(const QString &line, MachineState &state, FaultScript &faults, SimServer &server,
+// One control line from stdin: "set <key> <value>", a fault rule or a timed
+// state change ("on ..." or "at ...", timed ones counting from now),
+// "now <action> [arg]" or "quit".
+bool runControlLine(const QString &line, StateScript &script, FaultScript &faults, SimServer &server,
                     QString &error)
 {
     const QStringList tokens = line.split(QRegularExpression(QStringLiteral("\\s+")));
@@ -55,12 +57,14 @@ bool runControlLine(const QString &line, MachineState &state, FaultScript &fault
             error = QStringLiteral("expected: set <key> <value>");
             return false;
         }
-        return applySetting(state, tokens.at(1), tokens.at(2), error);
+        return script.apply(tokens.at(1), tokens.at(2), error);
     }
     if (verb == QLatin1String("on") || verb == QLatin1String("at")) {
         if (!faults.addLine(line, error))
             return false;
         server.startTimedRules();
+        if (server.everLinked())
+            script.start();
         return true;
     }
     if (verb == QLatin1String("now")) {
@@ -109,7 +113,11 @@ int main(int argc, char **argv)
             return ExitUsage;
         }
     }
+    StateScript script(state, transcript);
     FaultScript faults;
+    faults.setStateLineHandler([&script](const QString &line, QString &lineError) {
+        return script.addLine(line, lineError);
+    });
     for (const QString &file : options.faultFiles) {
         if (!faults.loadFile(file, error)) {
             complain(error);
@@ -123,9 +131,10 @@ int main(int argc, char **argv)
         }
     }
 
-    CutJob job(state, options.jobMs);
+    CutJob job(state, transcript, options.jobMs);
     CommandHandler handler(state, job, options.perModule);
     SimServer server(handler, job, faults, transcript, options.splitGapMs);
+    QObject::connect(&server, &SimServer::clientConnected, &script, &StateScript::start);
     if (!server.listen(options.listenAddress, options.port, error)) {
         complain(QStringLiteral("cannot listen on %1:%2: %3")
                      .arg(options.listenAddress.toString())
@@ -144,7 +153,7 @@ int main(int argc, char **argv)
     QObject::connect(&control, &ControlInput::finished, &app, &QCoreApplication::quit);
     QObject::connect(&control, &ControlInput::line, &app, [&](const QString &line) {
         QString lineError;
-        if (runControlLine(line, state, faults, server, lineError))
+        if (runControlLine(line, script, faults, server, lineError))
             say(QStringLiteral("OK"));
         else
             say(QStringLiteral("ERROR ") + lineError);
