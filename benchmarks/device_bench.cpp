@@ -2,6 +2,7 @@
 // a command with its reply, and streaming cut data with the send handshake.
 // The simulator runs in its own process, without a transcript.
 #include "Config.h"
+#include "TaskWorker.h"
 #include "Varnok120X.h"
 
 #include <QCoreApplication>
@@ -35,6 +36,8 @@ public:
         g_previousHandler = qInstallMessageHandler(quietHandler);
         m_config = std::make_unique<Config>(m_dir.path());
         m_driver = std::make_unique<Varnok120X>(m_config.get());
+        // The roller watch would mix its reads into the measurements.
+        m_driver->setPolling(false);
         if (!startSimulator())
             return;
         m_driver->setIp(m_address);
@@ -128,9 +131,22 @@ void BM_CommandRoundTrip(benchmark::State &state)
 }
 BENCHMARK(BM_CommandRoundTrip)->Iterations(10000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-// 1 MB of cut data: the size announcement, then per 1024-byte package the
-// send request "21;" and the package, as the cut job sends it.
-void BM_StreamCutData(benchmark::State &state)
+// Plotter text of about the given size.
+QByteArray cutData(int size)
+{
+    QByteArray data;
+    data.reserve(size + 32);
+    for (int x = 0; data.size() < size; x += 40)
+        data += "PD" + QByteArray::number(x % 40000) + ',' + QByteArray::number(x % 4000) + ';';
+    data.truncate(size);
+    return data;
+}
+
+// Cut data as the cut job streams it: the size announcement, then per package
+// of 1024 bytes the send request "21;" and its reply, then the package.
+// Counters: the share of the time spent waiting for the "21" replies, and the
+// time per package.
+void streamCutData(benchmark::State &state, int size)
 {
     Rig rig;
     if (!rig.ready()) {
@@ -138,14 +154,21 @@ void BM_StreamCutData(benchmark::State &state)
         return;
     }
     constexpr int kPackage = 1024;
-    QByteArray data;
-    for (int x = 0; data.size() < (1 << 20); x += 40)
-        data += "PD" + QByteArray::number(x % 40000) + ',' + QByteArray::number(x % 4000) + ';';
-    data.truncate(1 << 20);
+    const QByteArray data = cutData(size);
+    qint64 waitNs = 0, totalNs = 0, packages = 0;
     for (auto _ : state) {
+        QElapsedTimer total;
+        total.start();
         bool ok = rig.driver().wPltSize(size_t(data.size()), kPackage);
-        for (int at = 0; ok && at < data.size(); at += kPackage)
-            ok = rig.driver().rPrePltSend() && rig.driver().wPlt(data.mid(at, kPackage));
+        for (int at = 0; ok && at < data.size(); at += kPackage) {
+            QElapsedTimer wait;
+            wait.start();
+            ok = rig.driver().rPrePltSend();
+            waitNs += wait.nsecsElapsed();
+            ok = ok && rig.driver().wPlt(data.mid(at, kPackage));
+            ++packages;
+        }
+        totalNs += total.nsecsElapsed();
         if (!ok) {
             state.SkipWithError("transfer failed");
             break;
@@ -157,7 +180,51 @@ void BM_StreamCutData(benchmark::State &state)
         state.ResumeTiming();
     }
     state.SetBytesProcessed(state.iterations() * data.size());
+    state.counters["wait21_share"] = totalNs > 0 ? double(waitNs) / double(totalNs) : 0.0;
+    state.counters["us_per_package"] = packages > 0 ? double(totalNs) / double(packages) / 1000.0 : 0.0;
+}
+
+void BM_StreamCutData(benchmark::State &state)
+{
+    streamCutData(state, 1 << 20);
 }
 BENCHMARK(BM_StreamCutData)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_StreamCutData10MB(benchmark::State &state)
+{
+    streamCutData(state, 10 << 20);
+}
+BENCHMARK(BM_StreamCutData10MB)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same 10 MB as a whole cut job on the work thread (task type 1): knife
+// checks, the announcement, the packages and the wait for the carriage.
+void BM_CutJob10MB(benchmark::State &state)
+{
+    Rig rig;
+    if (!rig.ready()) {
+        state.SkipWithError("simulator not linked");
+        return;
+    }
+    const QByteArray data = cutData(10 << 20);
+    for (auto _ : state) {
+        auto *worker = new TaskWorker(&rig.driver(), -1);
+        worker->setData(data);
+        worker->setTaskType(1);
+        if (!rig.driver().createWork(worker)) {
+            state.SkipWithError("job refused");
+            break;
+        }
+        while (!rig.driver().isWorkIdle()) {
+            QCoreApplication::processEvents();
+            QThread::msleep(1);
+        }
+        if (rig.driver().pltTransfer().sent != quint64(data.size())) {
+            state.SkipWithError("job did not send all");
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * data.size());
+}
+BENCHMARK(BM_CutJob10MB)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
