@@ -172,18 +172,18 @@ public:
     // --- cut conversion (DravolinteAppCut.cpp) ---
     // The current page's cut data as HPGL, mapped by transform (the fit to
     // the scanned marks); also becomes the driver's cut data.
-    QByteArray createPageCutFile(const QTransform &transform);
+    QByteArray createPageCutFile(const QTransform &transform) override;
     // One cut item's HPGL; margins take no part (kept for the callers).
     QString cutPathToHpgl(const GScene *scene, const GPathItem *item, const QTransform &transform,
                           const QMarginsF &margins, const QPointF &offset) const;
     // The page's mark points in scanning order: HPGL units for a scan, else points.
-    Q_INVOKABLE QPolygonF currentPageMarkPoint(bool scan = true) const;
+    Q_INVOKABLE QPolygonF currentPageMarkPoint(bool scan = true) const override;
     // The knife lanes of the page, HPGL units; one per knife of a job.
-    Q_INVOKABLE QList<int> currentKnifeIntInterval() const;
+    Q_INVOKABLE QList<int> currentKnifeIntInterval() const override;
     // true: forget the task code before a scan; false: open the cut file of
     // the task code read meanwhile (or the working one) and wait, bounded,
     // until the scene holds it. True when the scene holds the file wanted.
-    bool setSwitchCutFile(bool b);
+    bool setSwitchCutFile(bool b) override;
     bool switchingCutFile() const { return m_switchingCutFile.load(); }
     // The file that the cut scene holds.
     QString sceneFile() const;
@@ -195,15 +195,16 @@ public:
     double collectLen() const;
     void setCollectLen(double len);
     int segmentX() const { return m_segmentX.load(); }
-    bool hasTaskCode() const;
+    bool hasTaskCode() const override;
     void updateCutRecord();
     int updatePrintRecord(int printed);
     void loadTemplate();
-    int markIndex() const { return m_markIndex.load(); }
-    QPointF scanMarkPoint() const;
-    float scanMarkSize() const;
-    double searchedLength() const;
-    void setSearchedLength(double mm);
+    int markIndex() const override { return m_markIndex.load(); }
+    QPointF scanMarkPoint() const override;
+    float scanMarkSize() const override;
+    void resetScanMark() override;
+    double searchedLength() const override;
+    void setSearchedLength(double mm) override;
     double paperOffset() const;
     QSizeF pageSize() const override;
     QSizeF pageDefSize() const;

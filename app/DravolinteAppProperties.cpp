@@ -160,6 +160,13 @@ float DravolinteApp::scanMarkSize() const
     return m_scanMarkSize;
 }
 
+void DravolinteApp::resetScanMark()
+{
+    QMutexLocker lock(&m_stateLock);
+    m_scanMarkPoint = QPointF(0, 0);
+    m_scanMarkSize = 0.0f;
+}
+
 double DravolinteApp::searchedLength() const
 {
     QMutexLocker lock(&m_stateLock);

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QMutex>
+#include <QPointF>
+#include <QPolygonF>
 #include <QSizeF>
+#include <QTransform>
 #include <QString>
 #include <functional>
 
@@ -68,6 +72,32 @@ public:
     // The cut scene holds at least one item (a cut file is open).
     virtual bool hasCutItems() const { return false; }
 
+    // What the mark steps read and ask. Stand-ins here: a host without a
+    // mark camera sees no mark and has no page marks.
+    // The mark being scanned: 0 none, 1 the first.
+    virtual int markIndex() const { return 0; }
+    // The mark that the last mark capture found: centre in image pixels,
+    // (0, 0) for none, and its size in pixels.
+    virtual QPointF scanMarkPoint() const { return QPointF(); }
+    virtual float scanMarkSize() const { return 0.0f; }
+    // Forgets the last capture's mark, so that a capture that brings no
+    // image cannot pass off the one before as its own.
+    virtual void resetScanMark() {}
+    // Web advanced while searching the first mark (mm).
+    virtual double searchedLength() const { return 0.0; }
+    virtual void setSearchedLength(double /*mm*/) {}
+    // A task code was read at the first mark.
+    virtual bool hasTaskCode() const { return false; }
+    // true before a first-mark search (a code read may switch the cut
+    // file), false after it; true when the scene holds the file wanted.
+    virtual bool setSwitchCutFile(bool /*b*/) { return true; }
+    // The page's marks in scanning order: HPGL units for a scan.
+    virtual QPolygonF currentPageMarkPoint(bool /*scan*/ = true) const { return QPolygonF(); }
+    // The knife lanes of the page, HPGL units; one per knife of a job.
+    virtual QList<int> currentKnifeIntInterval() const { return QList<int>(); }
+    // The page's cut data (HPGL) mapped by the fit to the scanned marks.
+    virtual QByteArray createPageCutFile(const QTransform & /*transform*/) { return QByteArray(); }
+
     // Listeners of the task status run on the thread that set it, like a
     // direct connection. The returned id removes the listener.
     using TaskStatusListener = std::function<void(int status)>;
@@ -106,6 +136,7 @@ public:
     void loadCheckParams() override {}
     void resetPaperCenter() override {}
     QString messageText() const override { return QString(); }
+    using DriverHost::createPageCutFile;
     void createPageCutFile() override {}
     int cutTaskCopies() const override { return 0; }
     bool isSupport() override { return true; }

@@ -14,8 +14,9 @@ class DriverHost;
 // Runs one machine job on the driver's work thread. The task type (1 to 9)
 // selects the step list (TaskWorkerTypes.cpp); the steps are in
 // TaskStepsMotion.cpp (knives, carriage, web), TaskStepsPlace.cpp (page start
-// and end, the next page, the mark-camera offset) and TaskStepsData.cpp (cut
-// data, printing, copies, the end of a job). Pause, resume and stop of the
+// and end, the next page, the mark-camera offset), TaskStepsData.cpp (cut
+// data, printing, copies, the end of a job) and TaskStepsMarks.cpp (finding,
+// scanning and fitting the registration marks). Pause, resume and stop of the
 // application's task reach the list at its next pass; the packages of the
 // cut data follow each other within one pass, each after its "21;".
 class TaskWorker : public taskInterface
@@ -51,6 +52,14 @@ public:
     QPointF endPoint() const { return m_endPoint; }
     // A mark seen in a mark-camera image: its centre and size in pixels.
     void addScannedMark(const QPointF &centre, int size);
+    QList<QPointF> scanPoints() const { return m_scanPoints; }
+    QList<int> scanSizes() const { return m_scanSizes; }
+    // The page's marks in scanning order (HPGL units).
+    QList<QPointF> pageMarks() const { return m_pageMarks; }
+    void setPageMarks(const QList<QPointF> &marks) { m_pageMarks = marks; }
+    // The last offset from a mark to the image centre (HPGL units).
+    QPointF centerOffset() const { return m_centerOffset; }
+    double findLength() const { return m_findLength; }
 
     // What the steps share.
     // May the web move by dx mm (forward positive)? Backward onto the rewind
@@ -85,6 +94,17 @@ public:
     void taskMoveCameraOffset(int &step);
     void taskCameraOffset(int &step);
     void taskStop(int &step);
+    // Mark steps.
+    void taskFindMarks(int &step);
+    void taskTestMark(int &step);
+    void taskFindMark(int &step);
+    void taskMoveToMarkInfo(int &step);
+    void taskScanMarks(int &step);
+    void taskMoveToImageCenter(int &step);
+    void taskClearMarks(int &step);
+    void taskMoveToMark(int &step);
+    void taskCheckMarks(int &step);
+    void taskScanOK(int &step);
 
 public slots:
     // Follows the application's task status.
@@ -109,6 +129,11 @@ private:
     // has failed for longer than the long reply time-out the job stops with
     // the reason (a refused announcement, a "21" that stays busy).
     bool mayRetryStream(const char *origin, const QString &why, int &step);
+    // Asks the mark camera for an image; true when it came and showed a
+    // usable mark, which is then appended to the scanned marks.
+    bool captureMark();
+    // The scan has failed: the operator learns why, the job stops.
+    void failScan(int &step);
 
     QPointF m_startPoint;
     QPointF m_endPoint;
@@ -116,6 +141,10 @@ private:
     QList<int> m_knifeIntervals;
     QList<QPointF> m_scanPoints;
     QList<int> m_scanSizes;
+    QList<QPointF> m_pageMarks;
+    QPointF m_centerOffset;
+    double m_findLength = 0.0;
+    int m_scanTries = 0;
     int m_retryCount = 0;
     int m_knifeMask = 1;
     int m_taskType = 0;

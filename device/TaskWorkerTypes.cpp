@@ -39,6 +39,51 @@ bool TaskWorker::buildSteps(int type, StepList &list)
              << [this](int &step) { taskRestart(step); };
         return true;
     }
+    case 3:
+        // Production run: per page find, check and fit the marks, cut, move
+        // on to the next page, book the copy.
+        list << bindStep(&TaskWorker::taskClearX) << bindStep(&TaskWorker::taskFindMarks)
+             << bindStep(&TaskWorker::taskCheckMarks) << bindStep(&TaskWorker::taskScanOK)
+             << bindStep(&TaskWorker::taskGetStartPoint) << bindStep(&TaskWorker::taskStartCut)
+             << bindStep(&TaskWorker::taskGetEndPoint) << bindStep(&TaskWorker::taskMoveToNextStartPoint)
+             << bindStep(&TaskWorker::taskWaitKnife) << bindStep(&TaskWorker::taskCheckDone)
+             << [this](int &step) { taskRestart(step); };
+        return true;
+    case 4:
+        // Camera offset: cut a small figure, bring the mark camera over it,
+        // measure how far off it sits.
+        m_device->wSpeed(50.0);
+        list << bindStep(&TaskWorker::taskWaitKnife) << bindStep(&TaskWorker::taskClearX)
+             << bindStep(&TaskWorker::taskStartCut) << bindStep(&TaskWorker::taskMoveCameraOffset)
+             << bindStep(&TaskWorker::taskWaitKnife) << bindStep(&TaskWorker::taskScanMarks)
+             << bindStep(&TaskWorker::taskCameraOffset);
+        return true;
+    case 5:
+        // The first mark: advance the web until the camera sees it, read its
+        // code when the marks carry one, centre it.
+        list << bindStep(&TaskWorker::taskWaitKnife) << bindStep(&TaskWorker::taskTestMark)
+             << bindStep(&TaskWorker::taskFindMark) << bindStep(&TaskWorker::taskMoveToMarkInfo)
+             << bindStep(&TaskWorker::taskWaitKnife) << bindStep(&TaskWorker::taskScanMarks)
+             << bindStep(&TaskWorker::taskMoveToImageCenter);
+        return true;
+    case 6:
+        // Every mark of the page in turn, then back to the first.
+        list << bindStep(&TaskWorker::taskClearMarks) << bindStep(&TaskWorker::taskWaitKnife)
+             << bindStep(&TaskWorker::taskScanMarks) << bindStep(&TaskWorker::taskMoveToMark)
+             << bindStep(&TaskWorker::taskWaitKnife);
+        return true;
+    case 7:
+        // Mark test: find, check and fit, over and over, without cutting.
+        list << bindStep(&TaskWorker::taskFindMarks) << bindStep(&TaskWorker::taskCheckMarks)
+             << bindStep(&TaskWorker::taskScanOK) << [this](int &step) { taskRestart(step); };
+        return true;
+    case 8:
+        // Repeat cut: the same page, fitted and cut, then back to its start.
+        list << bindStep(&TaskWorker::taskFindMarks) << bindStep(&TaskWorker::taskCheckMarks)
+             << bindStep(&TaskWorker::taskScanOK) << bindStep(&TaskWorker::taskGetStartPoint)
+             << bindStep(&TaskWorker::taskStartCut) << bindStep(&TaskWorker::taskGetEndPoint)
+             << bindStep(&TaskWorker::taskMoveToStart) << [this](int &step) { taskRestart(step); };
+        return true;
     case 9:
         // The knives that the job does not use go back to their origin
         // offsets; with no job knives, that is every knife.
@@ -47,9 +92,7 @@ bool TaskWorker::buildSteps(int type, StepList &list)
         list << bindStep(&TaskWorker::taskResetKnife) << bindStep(&TaskWorker::taskWaitKnife);
         return true;
     default:
-        // Types 3 to 8 find, scan and fit the registration marks; their lists
-        // join this switch with the mark steps. Until then, and for unknown
-        // types, the list is empty and the job stops at its first pass.
+        // An unknown type: the list is empty and the job stops at its first pass.
         qWarning().noquote() << "TaskWorker::buildSteps" << "no steps for task type" << type;
         return false;
     }

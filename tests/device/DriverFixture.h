@@ -6,9 +6,22 @@
 #include "Varnok120X.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+
+// The cut data of the received "PPLT" frames.
+inline QList<QByteArray> packages(const QList<QByteArray> &frames)
+{
+    QList<QByteArray> out;
+    for (const QByteArray &frame : frames) {
+        const qsizetype at = frame.indexOf(";PPLT;");
+        if (at >= 0)
+            out << frame.mid(at + 6, frame.size() - at - 7);
+    }
+    return out;
+}
 
 // A driver with its parameter store and a recording host, linked to a
 // simulated controller in its own process.
@@ -20,8 +33,14 @@ struct DriverFixture
     std::unique_ptr<Varnok120X> driver;
     SimController sim;
 
-    DriverFixture()
+    // With configIni the store finds a "config.ini" and works on it, as on
+    // an installed machine; without, on its stand-in "tmp.ini".
+    explicit DriverFixture(bool configIni = false)
     {
+        if (configIni) {
+            QFile ini(dir.filePath(QStringLiteral("config.ini")));
+            ini.open(QIODevice::WriteOnly);
+        }
         // A store of its own: what one test sets does not reach the next.
         config = std::make_unique<Config>(dir.path());
         host = std::make_unique<RecordingHost>();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DriverHost.h"
+#include "GPathProcess.h"
 
 #include <QList>
 #include <QMutex>
@@ -129,12 +130,23 @@ public:
         QMutexLocker lock(&m_lock);
         return m_collectLen;
     }
-    // Answers at once with the set result; counts the requests per camera.
+    // Answers at once; counts the requests per camera. A mark-camera
+    // capture takes the next answer of the mark sequence (or the standing
+    // answer once the sequence is used up) and leaves its mark where the
+    // application's scan would.
     bool doCapture(int camera) override
     {
         QMutexLocker lock(&m_lock);
         m_captures.append(camera);
-        return m_captureResult;
+        if (camera != 1)
+            return m_captureResult;
+        const MarkAnswer a = m_markAnswers.isEmpty() ? m_standingAnswer : m_markAnswers.takeFirst();
+        m_markCaptureIndices.append(m_markIndex);
+        if (a.answered) {
+            m_scanMarkPoint = a.point;
+            m_scanMarkSize = a.size;
+        }
+        return a.answered;
     }
     double paperOffset() const override
     {
@@ -157,8 +169,111 @@ public:
         QMutexLocker lock(&m_lock);
         return m_hasCutItems;
     }
+    QPointF scanMarkPoint() const override
+    {
+        QMutexLocker lock(&m_lock);
+        return m_scanMarkPoint;
+    }
+    float scanMarkSize() const override
+    {
+        QMutexLocker lock(&m_lock);
+        return m_scanMarkSize;
+    }
+    void resetScanMark() override
+    {
+        QMutexLocker lock(&m_lock);
+        m_scanMarkPoint = QPointF();
+        m_scanMarkSize = 0.0f;
+    }
+    double searchedLength() const override
+    {
+        QMutexLocker lock(&m_lock);
+        return m_searchedLength;
+    }
+    void setSearchedLength(double mm) override
+    {
+        QMutexLocker lock(&m_lock);
+        m_searchedLength = mm;
+    }
+    bool hasTaskCode() const override { return false; }
+    bool setSwitchCutFile(bool b) override
+    {
+        QMutexLocker lock(&m_lock);
+        m_switches.append(b);
+        return true;
+    }
+    QPolygonF currentPageMarkPoint(bool) const override
+    {
+        QMutexLocker lock(&m_lock);
+        return m_pageMarks;
+    }
+    QList<int> currentKnifeIntInterval() const override
+    {
+        QMutexLocker lock(&m_lock);
+        return m_knifeIntervals;
+    }
+    // The page's cut path (HPGL units) mapped by the fit, which works in
+    // points as the cut scene does, written as one pen-down polyline.
+    QByteArray createPageCutFile(const QTransform &transform) override
+    {
+        QMutexLocker lock(&m_lock);
+        m_fits.append(transform);
+        QByteArray data;
+        for (int i = 0; i < m_cutPath.size(); ++i) {
+            const QPointF p =
+                GPathProcess::point2Hpgl(transform.map(GPathProcess::hpgl2Point(m_cutPath.at(i))));
+            data += (i == 0 ? "PU" : (i == 1 ? "PD" : ",")) + QByteArray::number(qRound(p.x())) + ','
+                    + QByteArray::number(qRound(p.y()));
+            if (i == 0 || i == m_cutPath.size() - 1)
+                data += ';';
+        }
+        if (!data.isEmpty())
+            data += "PU;";
+        return data;
+    }
 
     // Test side.
+    // What a mark-camera capture answers: whether the camera answered, and
+    // the mark the scan found in its image ((0, 0): none).
+    struct MarkAnswer
+    {
+        bool answered = true;
+        QPointF point;
+        float size = 0.0f;
+    };
+    void setMarkAnswers(const QList<MarkAnswer> &answers, const MarkAnswer &standing)
+    {
+        QMutexLocker lock(&m_lock);
+        m_markAnswers = answers;
+        m_standingAnswer = standing;
+    }
+    // The mark index at each mark-camera capture.
+    QList<int> markCaptureIndices() const
+    {
+        QMutexLocker lock(&m_lock);
+        return m_markCaptureIndices;
+    }
+    void setPageMarks(const QPolygonF &marks, const QList<int> &knifeIntervals = {})
+    {
+        QMutexLocker lock(&m_lock);
+        m_pageMarks = marks;
+        m_knifeIntervals = knifeIntervals;
+    }
+    void setCutPath(const QPolygonF &hpgl)
+    {
+        QMutexLocker lock(&m_lock);
+        m_cutPath = hpgl;
+    }
+    QList<QTransform> fits() const
+    {
+        QMutexLocker lock(&m_lock);
+        return m_fits;
+    }
+    QList<bool> cutFileSwitches() const
+    {
+        QMutexLocker lock(&m_lock);
+        return m_switches;
+    }
     void setPageSize(const QSizeF &size)
     {
         QMutexLocker lock(&m_lock);
@@ -247,7 +362,7 @@ public:
         QMutexLocker lock(&m_lock);
         return m_clearedFilms;
     }
-    int markIndex() const
+    int markIndex() const override
     {
         QMutexLocker lock(&m_lock);
         return m_markIndex;
@@ -294,4 +409,15 @@ private:
     bool m_captureResult = true;
     QList<int> m_captures;
     QList<bool> m_lostLabelViews;
+    QList<MarkAnswer> m_markAnswers;
+    MarkAnswer m_standingAnswer{false, QPointF(), 0.0f};
+    QList<int> m_markCaptureIndices;
+    QPointF m_scanMarkPoint;
+    float m_scanMarkSize = 0.0f;
+    double m_searchedLength = 0.0;
+    QList<bool> m_switches;
+    QPolygonF m_pageMarks;
+    QList<int> m_knifeIntervals;
+    QPolygonF m_cutPath;
+    QList<QTransform> m_fits;
 };

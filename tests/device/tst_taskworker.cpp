@@ -33,18 +33,6 @@ QStringList wire(const QList<QByteArray> &frames)
     return out;
 }
 
-// The cut data of the received "PPLT" frames.
-QList<QByteArray> packages(const QList<QByteArray> &frames)
-{
-    QList<QByteArray> out;
-    for (const QByteArray &frame : frames) {
-        const qsizetype at = frame.indexOf(";PPLT;");
-        if (at >= 0)
-            out << frame.mid(at + 6, frame.size() - at - 7);
-    }
-    return out;
-}
-
 QByteArray penUpWalk()
 {
     QByteArray data;

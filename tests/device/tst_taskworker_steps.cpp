@@ -8,22 +8,6 @@
 
 #include <QRegularExpression>
 
-namespace {
-
-// The cut data of the received "PPLT" frames.
-QList<QByteArray> packages(const QList<QByteArray> &frames)
-{
-    QList<QByteArray> out;
-    for (const QByteArray &frame : frames) {
-        const qsizetype at = frame.indexOf(";PPLT;");
-        if (at >= 0)
-            out << frame.mid(at + 6, frame.size() - at - 7);
-    }
-    return out;
-}
-
-} // namespace
-
 class TestTaskWorkerSteps : public QObject
 {
     Q_OBJECT

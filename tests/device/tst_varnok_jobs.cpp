@@ -247,6 +247,8 @@ private slots:
             (f.driver.get()->*starter)();
             QCOMPARE(f.host->markIndex(), 1);
             QVERIFY(jobStartedSince(f, statuses));
+            // Both run page after page until the operator stops them.
+            f.host->setTaskStatus(2);
             QVERIFY(waitIdle(f));
         }
         f.host->setStopAction([d = f.driver.get()] { return d->exitTask(); });

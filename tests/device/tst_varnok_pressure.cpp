@@ -7,18 +7,6 @@
 
 namespace {
 
-// The cut data of the received "PPLT" frames.
-QList<QByteArray> packages(const QList<QByteArray> &frames)
-{
-    QList<QByteArray> out;
-    for (const QByteArray &frame : frames) {
-        const qsizetype at = frame.indexOf(";PPLT;");
-        if (at >= 0)
-            out << frame.mid(at + 6, frame.size() - at - 7);
-    }
-    return out;
-}
-
 // The figure moved by (dx, dy) units, the knife parked at the end.
 QByteArray figure(int dx, int dy, const QString &end)
 {
