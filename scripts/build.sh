@@ -4,6 +4,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BUILD_DIR:-$ROOT/build}"
 "$ROOT/scripts/install-deps.sh"
+# Let ccache share objects between clones in different folders (CI builds a fresh clone).
+export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
 GEN=()
 if command -v ninja >/dev/null; then GEN=(-G Ninja); fi
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
