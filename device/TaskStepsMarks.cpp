@@ -21,6 +21,8 @@ namespace {
 constexpr double kSearchStepMm = 12.5;
 constexpr int kMaxScanTries = 5;
 constexpr int kMaxCentreMoves = 5;
+// How far the search runs without a page size to measure against.
+constexpr double kSearchLimitNoPageMm = 1000.0;
 
 } // namespace
 
@@ -96,13 +98,32 @@ void TaskWorker::taskTestMark(int &step)
     ++step;
 }
 
+double TaskWorker::searchLimit() const
+{
+    // Two pages' pitch: a camera that sees nothing over that much web sees
+    // no mark at all (blank web, camera off the print), and must not feed
+    // the roll out for ever.
+    const double pageHeight = host()->pageSize().height();
+    if (!(pageHeight > 0.0))
+        return kSearchLimitNoPageMm;
+    return 2.0 * (pageHeight + qMax(0.0, config()->getProperty(Config::CPT_PageSpacing).toDouble()));
+}
+
 void TaskWorker::taskFindMark(int &step)
 {
     config()->setRunTip(tr("寻找标记点"));
+    const double limit = searchLimit();
+    if (m_searchMoved + kSearchStepMm > limit + 1e-9) {
+        qWarning().noquote() << "TaskWorker::taskFindMark" << "no mark over" << m_searchMoved << "mm of web, limit"
+                             << limit << "mm";
+        failScan(step);
+        return;
+    }
     const bool allowed = checkMove(kSearchStepMm);
     if (allowed && m_device->wDevicePoint(0, QPointF(GPathProcess::mm2Hpgl(kSearchStepMm), 0.0))) {
         host()->clearFilm(0);
         m_findLength += kSearchStepMm;
+        m_searchMoved += kSearchStepMm;
         host()->setSearchedLength(host()->searchedLength() + kSearchStepMm);
         step -= 2;
     }

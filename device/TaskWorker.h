@@ -60,6 +60,9 @@ public:
     // The last offset from a mark to the image centre (HPGL units).
     QPointF centerOffset() const { return m_centerOffset; }
     double findLength() const { return m_findLength; }
+    // The web the first-mark search has advanced, and how far it may (mm).
+    double searchMoved() const { return m_searchMoved; }
+    double searchLimit() const;
 
     // What the steps share.
     // May the web move by dx mm (forward positive)? Backward onto the rewind
@@ -144,6 +147,7 @@ private:
     QList<QPointF> m_pageMarks;
     QPointF m_centerOffset;
     double m_findLength = 0.0;
+    double m_searchMoved = 0.0;
     int m_scanTries = 0;
     int m_retryCount = 0;
     int m_knifeMask = 1;

@@ -60,7 +60,9 @@ bool TaskWorker::buildSteps(int type, StepList &list)
         return true;
     case 5:
         // The first mark: advance the web until the camera sees it, read its
-        // code when the marks carry one, centre it.
+        // code when the marks carry one, centre it. Each search counts its
+        // own web.
+        m_searchMoved = 0.0;
         list << bindStep(&TaskWorker::taskWaitKnife) << bindStep(&TaskWorker::taskTestMark)
              << bindStep(&TaskWorker::taskFindMark) << bindStep(&TaskWorker::taskMoveToMarkInfo)
              << bindStep(&TaskWorker::taskWaitKnife) << bindStep(&TaskWorker::taskScanMarks)

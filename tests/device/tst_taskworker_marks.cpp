@@ -130,6 +130,40 @@ private slots:
         QCOMPARE(f.host->searchedLength(), 37.5);
     }
 
+    // A camera that never sees a mark: the search gives up after two pages'
+    // pitch of web (1000 mm without a page size) and the job ends with the
+    // reason, having cut nothing.
+    void blankSearchGivesUp_data()
+    {
+        QTest::addColumn<QSizeF>("page");
+        QTest::addColumn<double>("spacing");
+        QTest::addColumn<int>("advances"); // of 12.5 mm
+        QTest::newRow("page 60 mm, 5 mm apart") << QSizeF(100, 60) << 5.0 << 10;
+        QTest::newRow("page 62.5 mm") << QSizeF(100, 62.5) << 0.0 << 10;
+        QTest::newRow("no page size") << QSizeF() << 0.0 << 80;
+    }
+    void blankSearchGivesUp()
+    {
+        QFETCH(QSizeF, page);
+        QFETCH(double, spacing);
+        QFETCH(int, advances);
+        DriverFixture &f = *m_f;
+        f.host->setPageSize(page);
+        f.config->setProperty(Config::CPT_PageSpacing, spacing);
+        f.host->setMarkAnswers({}, kNoMark);
+        const int from = int(f.sim.received().size());
+        f.host->setTaskStatus(1);
+        QVERIFY(f.driver->createWork(new TaskWorker(f.driver.get(), 3)));
+        QVERIFY(waitIdle(30000));
+        f.config->setProperty(Config::CPT_PageSpacing, 0.0);
+        QCOMPARE(f.driver->errorMessage(), QString("标记点扫描失败！"));
+        const QList<QByteArray> moves = packages(f.sim.received().mid(from));
+        QCOMPARE(moves.count("IN;PA;SP2;PU500,0;PG;PG;"), advances);
+        QVERIFY(cuts(f, from).isEmpty());
+        QVERIFY(f.host->fits().isEmpty());
+        QCOMPARE(f.host->taskStatus(), 2);
+    }
+
     // The first mark is found and centred, then the camera sees nothing:
     // after six captures the job ends with the reason and cuts nothing.
     void scanWithoutMarkFails()

@@ -134,6 +134,16 @@ bool SimController::control(const QString &line, QString *error)
     return false;
 }
 
+QString SimController::query(const QString &key)
+{
+    if (!isRunning())
+        return QString();
+    m_process.write("get " + key.toUtf8() + '\n');
+    m_process.waitForBytesWritten(2000);
+    const QString answer = readLine(5000);
+    return answer.startsWith(QLatin1String("OK ")) ? answer.mid(3) : QString();
+}
+
 QStringList SimController::transcript() const
 {
     QFile file(m_transcriptPath);

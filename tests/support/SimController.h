@@ -37,6 +37,9 @@ public:
     // A control line ("set status 1", "now alarm 3", "on 3 delay 500"...);
     // true when the simulator answered OK.
     bool control(const QString &line, QString *error = nullptr);
+    // A position read back ("web", "point0"): the text after "OK", empty
+    // when the simulator refused or did not answer.
+    QString query(const QString &key);
 
     QStringList transcript() const;
     // The frames of the "RX" and "TX" lines, unescaped, in order.

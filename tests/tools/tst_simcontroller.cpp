@@ -503,6 +503,13 @@ void TestSimController::motionModel()
     QVERIFY(sim.transcript().contains(QStringLiteral("JOB END web 1000")));
     QCOMPARE(client.request(QStringLiteral("4,0,0,0,0;")), QByteArray("CCMD;4,0,0,0,1000,50;"));
     QCOMPARE(client.request(QStringLiteral("4,0,1,0,0;")), QByteArray("CCMD;4,0,0,1,1000,1050;"));
+    // The same positions read back on stdin, as a test camera asks for them.
+    QCOMPARE(sim.query(QStringLiteral("web")), QStringLiteral("1000"));
+    QCOMPARE(sim.query(QStringLiteral("point1")), QStringLiteral("1000,1050"));
+    QCOMPARE(sim.query(QStringLiteral("speed")), QString());
+    QString refused;
+    QVERIFY(!sim.control(QStringLiteral("get"), &refused));
+    QVERIFY(refused.startsWith(QStringLiteral("ERROR ")));
 
     // Zeroing X moves nothing: the web keeps its place. Relative moves count
     // from the pen; knife 1 stays where it is.
@@ -512,6 +519,8 @@ void TestSimController::motionModel()
     QVERIFY(sim.transcript().contains(QStringLiteral("JOB END web 1105")));
     QCOMPARE(client.request(QStringLiteral("4,0,0,0,0;")), QByteArray("CCMD;4,0,0,0,105,45;"));
     QCOMPARE(client.request(QStringLiteral("4,0,1,0,0;")), QByteArray("CCMD;4,0,0,1,105,1050;"));
+    QCOMPARE(sim.query(QStringLiteral("web")), QStringLiteral("1105"));
+    QCOMPARE(sim.query(QStringLiteral("point0")), QStringLiteral("105,45"));
 
     // A stopped job cuts and moves nothing (data and stop in one write: the
     // job cannot end in between).

@@ -219,3 +219,19 @@ bool MachineState::set(const QString &key, const QString &value, QString &error)
         error = QStringLiteral("bad value for %1: %2").arg(key, value);
     return ok;
 }
+
+bool MachineState::get(const QString &key, QString &value, QString &error) const
+{
+    int index = 0;
+    if (key == QLatin1String("web")) {
+        value = coordinate(webPosition);
+        return true;
+    }
+    if (indexed(key, "point", index)) {
+        const QPointF p = points.value(index);
+        value = coordinate(p.x()) + QLatin1Char(',') + coordinate(p.y());
+        return true;
+    }
+    error = QStringLiteral("cannot read %1 (readable: web point<k>)").arg(key);
+    return false;
+}

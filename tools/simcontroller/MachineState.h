@@ -67,6 +67,9 @@ struct MachineState
     // Changes one value by name (command line --set and the stdin "set" line).
     bool set(const QString &key, const QString &value, QString &error);
     static QStringList keys();
+    // Reads the positions back (stdin "get" line): "web" and "point<k>",
+    // written as machine coordinates.
+    bool get(const QString &key, QString &value, QString &error) const;
     // The keys that hold one number, which a ramp may move.
     bool number(const QString &key, double &value) const;
     bool setNumber(const QString &key, double value);

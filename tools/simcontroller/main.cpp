@@ -46,12 +46,19 @@ bool applySetting(MachineState &state, const QString &key, const QString &value,
 
 // One control line from stdin: "set <key> <value>", a fault rule or a timed
 // state change ("on ..." or "at ...", timed ones counting from now),
-// "now <action> [arg]" or "quit".
-bool runControlLine(const QString &line, StateScript &script, FaultScript &faults, SimServer &server,
-                    QString &error)
+// "now <action> [arg]", "get <key>" (answered with the value) or "quit".
+bool runControlLine(const QString &line, const MachineState &state, StateScript &script, FaultScript &faults,
+                    SimServer &server, QString &answer, QString &error)
 {
     const QStringList tokens = line.split(QRegularExpression(QStringLiteral("\\s+")));
     const QString &verb = tokens.first();
+    if (verb == QLatin1String("get")) {
+        if (tokens.size() != 2) {
+            error = QStringLiteral("expected: get <key>");
+            return false;
+        }
+        return state.get(tokens.at(1), answer, error);
+    }
     if (verb == QLatin1String("set")) {
         if (tokens.size() != 3) {
             error = QStringLiteral("expected: set <key> <value>");
@@ -153,8 +160,9 @@ int main(int argc, char **argv)
     QObject::connect(&control, &ControlInput::finished, &app, &QCoreApplication::quit);
     QObject::connect(&control, &ControlInput::line, &app, [&](const QString &line) {
         QString lineError;
-        if (runControlLine(line, script, faults, server, lineError))
-            say(QStringLiteral("OK"));
+        QString answer;
+        if (runControlLine(line, state, script, faults, server, answer, lineError))
+            say(answer.isEmpty() ? QStringLiteral("OK") : QStringLiteral("OK ") + answer);
         else
             say(QStringLiteral("ERROR ") + lineError);
     });
