@@ -3,15 +3,87 @@
 // the simulator's positions.
 #include "AppTestSupport.h"
 
+#include "PltHeader.h"
 #include "SimController.h"
 #include "SimMarkCamera.h"
 #include "TaskWorker.h"
+
+#include <QLineF>
+#include <QRegularExpression>
+#include <QScopeGuard>
+
+namespace {
+
+// A page 100 mm across and 60 mm along, its marked area 5 mm along and
+// 10 mm across from the corner, 50 by 80 mm, marks 3.5 mm wide; the cut is
+// a rectangle 5 mm along and 10 mm across inside the marked area, 40 by 60 mm.
+const QRectF kMarkedArea(5, 10, 50, 80);  // page mm, x along, y across
+const QRectF kCutRect(10, 20, 40, 60);     // page mm, x along, y across
+constexpr double kSpacing = 5.0;
+
+QByteArray cutFileText()
+{
+    PltHeader h;
+    h.valid = true;
+    h.pageLength = 60 * 40;
+    h.pageWidth = 100 * 40;
+    h.areaOffsetLength = kMarkedArea.x() * 40;
+    h.areaOffsetWidth = kMarkedArea.y() * 40;
+    h.markType = 1;
+    h.hasMarkSize = true;
+    h.markSize = 3.5 * 40;
+    h.hasArea = true;
+    h.areaLength = kMarkedArea.width() * 40;
+    h.areaWidth = kMarkedArea.height() * 40;
+    // Path units count from the marked area's corner.
+    const QRectF r = kCutRect.translated(-kMarkedArea.topLeft());
+    const auto u = [](double mm) { return QString::number(qRound(mm * 40)); };
+    const QString path = QStringLiteral("SP1;PU%1,%2;PD%1,%3,%4,%3,%4,%2,%1,%2;PU0,0;")
+                             .arg(u(r.left()), u(r.top()), u(r.bottom()), u(r.right()));
+    return h.toHpgl() + path.toLatin1();
+}
+
+// The cut rectangle as printed on page n, in machine units (web, across).
+QPolygonF printedCut(const PrintedWeb &web, int page)
+{
+    PrintedWeb corners = web;
+    corners.setMarkedArea(kCutRect);
+    QPolygonF out;
+    for (int i = 0; i < 4; ++i)
+        out << corners.markOnWeb(page, i) * 40.0;
+    return out;
+}
+
+double distanceToOutline(const QPointF &p, const QPolygonF &quad)
+{
+    double best = 1e300;
+    for (int i = 0; i < quad.size(); ++i) {
+        const QPointF a = quad.at(i), b = quad.at((i + 1) % quad.size());
+        const QPointF d = b - a;
+        const double len2 = QPointF::dotProduct(d, d);
+        const double t = len2 > 0 ? qBound(0.0, QPointF::dotProduct(p - a, d) / len2, 1.0) : 0.0;
+        best = qMin(best, QLineF(p, a + t * d).length());
+    }
+    return best;
+}
+
+QString describe(const QPolygonF &polygon)
+{
+    QStringList points;
+    for (const QPointF &p : polygon)
+        points << QStringLiteral("%1,%2").arg(p.x(), 0, 'f', 2).arg(p.y(), 0, 'f', 2);
+    return points.join(QLatin1Char(' '));
+}
+
+} // namespace
 
 class TestAppMarkRun : public QObject
 {
     Q_OBJECT
 private slots:
     void blankCameraEndsTheJob();
+    void shiftedPrintIsCutOnItsPaths_data();
+    void shiftedPrintIsCutOnItsPaths();
 };
 
 // A camera that never sees a mark: the production run searches two pages'
@@ -48,6 +120,162 @@ void TestAppMarkRun::blankCameraEndsTheJob()
     QCOMPARE(sim.query(QStringLiteral("web")), QStringLiteral("4500"));
     QVERIFY(sim.transcript().filter(QStringLiteral("CUT ")).isEmpty());
     QCOMPARE(camera.answered, 9 + 1);
+}
+
+void TestAppMarkRun::shiftedPrintIsCutOnItsPaths_data()
+{
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<double>("rotation");
+    QTest::addColumn<double>("tolerance"); // HPGL units
+    QTest::newRow("one copy, 0.1 mm along") << 1 << 0.0 << 1.0;
+    QTest::newRow("three copies, 0.1 mm along") << 3 << 0.0 << 1.0;
+    // Turned, the far marks stand some 7 mm off the camera's centre, and the
+    // image's scale comes from the mark's diameter in whole pixels: one pixel
+    // in 140 is 2 units over those 7 mm.
+    QTest::newRow("three copies, turned 5 degrees") << 3 << 5.0 << 3.0;
+}
+
+// A production run of a page whose print lies 0.1 mm further along the web
+// than the file says (and turned, in one row): the marks are found, scanned
+// and fitted, and the knife cuts the rectangle where it is printed, page
+// after page. The fit's report is a critical line once the print is turned
+// past what the machine accepts.
+void TestAppMarkRun::shiftedPrintIsCutOnItsPaths()
+{
+    QFETCH(int, copies);
+    QFETCH(double, rotation);
+    QFETCH(double, tolerance);
+    AppFixture fx(QByteArray("[Dravolinte]\nwaitCapture=2000\n"));
+    fx.driver->setPolling(false);
+    SimController sim;
+    // Knife 0 stands 25 mm across: the mark camera, 10 mm before it, over the
+    // first column of marks.
+    QVERIFY(sim.start({QStringLiteral("--job-ms"), QStringLiteral("20"), QStringLiteral("--set"),
+                       QStringLiteral("point0=0,1000")}));
+    fx.driver->setIp(sim.address());
+    QVERIFY(QTest::qWaitFor([&] { return fx.driver->isReady(); }, 10000));
+    DravolinteApp &app = AppFixture::app();
+    Config &cfg = *fx.config;
+    cfg.setEnableCut(true);
+    cfg.setProperty(Config::CPT_Enable_Print, false);
+    cfg.setProperty(Config::CPT_Enable_Cut_Marker_Type, 0);
+    cfg.setProperty(Config::CPT_Cut_Cross, false);
+    cfg.setProperty(Config::CPT_Cut_Inverse, false);
+    cfg.setCutCoordinates(0);
+    cfg.setPageSpacing(kSpacing);
+    cfg.setProperty(Config::CPT_Mark_Camera_Width, 1280);
+    cfg.setProperty(Config::CPT_Mark_Camera_Height, 960);
+    cfg.setProperty(Config::CPT_Mark_Size, 3.5);
+    cfg.setProperty(Config::CPT_dtCenter, 0.1);
+    cfg.setMarkCameraOffsetX(0, 20.0);
+    cfg.setMarkCameraOffsetY(0, -10.0);
+    cfg.setFilmRollerLimit(0);
+    cfg.setCollectRollerLimit(0);
+    cfg.setCollectRollerMax(100);
+    fx.driver->setFilmRoller(50);
+    fx.driver->setCollectRoller(50);
+
+    writeFile(QStringLiteral("rect.plt"), cutFileText());
+    app.onOpenScene(QDir::current().absoluteFilePath(QStringLiteral("rect.plt")));
+    QCOMPARE(app.pageSize(), QSizeF(100, 60));
+    // As filed: 5 mm along and 10 mm across the marked corner, plus the camera's offset.
+    QCOMPARE(app.createPageCutFile(QTransform()), QByteArray("PU1000,0;PD1000,2400,2600,2400,2600,0,1000,0;"));
+    app.setCutTaskCopies(copies);
+    app.setCutCopies(0);
+
+    SimMarkCamera camera(&sim);
+    camera.web.page = QSizeF(100, 60);
+    camera.web.spacing = kSpacing;
+    camera.web.firstPage = 30; // the first mark comes into view after one search step
+    camera.web.setMarkedArea(kMarkedArea);
+    camera.web.markSize = 3.5;
+    camera.web.shift = QPointF(0.1, 0);
+    camera.web.rotation = rotation;
+    QCOMPARE(camera.cameraOffset, QPointF(20, -10));
+    app.connectCamera(&camera);
+    // Whatever the outcome, the next test finds no camera, no scene and no task.
+    const auto restore = qScopeGuard([&] {
+        if (!fx.driver->isWorkIdle())
+            fx.driver->exitTask();
+        if (!QTest::qWaitFor([&] { return fx.driver->isWorkIdle(); }, 10000))
+            qWarning().noquote() << "TestAppMarkRun::shiftedPrintIsCutOnItsPaths" << "the job did not end";
+        app.connectCamera(nullptr);
+        app.onOpenScene(QString());
+        app.setCutTaskCopies(0);
+        app.setCutCopies(0);
+        app.setTaskStatus(2);
+    });
+
+    // The fit's report: within bounds at info level, turned too far critical.
+    const QRegularExpression angleLine(QStringLiteral("^TaskWorker::taskScanOK angle:"));
+    for (int i = 0; i < copies; ++i)
+        QTest::ignoreMessage(rotation > 3.0 ? QtCriticalMsg : QtInfoMsg, angleLine);
+
+    const int transcriptFrom = int(sim.transcript().size());
+    app.setTaskStatus(1);
+    QVERIFY(fx.driver->createWork(new TaskWorker(fx.driver.get(), 3)));
+    QTRY_VERIFY_WITH_TIMEOUT(fx.driver->isWorkIdle(), 30000);
+    QCOMPARE(fx.driver->errorMessage(), QString());
+    QCOMPARE(app.cutCopies(), copies);
+
+    // Every cut segment lies on the page's printed rectangle, whose corners
+    // it reaches, one rectangle per copy, in machine units: the transcript's
+    // web position counts from where the web stood at power-on, as the print does.
+    QVERIFY(sim.waitFor(
+        [&](const QStringList &lines) { return lines.mid(transcriptFrom).filter(QStringLiteral("CUT ")).size() >= 4 * copies; },
+        3000));
+    const QStringList lines = sim.transcript().mid(transcriptFrom);
+    QList<QList<QPointF>> jobs;
+    bool inJob = false;
+    double jobStart = 0.0;
+    for (const QString &line : lines) {
+        if (line.startsWith(QLatin1String("JOB START"))) {
+            inJob = true;
+            jobStart = line.section(QLatin1Char(' '), -1).toDouble();
+            jobs.append(QList<QPointF>());
+            continue;
+        }
+        if (!line.startsWith(QLatin1String("CUT ")))
+            continue;
+        QVERIFY2(inJob, qPrintable(line));
+        const QStringList parts = line.split(QLatin1Char(' '));
+        QCOMPARE(parts.size(), 4);
+        QCOMPARE(parts.at(1), QStringLiteral("0"));
+        for (int k = 2; k < 4; ++k) {
+            const QStringList xy = parts.at(k).split(QLatin1Char(','));
+            QCOMPARE(xy.size(), 2);
+            const QPointF p(xy.at(0).toDouble(), xy.at(1).toDouble());
+            // Nothing behind the web position where the job began.
+            QVERIFY2(p.x() >= jobStart, qPrintable(line));
+            jobs.last().append(p);
+        }
+    }
+    jobs.removeIf([](const QList<QPointF> &points) { return points.isEmpty(); });
+    QCOMPARE(int(jobs.size()), copies);
+    for (int page = 0; page < copies; ++page) {
+        const QPolygonF printed = printedCut(camera.web, page);
+        const QList<QPointF> &points = jobs.at(page);
+        QCOMPARE(int(points.size()), 8); // four segments
+        for (const QPointF &p : points) {
+            const double off = distanceToOutline(p, printed);
+            QVERIFY2(off <= tolerance, qPrintable(QStringLiteral("page %1: %2,%3 is %4 units off %5")
+                                                .arg(page)
+                                                .arg(p.x())
+                                                .arg(p.y())
+                                                .arg(off)
+                                                .arg(describe(printed))));
+        }
+        for (const QPointF &corner : printed) {
+            double nearestPoint = 1e300;
+            for (const QPointF &p : points)
+                nearestPoint = qMin(nearestPoint, QLineF(p, corner).length());
+            QVERIFY2(nearestPoint <= tolerance, qPrintable(QStringLiteral("page %1: corner %2,%3 not cut (%4 units)")
+                                                         .arg(page)
+                                                         .arg(corner.x())
+                                                         .arg(corner.y())
+                                                         .arg(nearestPoint)));
+        }
+    }
 }
 
 DRAVO_APP_TEST_MAIN(TestAppMarkRun)
