@@ -153,18 +153,26 @@ void TaskWorker::followRewindSpeed()
         m_device->wSpeed(speed);
 }
 
-void TaskWorker::taskResetKnife(int &step)
+// Shared start of the carriage steps: the step text, a wait while the
+// carriage moves, and the retry limit, so that a knife that never gets where
+// it should does not keep the job moving for ever.
+bool TaskWorker::carriageStepReady(int &step, const QString &tip)
 {
-    config()->setRunTip(tr("复位小车"));
+    config()->setRunTip(tip);
     if (!carriageIdle())
-        return;
-    // A knife that does not get to its origin must not keep the job moving
-    // for ever.
+        return false;
     if (m_retryCount > 5) {
         m_device->setErrorMessage(tr("移动小车失败！"));
         taskStop(step);
-        return;
+        return false;
     }
+    return true;
+}
+
+void TaskWorker::taskResetKnife(int &step)
+{
+    if (!carriageStepReady(step, tr("复位小车")))
+        return;
     const int knives = config()->knifeNum();
     const int used = int(m_knifeIntervals.size());
     if (knives - 1 < used) {
@@ -207,14 +215,8 @@ void TaskWorker::taskResetKnife(int &step)
 
 void TaskWorker::taskMoveKnife(int &step)
 {
-    config()->setRunTip(tr("移动小车"));
-    if (!carriageIdle())
+    if (!carriageStepReady(step, tr("移动小车")))
         return;
-    if (m_retryCount > 5) {
-        m_device->setErrorMessage(tr("移动小车失败！"));
-        taskStop(step);
-        return;
-    }
     QPointF first;
     int knife = 0;
     if (!getKnifePoint(first, knife))

@@ -126,6 +126,7 @@ private:
     // Has the carriage finished? Sleeps a little when not; false also when
     // the status cannot be read.
     bool carriageIdle();
+    bool carriageStepReady(int &step, const QString &tip);
     // Empties the step texts 3 s after the job, once.
     void clearTipsLater();
     // A cut-data command failed: true while the job may try again; once it
