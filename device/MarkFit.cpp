@@ -77,7 +77,7 @@ Quality quality(const QTransform &transform, const QSizeF &pageMm)
     return q;
 }
 
-void report(const QList<QPointF> &offsets, const QList<int> &sizes, const QPolygonF &measured,
+void report(const QList<QPointF> &offsets, const QList<double> &sizes, const QPolygonF &measured,
             const QPolygonF &nominal, const Quality &q)
 {
     const QtMsgType level = q.withinBounds() ? QtInfoMsg : QtCriticalMsg;

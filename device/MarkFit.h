@@ -46,7 +46,7 @@ QTransform translation(const QPointF &centreOffsetHpgl, bool flipY);
 Quality quality(const QTransform &transform, const QSizeF &pageMm);
 
 // The fit's log lines: info within bounds, critical outside them.
-void report(const QList<QPointF> &offsets, const QList<int> &sizes, const QPolygonF &measured,
+void report(const QList<QPointF> &offsets, const QList<double> &sizes, const QPolygonF &measured,
             const QPolygonF &nominal, const Quality &q);
 
 } // namespace MarkFit

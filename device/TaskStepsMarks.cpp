@@ -43,7 +43,7 @@ bool TaskWorker::captureMark()
         qWarning().noquote() << "TaskWorker::captureMark" << "mark at" << point << "without a size" << size;
         return false;
     }
-    addScannedMark(point, int(qMin(size, 1.0e6f)));
+    addScannedMark(point, double(qMin(size, 1.0e6f)));
     return true;
 }
 

@@ -10,8 +10,9 @@
 #include "Varnok120X.h"
 
 #include <QDebug>
+#include <cmath>
 
-void TaskWorker::addScannedMark(const QPointF &centre, int size)
+void TaskWorker::addScannedMark(const QPointF &centre, double size)
 {
     m_scanPoints.append(centre);
     m_scanSizes.append(size);
@@ -30,10 +31,10 @@ bool TaskWorker::checkCutFile(int &step)
     return false;
 }
 
-QPointF TaskWorker::imageToDeviceOffset(const QPointF &p, int size) const
+QPointF TaskWorker::imageToDeviceOffset(const QPointF &p, double size) const
 {
     // A mark without a size gives no scale: better no move than an endless one.
-    if (size < 1) {
+    if (!(size >= 1.0) || !std::isfinite(size)) {
         qWarning().noquote() << "TaskWorker::imageToDeviceOffset" << "mark size" << size;
         return QPointF();
     }

@@ -50,10 +50,11 @@ public:
     // Knife 0's position at the start and at the end of the last cut (HPGL units).
     QPointF startPoint() const { return m_startPoint; }
     QPointF endPoint() const { return m_endPoint; }
-    // A mark seen in a mark-camera image: its centre and size in pixels.
-    void addScannedMark(const QPointF &centre, int size);
+    // A mark seen in a mark-camera image: its centre and size in pixels
+    // (sub-pixel: the size sets the image's scale).
+    void addScannedMark(const QPointF &centre, double size);
     QList<QPointF> scanPoints() const { return m_scanPoints; }
-    QList<int> scanSizes() const { return m_scanSizes; }
+    QList<double> scanSizes() const { return m_scanSizes; }
     // The page's marks in scanning order (HPGL units).
     QList<QPointF> pageMarks() const { return m_pageMarks; }
     void setPageMarks(const QList<QPointF> &marks) { m_pageMarks = marks; }
@@ -76,7 +77,7 @@ public:
     bool checkCutFile(int &step);
     // The move (HPGL units) that brings the mark seen at pixel p, of the
     // given size in pixels, into the middle of the mark-camera image.
-    QPointF imageToDeviceOffset(const QPointF &p, int size) const;
+    QPointF imageToDeviceOffset(const QPointF &p, double size) const;
 
     // Steps.
     void taskClearX(int &step);
@@ -144,7 +145,7 @@ private:
     QMap<int, bool> m_knifeDone;
     QList<int> m_knifeIntervals;
     QList<QPointF> m_scanPoints;
-    QList<int> m_scanSizes;
+    QList<double> m_scanSizes;
     QList<QPointF> m_pageMarks;
     QPointF m_centerOffset;
     double m_findLength = 0.0;

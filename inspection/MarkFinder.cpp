@@ -65,6 +65,8 @@ int checkCircle(const uchar *image, int width, int height, int area, int label, 
     if (!record || !box || !image)
         return -1;
     record->x = record->y = record->diameter = 0;
+    record->area = 0.0;
+    record->centreX = record->centreY = 0.0;
     const int dmin = record->minDiameter;
     const int dmax = record->maxDiameter;
     if (dmin >= dmax)
@@ -115,7 +117,15 @@ int checkCircle(const uchar *image, int width, int height, int area, int label, 
     record->x = cx;
     record->y = cy;
     record->diameter = d;
+    record->area = area;
+    record->centreX = cx;
+    record->centreY = cy;
     return 0;
+}
+
+double areaDiameter(const MarkCircle &circle)
+{
+    return circle.area > 0.0 ? 2.0 * std::sqrt(circle.area / M_PI) : 0.0;
 }
 
 int outsideCheck(const uchar *image, int width, int height, int x, int y, int diameter, int label)
@@ -239,6 +249,73 @@ int findMarkCircles(const uchar *grey, uchar *work1, uchar *work2, uchar *work3,
     return count;
 }
 
+namespace {
+
+// The disc's area and centre to the sub-pixel, from the frame's brightness
+// around a found circle: each pixel counts by how far it lies from the
+// background towards the disc's inside, so the smoothed or antialiased rim
+// counts in part where the threshold takes it whole, a pixel too wide. The
+// area is 0 when there is too little contrast to measure.
+struct Coverage
+{
+    double area = 0.0;
+    double x = 0.0, y = 0.0; // pixel edges, as the circle's own centre
+};
+
+Coverage coverage(const uchar *rgb, int width, int height, const MarkCircle &c)
+{
+    const double r = c.diameter / 2.0;
+    const double rim = std::max(3.0, r * 0.15);
+    const double inner2 = 0.36 * r * r, edge2 = (r + rim) * (r + rim), outer2 = (r + 2 * rim) * (r + 2 * rim);
+    const int reach = int(std::ceil(r + 2 * rim));
+    const int x0 = std::max(0, c.x - reach), x1 = std::min(width - 1, c.x + reach);
+    const int y0 = std::max(0, c.y - reach), y1 = std::min(height - 1, c.y + reach);
+    auto level = [&](int x, int y) {
+        const uchar *p = rgb + (size_t(y) * width + x) * 3;
+        return double(p[0]) + p[1] + p[2];
+    };
+    auto distance2 = [&](int x, int y) { return double(x - c.x) * (x - c.x) + double(y - c.y) * (y - c.y); };
+    double inside = 0.0, outside = 0.0;
+    int insideCount = 0, outsideCount = 0;
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            const double d2 = distance2(x, y);
+            if (d2 < inner2) {
+                inside += level(x, y);
+                ++insideCount;
+            } else if (d2 >= edge2 && d2 <= outer2) {
+                outside += level(x, y);
+                ++outsideCount;
+            }
+        }
+    }
+    Coverage out;
+    if (insideCount == 0 || outsideCount == 0)
+        return out;
+    const double dark = inside / insideCount, light = outside / outsideCount;
+    if (light - dark < 30.0) // ten grey levels
+        return out;
+    double area = 0.0, sumX = 0.0, sumY = 0.0;
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            if (distance2(x, y) >= edge2)
+                continue;
+            const double w = std::clamp((light - level(x, y)) / (light - dark), 0.0, 1.0);
+            area += w;
+            sumX += w * (x + 0.5);
+            sumY += w * (y + 0.5);
+        }
+    }
+    if (area > 0.0) {
+        out.area = area;
+        out.x = sumX / area;
+        out.y = sumY / area;
+    }
+    return out;
+}
+
+} // namespace
+
 int scanCircle(int diameter, const QImage &image, MarkCircle *results, int maxCount, double tolerance)
 {
     if (!results || maxCount < 1 || image.isNull())
@@ -259,5 +336,18 @@ int scanCircle(int diameter, const QImage &image, MarkCircle *results, int maxCo
     rgbToGray(packed.data(), grey, w, h);
     results[0].minDiameter = int((1.0 - tolerance) * diameter);
     results[0].maxDiameter = int((1.0 + tolerance) * diameter);
-    return findMarkCircles(grey, grey + pixels, grey + 2 * pixels, grey + 3 * pixels, w, h, results, maxCount);
+    const int found = findMarkCircles(grey, grey + pixels, grey + 2 * pixels, grey + 3 * pixels, w, h, results, maxCount);
+    for (int i = 0; i < found; ++i) {
+        results[i].centreX = results[i].x;
+        results[i].centreY = results[i].y;
+        // A measure far from the blob's own is something else in the rim: keep the blob's.
+        const Coverage c = coverage(packed.data(), w, h, results[i]);
+        if (c.area > 0.8 * results[i].area && c.area < 1.2 * results[i].area && std::abs(c.x - results[i].x) < 2.0 &&
+            std::abs(c.y - results[i].y) < 2.0) {
+            results[i].area = c.area;
+            results[i].centreX = c.x;
+            results[i].centreY = c.y;
+        }
+    }
+    return found;
 }

@@ -14,8 +14,17 @@ struct MarkCircle
     int maxDiameter = 0; // in: largest accepted diameter, pixels
     int x = 0;           // out: centre column
     int y = 0;           // out: centre row
-    int diameter = 0;    // out: measured diameter
+    int diameter = 0;    // out: measured diameter (bounding square, whole pixels)
+    // out, to the sub-pixel where scanCircle could measure the frame's shading
+    // (else the blob's own): the mark's area in pixels, and its centre.
+    double area = 0.0;
+    double centreX = 0.0;
+    double centreY = 0.0;
 };
+
+// The diameter of the disc of a record's area: the mark's scale to the
+// sub-pixel rather than its bounding square in whole pixels.
+double areaDiameter(const MarkCircle &circle);
 
 // Up to maxCount circles whose diameter lies within results[0]'s range (the
 // range is copied to every record first). work1..3 are scratch buffers of

@@ -131,9 +131,11 @@ MarkScanResult MarkScanner::scan(const QImage &frame, const MarkScanParams &para
         MarkCircle confirmed;
         if (scanCircle(d2, crop, &confirmed, 1, params.tolerance) < 1)
             continue;
-        const int X = int((confirmed.x + left) / ratio);
-        const int Y = int((confirmed.y + top) / ratio);
-        const int D = int(confirmed.diameter / ratio);
+        // The task steps take the image's scale from this size and the moves
+        // from the centre: both kept to the sub-pixel.
+        const double X = (confirmed.centreX + left) / ratio;
+        const double Y = (confirmed.centreY + top) / ratio;
+        const double D = areaDiameter(confirmed) / ratio;
         bool take = !found;
         if (found && extremeMode) {
             if (params.markIndex == 1 || params.markIndex == 2)
@@ -151,9 +153,9 @@ MarkScanResult MarkScanner::scan(const QImage &frame, const MarkScanParams &para
             break;
     }
     if (!found && n > 0) {
-        x = candidates[0].x;
-        y = candidates[0].y;
-        diameter = float(candidates[0].diameter);
+        x = candidates[0].centreX;
+        y = candidates[0].centreY;
+        diameter = float(areaDiameter(candidates[0]));
         found = true;
         qWarning().noquote() << "MarkScanner::scan" << "二次扫描失败";
     }

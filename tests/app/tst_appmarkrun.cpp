@@ -8,6 +8,7 @@
 #include "SimMarkCamera.h"
 #include "TaskWorker.h"
 
+#include <QAtomicInt>
 #include <QLineF>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -75,6 +76,50 @@ QString describe(const QPolygonF &polygon)
     return points.join(QLatin1Char(' '));
 }
 
+// The machine's settings for the marked page of cutFileText().
+void configureMarkRun(Config &cfg)
+{
+    cfg.setEnableCut(true);
+    cfg.setProperty(Config::CPT_Enable_Print, false);
+    cfg.setProperty(Config::CPT_Enable_Cut_Marker_Type, 0);
+    cfg.setProperty(Config::CPT_Cut_Cross, false);
+    cfg.setProperty(Config::CPT_Cut_Inverse, false);
+    cfg.setCutCoordinates(0);
+    cfg.setPageSpacing(kSpacing);
+    cfg.setProperty(Config::CPT_Mark_Camera_Width, 1280);
+    cfg.setProperty(Config::CPT_Mark_Camera_Height, 960);
+    cfg.setProperty(Config::CPT_Mark_Size, 3.5);
+    cfg.setProperty(Config::CPT_dtCenter, 0.1);
+    cfg.setMarkCameraOffsetX(0, 20.0);
+    cfg.setMarkCameraOffsetY(0, -10.0);
+    cfg.setFilmRollerLimit(0);
+    cfg.setCollectRollerLimit(0);
+    cfg.setCollectRollerMax(100);
+}
+
+// The printed web of cutFileText(), its print 0.1 mm further along than filed.
+void printMarkedWeb(PrintedWeb &web, double rotation)
+{
+    web.page = QSizeF(100, 60);
+    web.spacing = kSpacing;
+    web.firstPage = 30; // the first mark comes into view after one search step
+    web.setMarkedArea(kMarkedArea);
+    web.markSize = 3.5;
+    web.shift = QPointF(0.1, 0);
+    web.rotation = rotation;
+}
+
+// Counts the fit's report lines, passing every message on.
+QAtomicInt fitReports;
+QtMessageHandler previousHandler = nullptr;
+void countFitReports(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (text.startsWith(QLatin1String("TaskWorker::taskScanOK angle:")))
+        fitReports.fetchAndAddOrdered(1);
+    if (previousHandler)
+        previousHandler(type, context, text);
+}
+
 } // namespace
 
 class TestAppMarkRun : public QObject
@@ -84,6 +129,8 @@ private slots:
     void blankCameraEndsTheJob();
     void shiftedPrintIsCutOnItsPaths_data();
     void shiftedPrintIsCutOnItsPaths();
+    void loopingJobsRunUntilStopped_data();
+    void loopingJobsRunUntilStopped();
 };
 
 // A camera that never sees a mark: the production run searches two pages'
@@ -129,10 +176,10 @@ void TestAppMarkRun::shiftedPrintIsCutOnItsPaths_data()
     QTest::addColumn<double>("tolerance"); // HPGL units
     QTest::newRow("one copy, 0.1 mm along") << 1 << 0.0 << 1.0;
     QTest::newRow("three copies, 0.1 mm along") << 3 << 0.0 << 1.0;
-    // Turned, the far marks stand some 7 mm off the camera's centre, and the
-    // image's scale comes from the mark's diameter in whole pixels: one pixel
-    // in 140 is 2 units over those 7 mm.
-    QTest::newRow("three copies, turned 5 degrees") << 3 << 5.0 << 3.0;
+    // Turned, the far marks stand some 7 mm off the camera's centre: the
+    // image's scale, from the mark's diameter, must hold to the sub-pixel
+    // (one pixel in 140 would be 2 units over those 7 mm).
+    QTest::newRow("three copies, turned 5 degrees") << 3 << 5.0 << 1.0;
 }
 
 // A production run of a page whose print lies 0.1 mm further along the web
@@ -156,22 +203,7 @@ void TestAppMarkRun::shiftedPrintIsCutOnItsPaths()
     QVERIFY(QTest::qWaitFor([&] { return fx.driver->isReady(); }, 10000));
     DravolinteApp &app = AppFixture::app();
     Config &cfg = *fx.config;
-    cfg.setEnableCut(true);
-    cfg.setProperty(Config::CPT_Enable_Print, false);
-    cfg.setProperty(Config::CPT_Enable_Cut_Marker_Type, 0);
-    cfg.setProperty(Config::CPT_Cut_Cross, false);
-    cfg.setProperty(Config::CPT_Cut_Inverse, false);
-    cfg.setCutCoordinates(0);
-    cfg.setPageSpacing(kSpacing);
-    cfg.setProperty(Config::CPT_Mark_Camera_Width, 1280);
-    cfg.setProperty(Config::CPT_Mark_Camera_Height, 960);
-    cfg.setProperty(Config::CPT_Mark_Size, 3.5);
-    cfg.setProperty(Config::CPT_dtCenter, 0.1);
-    cfg.setMarkCameraOffsetX(0, 20.0);
-    cfg.setMarkCameraOffsetY(0, -10.0);
-    cfg.setFilmRollerLimit(0);
-    cfg.setCollectRollerLimit(0);
-    cfg.setCollectRollerMax(100);
+    configureMarkRun(cfg);
     fx.driver->setFilmRoller(50);
     fx.driver->setCollectRoller(50);
 
@@ -184,13 +216,7 @@ void TestAppMarkRun::shiftedPrintIsCutOnItsPaths()
     app.setCutCopies(0);
 
     SimMarkCamera camera(&sim);
-    camera.web.page = QSizeF(100, 60);
-    camera.web.spacing = kSpacing;
-    camera.web.firstPage = 30; // the first mark comes into view after one search step
-    camera.web.setMarkedArea(kMarkedArea);
-    camera.web.markSize = 3.5;
-    camera.web.shift = QPointF(0.1, 0);
-    camera.web.rotation = rotation;
+    printMarkedWeb(camera.web, rotation);
     QCOMPARE(camera.cameraOffset, QPointF(20, -10));
     app.connectCamera(&camera);
     // Whatever the outcome, the next test finds no camera, no scene and no task.
@@ -274,6 +300,89 @@ void TestAppMarkRun::shiftedPrintIsCutOnItsPaths()
                                                          .arg(corner.x())
                                                          .arg(corner.y())
                                                          .arg(nearestPoint)));
+        }
+    }
+}
+
+void TestAppMarkRun::loopingJobsRunUntilStopped_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("mark test") << 7;
+    QTest::newRow("repeat cut") << 8;
+}
+
+// The mark test finds, scans and fits the same page over and over and cuts
+// nothing; the repeat cut also cuts it, then winds back to where the cut
+// began, so every pass cuts the first page's printed rectangle again. Both
+// go on until the operator stops them.
+void TestAppMarkRun::loopingJobsRunUntilStopped()
+{
+    QFETCH(int, type);
+    AppFixture fx(QByteArray("[Dravolinte]\nwaitCapture=2000\n"));
+    fx.driver->setPolling(false);
+    SimController sim;
+    QVERIFY(sim.start({QStringLiteral("--job-ms"), QStringLiteral("20"), QStringLiteral("--set"),
+                       QStringLiteral("point0=0,1000")}));
+    fx.driver->setIp(sim.address());
+    QVERIFY(QTest::qWaitFor([&] { return fx.driver->isReady(); }, 10000));
+    DravolinteApp &app = AppFixture::app();
+    configureMarkRun(*fx.config);
+    fx.driver->setFilmRoller(50);
+    fx.driver->setCollectRoller(50);
+    writeFile(QStringLiteral("rect.plt"), cutFileText());
+    app.onOpenScene(QDir::current().absoluteFilePath(QStringLiteral("rect.plt")));
+    QCOMPARE(app.pageSize(), QSizeF(100, 60));
+
+    SimMarkCamera camera(&sim);
+    printMarkedWeb(camera.web, 0.0);
+    app.connectCamera(&camera);
+    fitReports.storeRelease(0);
+    previousHandler = qInstallMessageHandler(countFitReports);
+    const auto restore = qScopeGuard([&] {
+        if (!fx.driver->isWorkIdle())
+            fx.driver->exitTask();
+        if (!QTest::qWaitFor([&] { return fx.driver->isWorkIdle(); }, 10000))
+            qWarning().noquote() << "TestAppMarkRun::loopingJobsRunUntilStopped" << "the job did not end";
+        qInstallMessageHandler(previousHandler);
+        app.connectCamera(nullptr);
+        app.onOpenScene(QString());
+        app.setTaskStatus(2);
+    });
+
+    const int transcriptFrom = int(sim.transcript().size());
+    if (type == 7)
+        fx.driver->autoCheckPoint();
+    else
+        fx.driver->cutRepeat();
+    QCOMPARE(app.taskStatus(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(fitReports.loadAcquire() >= 3, 30000);
+    QVERIFY(!fx.driver->isWorkIdle());
+    app.setTaskStatus(2);
+    QTRY_VERIFY_WITH_TIMEOUT(fx.driver->isWorkIdle(), 10000);
+    QCOMPARE(fx.driver->errorMessage(), QString());
+    const int passes = fitReports.loadAcquire();
+
+    const QStringList cuts = sim.transcript().mid(transcriptFrom).filter(QRegularExpression(QStringLiteral("^CUT ")));
+    if (type == 7) {
+        QVERIFY2(cuts.isEmpty(), qPrintable(cuts.join(QLatin1Char('\n'))));
+        // Each pass ends with the camera back over the first page's first
+        // mark: (30 + 5 + 0.1) mm along, less the camera's 20 mm.
+        const double web = sim.query(QStringLiteral("web")).toDouble();
+        QVERIFY2(qAbs(web - (30 + 5 + 0.1 - 20) * 40) <= 2, qPrintable(QString::number(web)));
+        return;
+    }
+    // A rectangle per pass (the one cut as the stop came may be whole or not).
+    QVERIFY2(cuts.size() >= 4 * (passes - 1), qPrintable(QString::number(cuts.size())));
+    const QPolygonF printed = printedCut(camera.web, 0);
+    for (const QString &line : cuts) {
+        const QStringList parts = line.split(QLatin1Char(' '));
+        QCOMPARE(parts.size(), 4);
+        for (int k = 2; k < 4; ++k) {
+            const QStringList xy = parts.at(k).split(QLatin1Char(','));
+            QCOMPARE(xy.size(), 2);
+            const QPointF p(xy.at(0).toDouble(), xy.at(1).toDouble());
+            const double off = distanceToOutline(p, printed);
+            QVERIFY2(off <= 1.0, qPrintable(QStringLiteral("%1 is %2 units off %3").arg(line).arg(off).arg(describe(printed))));
         }
     }
 }

@@ -47,6 +47,7 @@ void TestMarkFinder::findsDrawnDisc_data()
     // Second stage: the 300 x 300 crop at the camera's own resolution, 140 pixels.
     QTest::newRow("second stage") << QSize(300, 300) << QPointF(150, 150) << 140;
     QTest::newRow("second stage, off centre") << QSize(300, 300) << QPointF(120.5, 170.5) << 140;
+    QTest::newRow("second stage, between pixels") << QSize(300, 300) << QPointF(140.3, 151.8) << 140;
 }
 
 void TestMarkFinder::findsDrawnDisc()
@@ -63,6 +64,12 @@ void TestMarkFinder::findsDrawnDisc()
     QVERIFY(results[0].diameter >= int(0.9 * expected) && results[0].diameter <= int(1.1 * expected));
     QCOMPARE(results[0].minDiameter, int(0.9 * expected));
     QCOMPARE(results[0].maxDiameter, int(1.1 * expected));
+    // The scale and the moves of a run come from the sub-pixel size and
+    // centre: a pixel off in 140 is 2 HPGL units at the far marks.
+    QVERIFY2(std::abs(areaDiameter(results[0]) - expected) <= 0.3,
+             qPrintable(QStringLiteral("diameter %1").arg(areaDiameter(results[0]))));
+    QVERIFY2(std::abs(results[0].centreX - centre.x()) <= 0.1 && std::abs(results[0].centreY - centre.y()) <= 0.1,
+             qPrintable(QStringLiteral("centre %1, %2").arg(results[0].centreX).arg(results[0].centreY)));
 }
 
 void TestMarkFinder::refusesSquares_data()
