@@ -135,14 +135,22 @@ private slots:
 
 // A camera that never sees a mark: the production run searches two pages'
 // pitch of web, then ends with the reason, having cut nothing.
+// The driver linked to a simulator whose jobs are quick; the rollers' watch is
+// not what these runs are about, so polling stays off.
+static bool linkSimulator(AppFixture &fx, SimController &sim, const QStringList &extra)
+{
+    fx.driver->setPolling(false);
+    if (!sim.start(QStringList{QStringLiteral("--job-ms"), QStringLiteral("20")} + extra))
+        return false;
+    fx.driver->setIp(sim.address());
+    return QTest::qWaitFor([&] { return fx.driver->isReady(); }, 10000);
+}
+
 void TestAppMarkRun::blankCameraEndsTheJob()
 {
     AppFixture fx(QByteArray("[Dravolinte]\nwaitCapture=2000\n"));
-    fx.driver->setPolling(false); // the rollers' watch is not what this is about
     SimController sim;
-    QVERIFY(sim.start({QStringLiteral("--job-ms"), QStringLiteral("20")}));
-    fx.driver->setIp(sim.address());
-    QVERIFY(QTest::qWaitFor([&] { return fx.driver->isReady(); }, 10000));
+    QVERIFY(linkSimulator(fx, sim, {}));
     DravolinteApp &app = AppFixture::app();
     Config &cfg = *fx.config;
     cfg.setEnableCut(true);
@@ -193,14 +201,10 @@ void TestAppMarkRun::shiftedPrintIsCutOnItsPaths()
     QFETCH(double, rotation);
     QFETCH(double, tolerance);
     AppFixture fx(QByteArray("[Dravolinte]\nwaitCapture=2000\n"));
-    fx.driver->setPolling(false);
     SimController sim;
     // Knife 0 stands 25 mm across: the mark camera, 10 mm before it, over the
     // first column of marks.
-    QVERIFY(sim.start({QStringLiteral("--job-ms"), QStringLiteral("20"), QStringLiteral("--set"),
-                       QStringLiteral("point0=0,1000")}));
-    fx.driver->setIp(sim.address());
-    QVERIFY(QTest::qWaitFor([&] { return fx.driver->isReady(); }, 10000));
+    QVERIFY(linkSimulator(fx, sim, {QStringLiteral("--set"), QStringLiteral("point0=0,1000")}));
     DravolinteApp &app = AppFixture::app();
     Config &cfg = *fx.config;
     configureMarkRun(cfg);
@@ -319,12 +323,8 @@ void TestAppMarkRun::loopingJobsRunUntilStopped()
 {
     QFETCH(int, type);
     AppFixture fx(QByteArray("[Dravolinte]\nwaitCapture=2000\n"));
-    fx.driver->setPolling(false);
     SimController sim;
-    QVERIFY(sim.start({QStringLiteral("--job-ms"), QStringLiteral("20"), QStringLiteral("--set"),
-                       QStringLiteral("point0=0,1000")}));
-    fx.driver->setIp(sim.address());
-    QVERIFY(QTest::qWaitFor([&] { return fx.driver->isReady(); }, 10000));
+    QVERIFY(linkSimulator(fx, sim, {QStringLiteral("--set"), QStringLiteral("point0=0,1000")}));
     DravolinteApp &app = AppFixture::app();
     configureMarkRun(*fx.config);
     fx.driver->setFilmRoller(50);
