@@ -1,27 +1,18 @@
 #include "SceneReader.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
-#include <QFile>
+#include <QImage>
 #include <QProcess>
 
 namespace {
 
-void write(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-int run(const QStringList &arguments, QByteArray *out = nullptr)
+int run(const QStringList &arguments)
 {
     QProcess process;
     process.start(qEnvironmentVariable("DRAVO_BIN_DIR") + "/tqcwriter", arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return -1;
-    if (out)
-        *out = process.readAllStandardOutput();
-    return process.exitCode();
+    const bool ended = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+    return ended ? process.exitCode() : -1;
 }
 
 } // namespace
@@ -30,75 +21,55 @@ class TestTqcWriter : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void writesAScene();
-    void refusesBadInput_data();
-    void refusesBadInput();
-};
+    void initTestCase()
+    {
+        // Two labels, the second listed first and far along the web, each with a hole.
+        QVERIFY(writeFile("cut.plt", "IN;PS12000,8000,200,400,1,120;MD1,120,11200,7600,0;SP1;"
+                                     "PU6000,100;PD7000,100,7000,900,6000,900,6000,100;"
+                                     "PU6400,400;PD6500,400,6500,500,6400,500,6400,400;"
+                                     "PU100,100;PD1100,100,1100,900,100,900,100,100;"
+                                     "PU400,400;PD500,400,500,500,400,500,400,400;"));
+        QImage page(200, 300, QImage::Format_RGB32);
+        page.fill(Qt::yellow);
+        QVERIFY(page.save("page.png"));
+        QVERIFY(writeFile("fields.json", R"([{"kind": "qr", "column": "Code", "rect": [60, 5, 20, 20]},
+                                             {"kind": "text", "text": "批次", "rect": [5, 5, 40, 8], "font": 12}])"));
+        QVERIFY(writeFile("broken.json", R"([{"kind": "qr", "rect": "nowhere"}])"));
+    }
 
-void TestTqcWriter::initTestCase()
-{
-    // Two labels, the second listed first and far along the web, each with a hole.
-    write("cut.plt", "IN;PS12000,8000,200,400,1,120;MD1,120,11200,7600,0;SP1;"
-                     "PU6000,100;PD7000,100,7000,900,6000,900,6000,100;PU6400,400;PD6500,400,6500,500,6400,500,6400,400;"
-                     "PU100,100;PD1100,100,1100,900,100,900,100,100;PU400,400;PD500,400,500,500,400,500,400,400;");
-    QImage page(200, 300, QImage::Format_RGB32);
-    page.fill(Qt::yellow);
-    QVERIFY(page.save("page.png"));
-    write("fields.json", R"([{"kind": "qr", "column": "Code", "rect": [60, 5, 20, 20]},
-                             {"kind": "text", "text": "批次", "rect": [5, 5, 40, 8], "font": 12}])");
-    write("broken.json", R"([{"kind": "qr", "rect": "nowhere"}])");
-}
-
-void TestTqcWriter::writesAScene()
-{
-    QByteArray out;
-    QCOMPARE(run({"cut.plt", "--image", "page.png", "--fields", "fields.json", "--sort", "-o", "page.tqc"}, &out), 0);
-    QVERIFY(out.contains("4 paths"));
-    QVERIFY(QFile::copy("page.tqc", "showplt.plt"));
-    for (const QString &name : {QStringLiteral("page.tqc"), QStringLiteral("showplt.plt")}) {
+    void writesAScene()
+    {
+        QCOMPARE(run({"cut.plt", "--image", "page.png", "--fields", "fields.json", "--sort", "-o", "page.tqc"}), 0);
         SceneData scene;
-        QVERIFY(SceneReader::readFile(name, scene));
+        QVERIFY(SceneReader::readFile("page.tqc", scene));
         QVERIFY(scene.problems.isEmpty());
-        QCOMPARE(scene.pageMm, QSizeF(200, 300));
-        QCOMPARE(scene.markType, 1);
         QCOMPARE(scene.paths.size(), 4);
         QVERIFY(scene.explicitOrder);
         // Sorted: from the origin, each hole before its outline.
         QVERIFY(scene.paths[0].path.controlPointRect().width() < scene.paths[1].path.controlPointRect().width());
         QVERIFY(scene.paths[0].path.controlPointRect().left() < scene.paths[2].path.controlPointRect().left());
-        QCOMPARE(scene.background.size(), QSize(200, 300));
         QCOMPARE(scene.background.pixelColor(10, 10), QColor(Qt::yellow));
         QCOMPARE(scene.fields.size(), 2);
-        QCOMPARE(scene.fields[0].column, QStringLiteral("Code"));
         QCOMPARE(scene.fields[1].text, QStringLiteral("批次"));
-        QCOMPARE(scene.rows.size(), 2);
     }
-    QCOMPARE(run({"cut.plt", "-o", "plain.tqc"}), 0);
-    SceneData plain;
-    QVERIFY(SceneReader::readFile("plain.tqc", plain));
-    QVERIFY(!plain.explicitOrder);
-    QVERIFY(plain.background.isNull());
-}
 
-void TestTqcWriter::refusesBadInput_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("code");
-    QTest::newRow("no output") << QStringList{"cut.plt"} << 1;
-    QTest::newRow("missing cut file") << QStringList{"none.plt", "-o", "x.tqc"} << 2;
-    QTest::newRow("image not readable") << QStringList{"cut.plt", "--image", "cut.plt", "-o", "x.tqc"} << 2;
-    QTest::newRow("fields not usable") << QStringList{"cut.plt", "--fields", "broken.json", "-o", "x.tqc"} << 2;
-    QTest::newRow("output not writable") << QStringList{"cut.plt", "-o", "no/such/folder/x.tqc"} << 3;
-}
-
-void TestTqcWriter::refusesBadInput()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(int, code);
-    QCOMPARE(run(arguments), code);
-    QVERIFY(!QFile::exists("x.tqc"));
-}
+    void refusesBadInput_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::newRow("missing cut file") << QStringList{"none.plt", "-o", "x.tqc"} << 2;
+        QTest::newRow("image not readable") << QStringList{"cut.plt", "--image", "cut.plt", "-o", "x.tqc"} << 2;
+        QTest::newRow("fields not usable") << QStringList{"cut.plt", "--fields", "broken.json", "-o", "x.tqc"} << 2;
+        QTest::newRow("output not writable") << QStringList{"cut.plt", "-o", "no/such/folder/x.tqc"} << 3;
+    }
+    void refusesBadInput()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QCOMPARE(run(arguments), code);
+        QVERIFY(!QFile::exists("x.tqc"));
+    }
+};
 
 DRAVO_TEST_MAIN(TestTqcWriter)
 #include "tst_tqcwriter.moc"
