@@ -1,15 +1,16 @@
 #pragma once
 
-// Test helpers: reading QR and bar codes back with ZBar, and taking the images
-// out of a PDF that QPdfWriter wrote (lossless ones are Flate streams).
+// Reading QR and bar codes back with ZBar, and taking the images out of a PDF
+// that QPdfWriter wrote (lossless ones are Flate streams).
 
 #include <QByteArray>
+#include <QtEndian>
 #include <QImage>
 #include <QList>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QStringList>
 #include <zbar.h>
-#include <zlib.h>
 
 namespace CodeReading {
 
@@ -18,32 +19,24 @@ using namespace zbar;
 // Every symbol ZBar finds in the image, as "TYPE:text".
 inline QStringList decode(const QImage &image)
 {
-    QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
     QByteArray pixels;
-    pixels.reserve(grey.width() * grey.height());
     for (int y = 0; y < grey.height(); ++y)
         pixels.append(reinterpret_cast<const char *>(grey.constScanLine(y)), grey.width());
-    zbar_image_scanner_t *scanner = zbar_image_scanner_create();
-    zbar_image_scanner_set_config(scanner, ZBAR_NONE, ZBAR_CFG_ENABLE, 1);
-    zbar_image_t *z = zbar_image_create();
-    zbar_image_set_format(z, zbar_fourcc('Y', '8', '0', '0'));
-    zbar_image_set_size(z, unsigned(grey.width()), unsigned(grey.height()));
-    zbar_image_set_data(z, pixels.constData(), unsigned(pixels.size()), nullptr);
+    ImageScanner scanner;
+    scanner.set_config(ZBAR_NONE, ZBAR_CFG_ENABLE, 1);
+    Image frame(unsigned(grey.width()), unsigned(grey.height()), "Y800", pixels.constData(), unsigned(pixels.size()));
     QStringList found;
-    if (zbar_scan_image(scanner, z) > 0) {
-        for (const zbar_symbol_t *s = zbar_image_first_symbol(z); s; s = zbar_symbol_next(s))
-            found << QString::fromLatin1(zbar_get_symbol_name(zbar_symbol_get_type(s))) + QLatin1Char(':') +
-                         QString::fromUtf8(zbar_symbol_get_data(s));
-    }
-    zbar_image_destroy(z);
-    zbar_image_scanner_destroy(scanner);
+    scanner.scan(frame);
+    for (auto s = frame.symbol_begin(); s != frame.symbol_end(); ++s)
+        found << QString::fromStdString(s->get_type_name() + ':' + s->get_data());
     return found;
 }
 
-// The Flate-compressed 8-bit RGB or grey images of a PDF, white margin added.
-inline QList<QImage> pdfImages(const QByteArray &pdf)
+// The codes on the Flate-compressed 8-bit RGB or grey images of a PDF.
+inline QStringList pdfCodes(const QByteArray &pdf)
 {
-    QList<QImage> images;
+    QStringList codes;
     static const QRegularExpression header(
         QStringLiteral("/Subtype /Image\\s*/Width (\\d+)\\s*/Height (\\d+)\\s*/BitsPerComponent 8\\s*"
                        "/ColorSpace /(DeviceRGB|DeviceGray)[^>]*/Filter /FlateDecode\\s*>>\\s*stream\\r?\\n"));
@@ -57,24 +50,19 @@ inline QList<QImage> pdfImages(const QByteArray &pdf)
         const qsizetype end = pdf.indexOf("endstream", start);
         if (end < 0 || width <= 0 || height <= 0)
             continue;
-        QByteArray raw(qsizetype(width) * height * channels, '\0');
-        uLongf rawSize = uLongf(raw.size());
-        uLong sourceSize = uLong(end - start);
-        if (uncompress2(reinterpret_cast<Bytef *>(raw.data()), &rawSize,
-                        reinterpret_cast<const Bytef *>(pdf.constData() + start), &sourceSize) != Z_OK ||
-            rawSize != uLongf(raw.size()))
+        QByteArray size(4, '\0'); // what qUncompress expects before the zlib stream
+        qToBigEndian(quint32(width * height * channels), size.data());
+        const QByteArray raw = qUncompress(size + pdf.mid(start, end - start));
+        if (raw.size() != qsizetype(width) * height * channels)
             continue;
-        QImage image(width + 40, height + 40, QImage::Format_RGB888);
+        QImage image(width + 40, height + 40, QImage::Format_RGB888); // with a white margin
         image.fill(Qt::white);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const uchar *p = reinterpret_cast<const uchar *>(raw.constData()) + (qsizetype(y) * width + x) * channels;
-                image.setPixel(x + 20, y + 20, channels == 3 ? qRgb(p[0], p[1], p[2]) : qRgb(p[0], p[0], p[0]));
-            }
-        }
-        images << image;
+        QPainter(&image).drawImage(20, 20, QImage(reinterpret_cast<const uchar *>(raw.constData()), width, height,
+                                                  width * channels, channels == 3 ? QImage::Format_RGB888
+                                                                                  : QImage::Format_Grayscale8));
+        codes << decode(image);
     }
-    return images;
+    return codes;
 }
 
 } // namespace CodeReading

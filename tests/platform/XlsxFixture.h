@@ -1,6 +1,6 @@
 #pragma once
 
-// Runs the xlsxfixture helper that sits beside the tests.
+// Writes a workbook through the xlsxfixture helper that sits beside the tests.
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -12,16 +12,13 @@ namespace XlsxFixture {
 inline bool write(const QString &path, const QStringList &rows, bool inlineStrings = false)
 {
     QFile cells(path + QStringLiteral(".tsv"));
-    if (!cells.open(QIODevice::WriteOnly))
+    if (!cells.open(QIODevice::WriteOnly) || cells.write(rows.join(QLatin1Char('\n')).toUtf8()) < 0)
         return false;
-    cells.write(rows.join(QLatin1Char('\n')).toUtf8());
     cells.close();
-    QStringList arguments{path, cells.fileName()};
-    if (inlineStrings)
-        arguments << QStringLiteral("--inline");
     QProcess process;
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/xlsxfixture"), arguments);
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/xlsxfixture"),
+                  {path, cells.fileName(), inlineStrings ? QStringLiteral("--inline") : QString()});
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 } // namespace XlsxFixture

@@ -10,11 +10,9 @@
 
 int main(int argc, char **argv)
 {
-    if (argc < 3)
-        return 2;
-    QFile cells(QString::fromLocal8Bit(argv[2]));
+    QFile cells(QString::fromLocal8Bit(argc < 3 ? "" : argv[2]));
     if (!cells.open(QIODevice::ReadOnly))
-        return 3;
+        return 2;
     lxw_workbook_options options{};
     options.constant_memory = (argc > 3 && QByteArray(argv[3]) == "--inline") ? LXW_TRUE : LXW_FALSE;
     lxw_workbook *book = workbook_new_opt(argv[1], &options);
@@ -27,13 +25,11 @@ int main(int argc, char **argv)
         const QList<QByteArray> row = lines[r].split('\t');
         for (int c = 0; c < row.size(); ++c) {
             const QByteArray cell = row[c];
-            if (cell.isEmpty())
-                continue;
             if (cell.startsWith('#'))
                 worksheet_write_number(sheet, lxw_row_t(r), lxw_col_t(c), cell.mid(1).toDouble(), nullptr);
             else if (cell.startsWith('?'))
                 worksheet_write_boolean(sheet, lxw_row_t(r), lxw_col_t(c), cell.mid(1).toInt(), nullptr);
-            else
+            else if (!cell.isEmpty())
                 worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c), cell.constData(), nullptr);
         }
     }
