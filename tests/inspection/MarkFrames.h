@@ -1,7 +1,6 @@
 #pragma once
 
-// Frames for the inspection tests: white paper with filled black discs,
-// squares, codes and printed digits, drawn the way the mark camera sees them.
+// Frames as the mark camera sees them: white paper, black discs and squares, codes, printed digits.
 
 #include "GZint.h"
 
@@ -30,8 +29,7 @@ inline void disc(QImage &image, QPointF centre, double diameter, QColor colour =
 
 inline void square(QImage &image, QPointF centre, double side)
 {
-    QPainter painter(&image);
-    painter.fillRect(QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side), Qt::black);
+    QPainter(&image).fillRect(QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side), Qt::black);
 }
 
 // A 1280 x 960 mark-camera frame with 3.5 mm marks (140 pixels) at the given centres.
@@ -43,15 +41,13 @@ inline QImage markFrame(const QList<QPointF> &centres, int width = 1280, int hei
     return image;
 }
 
-inline void noise(QImage &image, quint32 seed)
+inline QImage noise(int width, int height, quint32 seed)
 {
+    QImage image(width, height, QImage::Format_Grayscale8);
     QRandomGenerator random(seed);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const int v = random.bounded(256);
-            image.setPixel(x, y, qRgb(v, v, v));
-        }
-    }
+    for (int y = 0; y < height; ++y)
+        random.fillRange(reinterpret_cast<quint32 *>(image.scanLine(y)), image.bytesPerLine() / 4);
+    return image.convertToFormat(QImage::Format_RGB32);
 }
 
 // A QR code of the text with its top-left corner at `at`, 6 pixels per module.
@@ -59,16 +55,13 @@ inline void qrCode(QImage &image, QPoint at, const QString &text)
 {
     GZint code;
     code.setText(text);
-    const QImage symbol = code.image(6);
-    QPainter painter(&image);
-    painter.drawImage(at, symbol);
+    QPainter(&image).drawImage(at, code.image(6));
 }
 
 // Digits printed in DejaVu Sans, `pixels` high, baseline starting at `at`.
 inline void printed(QImage &image, QPointF at, const QString &text, int pixels = 100)
 {
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(pixels);
     painter.setFont(font);
