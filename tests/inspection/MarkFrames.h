@@ -62,6 +62,7 @@ inline void qrCode(QImage &image, QPoint at, const QString &text)
 inline void printed(QImage &image, QPointF at, const QString &text, int pixels = 100)
 {
     QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(pixels);
     painter.setFont(font);
