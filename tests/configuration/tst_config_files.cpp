@@ -144,10 +144,10 @@ void TestConfigFiles::badInputFallsBackToDefaults()
                             "Gyroscope_Trigger=999\nprintCopiesOnce=0\nCollect_Speed=250\nFilm_Speed=-1\n"
                             "Gyroscope_Limit=-360\n[Today]\nToday=someday\n");
     for (const char *key : {"Check_Light", "enableOCR", "Mark_Size", "KnifeNum", "Today"})
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Config::updateValue bad value for .*/%1 ").arg(key)));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^ParamFile::load bad value for .*/%1 ").arg(key)));
     for (const char *key : {"Gyroscope_Trigger", "printCopiesOnce", "Collect_Speed", "Film_Speed"})
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Config::checkRanges Dravolinte/%1 ").arg(key)));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Config::openSettings .*config.ini"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^ParamRows::outOfRange Dravolinte/%1 ").arg(key)));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^ParamFile::open .*config.ini"));
 
     CriticalLog criticals;
     {
@@ -174,7 +174,7 @@ void TestConfigFiles::unwritableFolderKeepsValuesInMemory()
 {
     const QString nowhere = QStringLiteral("/proc/dravolinte-no-such-folder");
     CriticalLog criticals;
-    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^Config::syncSettings cannot write .*tmp.ini"));
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^ParamFile::sync cannot write .*tmp.ini"));
     Config cfg(nowhere);
     cfg.setMarkLight(5);
     cfg.setProperty(Config::CPT_Ident, QStringLiteral("M-2"));
@@ -450,7 +450,7 @@ void TestConfigFiles::missingPresetKeepsWorkingValues()
         cfg.setProperty(Config::CPT_Film_Speed, 66);
         NotifierRecorder notifier;
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^copyFile .*config/config3.ini"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Config::resetVersionParam no preset"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^ParamFile::switchToPreset no preset"));
         cfg.resetVersionParam(Config::VT_7x5);
         QCOMPARE(notifier.exitCodes(), QList<int>{777});
         QVERIFY(!QFile::exists("tmp.ini"));

@@ -261,7 +261,7 @@ void TestConfigQueries::reloadRestoresTableLabelsAndRanges()
         cfg.setVersion(Config::VT_7x5);
     }
     // On 7x5 the collect speed is 0..100 again: the stored 300 falls back to its default.
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Config::checkRanges Dravolinte/Collect_Speed = 300"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^ParamRows::outOfRange Dravolinte/Collect_Speed = 300"));
     Config cfg(m_dir);
     QCOMPARE(cfg.getPropertyName(Config::CPT_Gyroscope_Trigger), QStringLiteral("排废陀螺仪触发值"));
     QCOMPARE(cfg.getPropertyMax(Config::CPT_Collect_Speed), 100.0);

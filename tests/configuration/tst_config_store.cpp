@@ -138,43 +138,43 @@ void TestConfigStore::sideEffectSignalOrder()
 
     cfg.setEnablePrintRoller(false); // printing needs the print roller
     QCOMPARE(trace.take(), QStringList({"propertyChanged(61)", "propertyChanged(59)", "enablePrintChanged",
-                                        "enablePrintChanged", "enablePrintRollerChanged", "enablePrintRollerChanged"}));
+                                        "enablePrintRollerChanged"}));
     QVERIFY(!cfg.enablePrint());
 
     cfg.setEnableGyroscope(false);
     trace.take();
     cfg.setEnablePrint(true); // printing brings the gyroscope and the print roller back
     QCOMPARE(trace.take(), QStringList({"propertyChanged(59)", "propertyChanged(58)", "enableGyroscopeChanged",
-                                        "propertyChanged(61)", "enablePrintRollerChanged", "enablePrintRollerChanged",
-                                        "enablePrintChanged", "enablePrintChanged"}));
+                                        "propertyChanged(61)", "enablePrintRollerChanged",
+                                        "enablePrintChanged"}));
     QVERIFY(cfg.enableGyroscope() && cfg.enablePrintRoller());
 
     cfg.setTrim(true);
     trace.take();
     cfg.setEnableTrim(false);
     QCOMPARE(trace.take(), QStringList({"propertyChanged(72)", "propertyChanged(19)", "trimChanged",
-                                        "enableTrimChanged", "enableTrimChanged"}));
+                                        "enableTrimChanged"}));
     QVERIFY(!cfg.trim());
 
     cfg.setRectify(true);
     trace.take();
     cfg.setEnableRectify(false);
     QCOMPARE(trace.take(), QStringList({"propertyChanged(63)", "propertyChanged(74)", "rectifyChanged",
-                                        "enableRectifyChanged", "enableRectifyChanged"}));
+                                        "enableRectifyChanged"}));
     QVERIFY(!cfg.rectify());
 
     // Turning a switch off while its dependant is already off touches nothing else.
     cfg.setEnableTrim(true);
     trace.take();
     cfg.setEnableTrim(false);
-    QCOMPARE(trace.take(), QStringList({"propertyChanged(72)", "enableTrimChanged", "enableTrimChanged"}));
+    QCOMPARE(trace.take(), QStringList({"propertyChanged(72)", "enableTrimChanged"}));
 
     // Without detection the view goes back to the first camera.
     cfg.setShowCamera(1);
     trace.take();
     cfg.setEnableDetection(false);
-    QCOMPARE(trace.take(), QStringList({"propertyChanged(73)", "propertyChanged(15)", "usedQMLCameraChanged",
-                                        "showCameraChanged", "enableDetectionChanged", "enableDetectionChanged"}));
+    QCOMPARE(trace.take(), QStringList({"propertyChanged(73)", "propertyChanged(15)",
+                                        "showCameraChanged", "enableDetectionChanged"}));
     QCOMPARE(cfg.showCamera(), 0);
     QVERIFY(cfg.usedQMLCamera(0));
 }
@@ -276,7 +276,7 @@ void TestConfigStore::checkCameraSource()
     cfg.setCheckCamera(QStringLiteral("DA0002"));
     QVERIFY(!cfg.usedQMLCamera(1));
     QVERIFY(cfg.usedQMLCamera(0)); // no entry: a QML camera
-    QCOMPARE(used.count(), 1);
+    QCOMPARE(used.count(), 0); // the shown camera's source did not change
     QCOMPARE(rotation.count(), 0);
 
     cfg.setCheckCameraName(QStringLiteral("USB Camera"));
