@@ -40,7 +40,7 @@ inline QVariant iniValue(const QString &path, const QString &key)
     return QSettings(path, QSettings::IniFormat).value(key);
 }
 
-// Every row of the day table as (date text, cut, print, copies, scan, scan ok).
+// The day table's rows: date text, cut, print, copies, scan, scan ok.
 inline QList<QVariantList> dayRows(DbConfig &db)
 {
     QList<QVariantList> rows;
@@ -49,7 +49,7 @@ inline QList<QVariantList> dayRows(DbConfig &db)
 }
 
 // Records the messages of one level while alive (from any thread), then hands
-// each on to the handler before it (Qt Test's, which applies ignoreMessage).
+// each on to Qt Test's handler, which applies ignoreMessage.
 class MessageLog
 {
 public:

@@ -1,9 +1,13 @@
 #include "CameraDevices.h"
 #include "Config.h"
 #include "ConfigFixture.h"
+#include "GPathProcess.h"
+#include "GScene.h"
+#include "GSp.h"
 #include "ParamTable.h"
 #include "TestMain.h"
 
+#include <QApplication>
 #include <QMetaMethod>
 #include <QSignalSpy>
 #include <QThread>
@@ -12,7 +16,8 @@
 #include <memory>
 #include <vector>
 
-// Records every signal of a Config in the order emitted; propertyChanged with its id.
+// Records every signal of a Config in the order emitted: a property's signal
+// by the property's name, propertyChanged by the id it carries.
 class SignalTrace : public QObject
 {
     Q_OBJECT
@@ -24,19 +29,17 @@ public:
             if (mo->method(i).methodType() == QMetaMethod::Signal && mo->method(i).name() != "propertyChanged")
                 connect(cfg, mo->method(i), this, metaObject()->method(metaObject()->indexOfSlot("hit()")));
         }
-        connect(cfg, &Config::propertyChanged, this, [this](Config::ConfigParamType key) {
-            events << QStringLiteral("propertyChanged(%1)").arg(int(key));
-        });
+        connect(cfg, &Config::propertyChanged, this, [this](Config::ConfigParamType key) { events << QString::number(key); });
     }
-    QStringList take() { return std::exchange(events, {}); }
     QStringList events;
 
 public slots:
-    void hit() { events << QString::fromLatin1(sender()->metaObject()->method(senderSignalIndex()).name()); }
+    void hit() { events << QString::fromLatin1(sender()->metaObject()->method(senderSignalIndex()).name()).chopped(7); }
 };
 
 // The set operation and its side effects, the property write path and its one
-// change signal, counters and their day row, camera flags, knife offsets, threads.
+// change signal, counters and their day row, camera flags, knife offsets, the
+// cut-scene properties, threads.
 class TestConfigStore : public QObject
 {
     Q_OBJECT
@@ -108,39 +111,34 @@ private slots:
             QCOMPARE(p.read(&cfg), next);
     }
 
+    void sideEffectsSignalInOrder_data()
+    {
+        QTest::addColumn<QString>("before"); // properties set first
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("trace");
+        QTest::newRow("printing needs its roller") << "" << "enablePrintRoller=false" << "61 59 enablePrint enablePrintRoller";
+        QTest::newRow("printing brings gyroscope and roller") << "enablePrintRoller=false enableGyroscope=false"
+                                                              << "enablePrint=true"
+                                                              << "59 58 enableGyroscope 61 enablePrintRoller enablePrint";
+        QTest::newRow("no trimming without trim") << "trim=true" << "enableTrim=false" << "72 19 trim enableTrim";
+        QTest::newRow("dependant already off") << "" << "enableRectify=false" << "63 enableRectify";
+        QTest::newRow("no rectifying without rectify") << "rectify=true" << "enableRectify=false" << "63 74 rectify enableRectify";
+        QTest::newRow("no detection: first camera") << "showCamera=1" << "enableDetection=false" << "73 15 showCamera enableDetection";
+        QTest::newRow("a new day resets the counters not 0") << "todayCopies=5" << "today=2099-01-01" << "1 4 todayCopies today";
+        QTest::newRow("all counters 0") << "today=2099-01-01" << "today=2099-01-02" << "1 today";
+    }
     void sideEffectsSignalInOrder()
     {
+        QFETCH(QString, before);
+        QFETCH(QString, change);
+        QFETCH(QString, trace);
         Config cfg(m_dir);
-        SignalTrace trace(&cfg);
-        cfg.setEnablePrintRoller(false); // printing needs the print roller
-        cfg.setEnableGyroscope(false);
-        QCOMPARE(trace.take(), QStringList({"propertyChanged(61)", "propertyChanged(59)", "enablePrintChanged",
-                                            "enablePrintRollerChanged", "propertyChanged(58)", "enableGyroscopeChanged"}));
-        cfg.setEnablePrint(true); // printing brings the gyroscope and the print roller back
-        QCOMPARE(trace.take(), QStringList({"propertyChanged(59)", "propertyChanged(58)", "enableGyroscopeChanged",
-                                            "propertyChanged(61)", "enablePrintRollerChanged", "enablePrintChanged"}));
-        cfg.setTrim(true);
-        cfg.setRectify(true);
-        cfg.setShowCamera(1);
-        trace.take();
-        cfg.setEnableTrim(false);
-        cfg.setEnableRectify(false);
-        cfg.setEnableTrim(true);
-        cfg.setEnableTrim(false); // its dependant is already off
-        cfg.setEnableDetection(false); // without detection the view goes back to the first camera
-        QCOMPARE(trace.take(), QStringList({"propertyChanged(72)", "propertyChanged(19)", "trimChanged", "enableTrimChanged",
-                                            "propertyChanged(63)", "propertyChanged(74)", "rectifyChanged",
-                                            "enableRectifyChanged", "propertyChanged(72)", "enableTrimChanged",
-                                            "propertyChanged(72)", "enableTrimChanged", "propertyChanged(73)",
-                                            "propertyChanged(15)", "showCameraChanged", "enableDetectionChanged"}));
-        // A new day resets only the counters that are not 0, and writes no day row for it.
-        cfg.setTodayCopies(5);
-        trace.take();
-        cfg.setToday(cfg.today().addDays(1));
-        QCOMPARE(trace.take(), QStringList({"propertyChanged(1)", "propertyChanged(4)", "todayCopiesChanged", "todayChanged"}));
-        cfg.setToday(cfg.today().addDays(1));
-        QCOMPARE(trace.take(), QStringList({"propertyChanged(1)", "todayChanged"}));
-        QCOMPARE(dayRows(cfg.db()).size(), 2); // the first day's, the second's at 0, none for the third
+        SignalTrace seen(&cfg);
+        for (const QString &set : (before + ' ' + change).split(' ', Qt::SkipEmptyParts)) {
+            seen.events.clear();
+            QVERIFY(cfg.QObject::setProperty(qPrintable(set.section('=', 0, 0)), set.section('=', 1)));
+        }
+        QCOMPARE(seen.events.join(' '), trace);
     }
 
     void countersSurviveStartOnSameDay_data()
@@ -180,21 +178,19 @@ private slots:
                  QList<float>({999.5f, 2.5f}));
         cfg.setProperty(Config::CPT_Total_Scan_Mark, -1); // 32-bit ints, seen sign-extended
         QCOMPARE(cfg.totalScanMark(), ~0ull);
-    }
 
-    void brokenDatabaseKeepsStoreRunning()
-    {
-        writeFile("config.db", "the operator's notes, not a database\n");
+        // A file that is no database: said once, left as it is, and the counters still count.
+        enterFreshDir();
+        writeFile("config.db", "the operator's notes\n");
         MessageLog criticals;
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^DbConfig::DbConfig config.db is not a usable database"));
-        Config(m_dir).setTodayCopies(3);
-        QCOMPARE(iniValue("tmp.ini", "Total/Copies").toInt(), 3);
-        QCOMPARE(criticals.lines().size(), 1);
-        QCOMPARE(readAll("config.db"), QByteArray("the operator's notes, not a database\n"));
+        Config(QDir::currentPath()).setTodayCopies(3);
+        QCOMPARE(QVariantList({iniValue("tmp.ini", "Total/Copies").toInt(), criticals.lines().size(), readAll("config.db")}),
+                 QVariantList({3, 1, QByteArray("the operator's notes\n")}));
     }
 
     // The shown camera's source is the usedQMLCamera property: signalled when it changes, never stored.
-    void cameraSources()
+    void cameraSourcesAndKnifeOffsets()
     {
         CameraDevices::setProvider([] { return QStringList{"DA0001", "DA0002"}; });
         Config cfg(m_dir);
@@ -214,18 +210,15 @@ private slots:
         cfg.setUsedQMLCamera(true);
         QCOMPARE(readAll("tmp.ini"), stored);
         QCOMPARE(QVariantList({cfg.checkCameraRotation(), used.count(), rotation.count()}), QVariantList({0, 4, 2}));
-    }
 
-    void knifeOffsetsFollowTheKnife()
-    {
-        Config cfg(m_dir);
+        // The offset properties follow the knife of knifeNo; offsets are not rows.
         QSignalSpy x(&cfg, &Config::markCameraOffsetXChanged);
         QSignalSpy changed(&cfg, &Config::propertyChanged);
         cfg.setKnifeNo(2);
         cfg.QObject::setProperty("markCameraOffsetX", 4.5);
         cfg.QObject::setProperty("markCameraOffsetX", 4.5);
         QCOMPARE(QVariantList({x.count(), changed.count(), cfg.markCameraOffsetX(2), cfg.markCameraOffsetX(0)}),
-                 QVariantList({1, 1, 4.5, 0.0})); // offsets are not rows
+                 QVariantList({1, 1, 4.5, 0.0}));
         QCOMPARE(iniValue("tmp.ini", "Dravolinte/Mark_Camera_Offset_X2").toDouble(), 4.5);
     }
 
@@ -256,9 +249,48 @@ private slots:
         QCOMPARE(dayRows(cfg.db()), QList<QVariantList>({{cfg.today().toString("yyyy-MM-dd"), 0.0, 0.0, rounds, rounds, rounds}}));
     }
 
+    // Five properties follow tool 1 of the application's cut scene; a change is recorded as its tool table.
+    void cutSceneProperties()
+    {
+        Config config(QDir::currentPath());
+        QSignalSpy val(&config, &Config::knifeCompensateValChanged);
+        QSignalSpy sort(&config, &Config::autoSortChanged);
+        // Without a scene: defaults, and writes are ignored.
+        const QByteArray untouched = readAll(config.settingsFileName());
+        config.setKnifeCompensateVal(0.7);
+        config.setAutoSort(true);
+        QCOMPARE(QVariantList({config.autoSort(), config.closeCompensate(), config.closeCompensateVal(),
+                               config.knifeCompensate(), config.knifeCompensateVal(), val.count() + sort.count()}),
+                 QVariantList({false, false, 0.2, false, 0.2, 0}));
+        QCOMPARE(readAll(config.settingsFileName()), untouched);
+
+        GScene scene;
+        config.setCutSceneSource([&scene] { return &scene; });
+        config.setKnifeCompensateVal(0.5);
+        config.setKnifeCompensateVal(0.5);
+        QCOMPARE(val.count(), 1); // one signal per real change
+        config.setKnifeCompensate(true);
+        config.setCloseCompensate(true);
+        config.setCloseCompensate(false);
+        QVERIFY(config.knifeCompensate() && !config.closeCompensate());
+
+        const QString tool = scene.sp(1)->name() + '/'; // its table, as last written
+        QCOMPARE(iniValue(config.settingsFileName(), tool + "flags").toInt(), int(GSp::KnifeCompensation));
+        QCOMPARE(iniValue(config.settingsFileName(), tool + "knifeCompensate").toDouble(), GPathProcess::mm2Point(0.5));
+
+        const QByteArray before = readAll(config.settingsFileName());
+        config.setAutoSort(true);
+        QVERIFY(scene.isSort() && scene.sortSP() && scene.sortInside());
+        config.setAutoSort(false);
+        QVERIFY(!scene.isSort() && !scene.sortSP() && !scene.sortInside());
+        QCOMPARE(sort.count(), 2);
+        QCOMPARE(readAll(config.settingsFileName()), before); // the order is not stored
+        config.setCutSceneSource(nullptr);
+    }
+
 private:
     QString m_dir;
 };
 
-DRAVO_TEST_MAIN(TestConfigStore)
+DRAVO_GUI_TEST_MAIN(TestConfigStore)
 #include "tst_config_store.moc"

