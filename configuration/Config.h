@@ -28,9 +28,10 @@ class GSp;
 // thread, the driver's threads and the task threads; signals and side effects
 // run outside every lock.
 //
-// One property idiom: a property's setter stores through the rows, which
-// report a real change, and only then is the property's change signal emitted,
-// found through the row's property (ParamTable's rowProperty).
+// One property idiom: a property's setter compares in the property's type and
+// stores through the rows, which report a real change; only then, outside every
+// lock, is the change signal emitted, found through the property that shows the
+// row (ParamTable's rowProperty). Values that are not rows are Guarded.
 class Config : public QObject
 {
     Q_OBJECT
@@ -253,7 +254,8 @@ public:
     // The value lookup: the row's value, or int 0 when the id has no row.
     Q_INVOKABLE QVariant getProperty(Config::ConfigParamType key) const;
     // Stores, writes to the working file when the row has a key, emits
-    // propertyChanged on every call and runs the id's side effects.
+    // propertyChanged on every call, runs the id's side effects and, when the
+    // value really changed, emits the change signal of the row's property.
     Q_INVOKABLE void setProperty(Config::ConfigParamType key, const QVariant &val);
     Q_INVOKABLE void setPropertyName(Config::ConfigParamType key, const QString &showName);
     void setCheckCameraName(const QString &newCheckCamera);

@@ -7,8 +7,6 @@
 #include <QMetaObject>
 #include <QtGlobal>
 
-#include <cmath>
-
 namespace {
 
 // CPT_Language's default follows the system locale; the load pass decides it.

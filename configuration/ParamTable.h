@@ -5,8 +5,9 @@
 #include <QMetaType>
 #include <QVariant>
 
-// The static description of every stored parameter: key, type, default,
-// settings-page label, group and range. Config builds its rows from it.
+// The static description of every stored parameter (key, type, default,
+// settings-page label, group and range), the order of the load pass, and the
+// QML property that shows each row. Config builds its rows from it.
 
 enum ParamGroup { NoGroup, LogGroup, BasicGroup, DetectionGroup, PrintGroup, FlowGroup };
 
