@@ -1,17 +1,18 @@
 #pragma once
 
-#include "ConfigParam.h"
+#include "CutSceneSettings.h"
 #include "DbConfig.h"
+#include "Guarded.h"
+#include "KnifeOffsets.h"
+#include "ParamFile.h"
+#include "ParamRows.h"
 
 #include <QDate>
 #include <QMap>
-#include <QMutex>
 #include <QObject>
-#include <QSettings>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
-#include <memory>
 
 class GScene;
 class GSp;
@@ -21,9 +22,16 @@ class GSp;
 // "config.ini" beside the program, signals it to QML and the workers, and
 // runs the side effects that tie parameters together.
 //
-// Called from the GUI thread, the driver's threads and the task threads: one
-// lock guards the table, the maps and the settings handle; signals and side
-// effects run outside it.
+// A facade over owned parts, each with its own lock: the rows (ParamRows), their
+// file (ParamFile), the per-knife camera offsets (KnifeOffsets) and the cut
+// settings of the application's scene (CutSceneSettings). Called from the GUI
+// thread, the driver's threads and the task threads; signals and side effects
+// run outside every lock.
+//
+// One property idiom: a property's setter compares in the property's type and
+// stores through the rows, which report a real change; only then, outside every
+// lock, is the change signal emitted, found through the property that shows the
+// row (ParamTable's rowProperty). Values that are not rows are Guarded.
 class Config : public QObject
 {
     Q_OBJECT
@@ -246,7 +254,8 @@ public:
     // The value lookup: the row's value, or int 0 when the id has no row.
     Q_INVOKABLE QVariant getProperty(Config::ConfigParamType key) const;
     // Stores, writes to the working file when the row has a key, emits
-    // propertyChanged on every call and runs the id's side effects.
+    // propertyChanged on every call, runs the id's side effects and, when the
+    // value really changed, emits the change signal of the row's property.
     Q_INVOKABLE void setProperty(Config::ConfigParamType key, const QVariant &val);
     Q_INVOKABLE void setPropertyName(Config::ConfigParamType key, const QString &showName);
     void setCheckCameraName(const QString &newCheckCamera);
@@ -311,8 +320,8 @@ public:
     // The production database.
     DbConfig &db() { return m_db; }
 
-    QString cfgPath() const { return m_cfgPath; }
-    QString defaultCfgPath() const { return m_defaultCfgPath; }
+    QString cfgPath() const { return m_file.cfgPath(); }
+    QString defaultCfgPath() const { return m_file.defaultCfgPath(); }
     // The file the working settings handle is on ("config.ini" or "tmp.ini").
     QString settingsFileName() const;
 
@@ -527,49 +536,28 @@ signals:
     void autoSortChanged();
 
 private:
-    ConfigParam row(ConfigParamType key) const;
-    bool hasRow(ConfigParamType key) const;
-    void updateValue(const QString &key, const QVariant &defaultValue, QMetaType::Type type, bool bSave,
-                     ConfigParamType id, const QString &group, const QString &label);
-    void updateKnifeOffset(const QString &key, QMap<int, double> &map, int knife, bool bSave);
-    void registerRow(int id, bool bSave);
-    void loadAdjustments();
-    void checkRanges();
-    void sideEffect(ConfigParamType key, const QVariant &val, const QVariant &old);
-    void rollOverDay();
-    void setPropertyAndNotify(ConfigParamType key, const QVariant &val);
-    void emitChangeSignal(ConfigParamType key);
-    void writeSetting(const QString &key, const QVariant &val);
-    void syncSettings();
-    void openSettings(const QString &path);
-    QString groupName(int group) const;
-    void applyVersionPreset(VersionType v);
-    void setRollers(double limit, double trigger, double max, void (Config::*setLimit)(double),
-                    void (Config::*setTrigger)(double), void (Config::*setMax)(double));
-    void setKnifeOffset(QMap<int, double> &map, const char *baseKey, int knife, double mm, void (Config::*changed)());
-    static QString knifeKey(const char *baseKey, int knife);
-    qulonglong totalValue(ConfigParamType id) const;
-    void writeTotal(ConfigParamType id, qulonglong v, void (Config::*changed)());
     template <typename T>
-    void writeProperty(ConfigParamType id, const T &current, const T &v, void (Config::*changed)());
+    T rowValue(ConfigParamType id) const;
+    template <typename T>
+    void writeRow(ConfigParamType id, const T &v);
+    qulonglong totalValue(ConfigParamType id) const;
+    void writeTotal(ConfigParamType id, qulonglong v);
+    void emitRowChanged(ConfigParamType key);
+    void sideEffect(ConfigParamType key, const QVariant &val, const QVariant &old);
+    void writeDayRow();
+    void rollOverDay();
+    void setCameraSource(int camera, bool qml);
+    void loadAdjustments();
+    void applyVersionPreset(VersionType v);
 
-    QString m_defaultCfgPath;
-    QString m_cfgPath;
-    std::unique_ptr<QSettings> m_settings;
-    QString m_checkCameraName;
-    QMap<int, bool> m_usedQMLCamera;
-    QMap<ConfigParamType, ConfigParam> m_params;
-    QMap<QString, QList<ConfigParamType>> m_groups;
-    QMap<ModuleType, QString> m_modules;
-    QMap<ConfigParamType, QVariant> m_stagedEdits;
-    QMap<int, double> m_markCameraOffsetX;
-    QMap<int, double> m_markCameraOffsetY;
+    ParamFile m_file;
+    ParamRows m_rows;
+    KnifeOffsets m_knives;
+    CutSceneSettings m_cutScene;
     DbConfig m_db;
-    QString m_logGroup, m_basicGroup, m_detectionGroup, m_printGroup, m_flowGroup;
-
-    QString m_appDir;
-    std::function<GScene *()> m_cutSceneSource;
-    mutable QMutex m_lock;
-    int m_deferSync = 0;       // the load and save passes write the file once, at their end
-    bool m_settingsError = false; // the working file could not be written (logged once)
+    Guarded<QString> m_checkCameraName;
+    Guarded<QMap<int, bool>> m_usedQMLCamera;
+    Guarded<bool> m_shownCameraIsQml{true}; // the usedQMLCamera property as last signalled
+    Guarded<QMap<ModuleType, QString>> m_modules;
+    Guarded<QMap<ConfigParamType, QVariant>> m_stagedEdits;
 };

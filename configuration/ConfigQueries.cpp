@@ -1,46 +1,21 @@
 #include "Config.h"
 
-#include <QSettings>
+#include "ParamTable.h"
 
 // What the settings page and the machine pages ask of the store to build
 // themselves: groups, labels, ranges, visibility, hardware modules.
 
-QStringList Config::getShowPropertiesClass() const
-{
-    QMutexLocker lock(&m_lock);
-    return m_groups.keys();
-}
-
-QList<int> Config::getShowProperties(const QString &strType) const
-{
-    QMutexLocker lock(&m_lock);
-    QList<int> ids;
-    for (ConfigParamType id : m_groups.value(strType))
-        ids.append(id);
-    return ids;
-}
-
-QString Config::getPropertyName(ConfigParamType key) const
-{
-    return row(key).showName;
-}
-
-double Config::getPropertyMax(ConfigParamType key) const
-{
-    return row(key).max;
-}
-
-double Config::getPropertyMin(ConfigParamType key) const
-{
-    return row(key).min;
-}
+QStringList Config::getShowPropertiesClass() const { return m_rows.groupNames(); }
+QList<int> Config::getShowProperties(const QString &strType) const { return m_rows.group(strType); }
+QString Config::getPropertyName(ConfigParamType key) const { return m_rows.row(key).showName; }
+double Config::getPropertyMax(ConfigParamType key) const { return m_rows.row(key).max; }
+double Config::getPropertyMin(ConfigParamType key) const { return m_rows.row(key).min; }
 
 QVariant Config::getDefaultProperty(ConfigParamType key) const
 {
-    if (!hasRow(key))
+    if (!m_rows.contains(key))
         return QVariant(int(0));
-    QSettings defaults(m_defaultCfgPath, QSettings::IniFormat);
-    return defaults.value(row(key).iniKey);
+    return m_file.readDefaults({m_rows.row(key).iniKey}).constFirst();
 }
 
 bool Config::isShowPorperty(ConfigParamType key) const
@@ -72,18 +47,11 @@ bool Config::isShowPorperty(ConfigParamType key) const
 
 bool Config::isShowPorperty(const QString &key) const
 {
-    QString detection, print, flow;
-    {
-        QMutexLocker lock(&m_lock);
-        detection = m_detectionGroup;
-        print = m_printGroup;
-        flow = m_flowGroup;
-    }
-    if (key == detection)
+    if (key == m_rows.groupName(DetectionGroup))
         return enableDetection();
-    if (key == print)
+    if (key == m_rows.groupName(PrintGroup))
         return enablePrint();
-    if (key == flow) {
+    if (key == m_rows.groupName(FlowGroup)) {
         const int v = version();
         return v == VT_7x3 || v == VT_7x4 || v == VT_7x7 || v == VT_7x8;
     }
@@ -92,34 +60,25 @@ bool Config::isShowPorperty(const QString &key) const
 
 QStringList Config::getModuleName() const
 {
-    QMutexLocker lock(&m_lock);
-    return m_modules.values();
+    return m_modules.get().values();
 }
 
 QList<int> Config::getModules() const
 {
-    QMutexLocker lock(&m_lock);
     QList<int> modules;
-    for (ModuleType m : m_modules.keys())
+    for (ModuleType m : m_modules.get().keys())
         modules.append(m);
     return modules;
 }
 
 bool Config::containModules(ModuleType type) const
 {
-    QMutexLocker lock(&m_lock);
-    return m_modules.contains(type);
+    return m_modules.get().contains(type);
 }
 
 void Config::updateModuleName(VersionType v)
 {
-    auto collectSpeedRange = [this] {
-        QMutexLocker lock(&m_lock);
-        ConfigParam &p = m_params[CPT_Collect_Speed];
-        p.key = CPT_Collect_Speed;
-        p.max = 500.0;
-        p.min = 10.0;
-    };
+    auto collectSpeedRange = [this] { m_rows.setRange(CPT_Collect_Speed, 10.0, 500.0); };
     switch (v) {
     case VT_7x3:
     case VT_7x7: {

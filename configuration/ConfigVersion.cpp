@@ -1,11 +1,8 @@
 #include "Config.h"
 
-#include "Log.h"
 #include "Notifier.h"
 
 #include <QDebug>
-#include <QFile>
-#include <QFileInfo>
 #include <QMetaEnum>
 
 // The machine version decides which modules exist, the dancer and roller
@@ -16,32 +13,8 @@
 void Config::resetVersionParam(VersionType v)
 {
     const char *name = QMetaEnum::fromType<VersionType>().valueToKey(v);
-    qInfo().noquote() << "Config::resetVersionParam" << (name ? name : "?") << settingsFileName() << m_cfgPath;
-
-    bool restart = false;
-    if (QFileInfo(settingsFileName()).absoluteFilePath() != QFileInfo(m_cfgPath).absoluteFilePath()) {
-        const QString preset = QStringLiteral("%1/config/config%2.ini").arg(m_appDir).arg(int(v));
-        qInfo().noquote() << "Config::resetVersionParam" << preset;
-        QMutexLocker lock(&m_lock);
-        const QString fallback = m_settings->fileName();
-        m_settings->sync();
-        m_settings.reset();
-        bool switched = copyFile(preset, m_cfgPath);
-        if (!switched) {
-            // Without a preset the operator's working values are kept rather
-            // than starting again from nothing.
-            qWarning().noquote() << "Config::resetVersionParam" << "no preset for this version, keeping" << fallback;
-            switched = copyFile(fallback, m_cfgPath);
-        }
-        if (switched) {
-            QFile::remove(fallback);
-            openSettings(m_cfgPath);
-            restart = true;
-        } else {
-            qCritical().noquote() << "Config::resetVersionParam" << "cannot write" << m_cfgPath << "- staying on" << fallback;
-            openSettings(fallback);
-        }
-    }
+    qInfo().noquote() << "Config::resetVersionParam" << (name ? name : "?") << settingsFileName() << cfgPath();
+    const bool restart = m_file.switchToPreset(v);
 
     setKnifeNum(1);
     setCutCoordinates(0);
@@ -65,25 +38,23 @@ void Config::resetVersionParam(VersionType v)
     }
 }
 
-void Config::setRollers(double limit, double trigger, double max, void (Config::*setLimit)(double),
-                        void (Config::*setTrigger)(double), void (Config::*setMax)(double))
-{
-    (this->*setLimit)(limit);
-    (this->*setTrigger)(trigger);
-    (this->*setMax)(max);
-}
-
 void Config::applyVersionPreset(VersionType v)
 {
+    // Each roller as limit, trigger, max.
     auto film = [this](double l, double t, double m) {
-        setRollers(l, t, m, &Config::setFilmRollerLimit, &Config::setFilmRollerTrigger, &Config::setFilmRollerMax);
+        setFilmRollerLimit(l);
+        setFilmRollerTrigger(t);
+        setFilmRollerMax(m);
     };
     auto collect = [this](double l, double t, double m) {
-        setRollers(l, t, m, &Config::setCollectRollerLimit, &Config::setCollectRollerTrigger,
-                   &Config::setCollectRollerMax);
+        setCollectRollerLimit(l);
+        setCollectRollerTrigger(t);
+        setCollectRollerMax(m);
     };
     auto print = [this](double l, double t, double m) {
-        setRollers(l, t, m, &Config::setPrintRollerLimit, &Config::setPrintRollerTrigger, &Config::setPrintRollerMax);
+        setPrintRollerLimit(l);
+        setPrintRollerTrigger(t);
+        setPrintRollerMax(m);
     };
     auto gyroscope = [this](double limit, double trigger) {
         setGyroscopeLimit(limit);

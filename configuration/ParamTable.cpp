@@ -4,9 +4,8 @@
 
 #include <QDate>
 #include <QHash>
+#include <QMetaObject>
 #include <QtGlobal>
-
-#include <cmath>
 
 namespace {
 
@@ -142,14 +141,38 @@ const ParamDef *paramDef(int id)
 
 const QList<int> &loadOrder()
 {
+    using C = Config;
     static const QList<int> order{
-        Config::CPT_Host_Ip_Date, Config::CPT_Host_Location_Date, Config::CPT_Host_Ip, Config::CPT_Host_Location,
-        Config::CPT_Knife_Num, Config::CPT_Knife_Interval, Config::CPT_Cut_Coordinates, Config::CPT_Knife_Max_Distance,
-        Config::CPT_Check_Camera_Center_X, KnifeOffsetsSlot,
-        12, 13, 14, 15, 19, 30, 26, 27, 29, 23, 20, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 1, 28, 16, 17, 45, 22, 112, 113,
-        114, 0, 31, 32, 33, 34, 35, 36, 37, 38, 39, 41, 42, 43, 40, 44, 47, 97, 98, 99, 100, 78, 79, 49, 48, 92, 93,
-        50, 91, 94, 95, 53, 54, 55, 56, 60, 59, 61, 73, 72, 74, 63, 62, 58, 81, 83, 84, 85, 86, 75, 80, 64, 65, 66,
-        67, 68, 69, 70, 71, 102, 51, 52, 82, 96, 77, Version7x4RowsSlot};
+        C::CPT_Host_Ip_Date, C::CPT_Host_Location_Date, C::CPT_Host_Ip, C::CPT_Host_Location, C::CPT_Knife_Num,
+        C::CPT_Knife_Interval, C::CPT_Cut_Coordinates, C::CPT_Knife_Max_Distance, C::CPT_Check_Camera_Center_X,
+        KnifeOffsetsSlot,
+        C::CPT_Ident, C::CPT_Mark_Camera, C::CPT_Check_Camera, C::CPT_Show_Camera, C::CPT_Trim, C::CPT_Auto_Roll,
+        C::CPT_Mark_Camera_Width, C::CPT_Mark_Camera_Height, C::CPT_Mark_Size, C::CPT_Trim_Y_Speed,
+        C::CPT_Trim_Offset, C::CPT_Today_Cut, C::CPT_Today_Print, C::CPT_Today_Copies, C::CPT_Today_Scan_Mark,
+        C::CPT_Today_Scan_Mark_OK, C::CPT_Total_Cut, C::CPT_Total_Print, C::CPT_Total_Copies, C::CPT_Total_Scan_Mark,
+        C::CPT_Total_Scan_Mark_OK, C::CPT_Today, C::CPT_Mark_Light, C::CPT_Check_Light, C::CPT_Check_BK_Light,
+        C::CPT_Collect_Scale, C::CPT_Trim_Scale, C::CPT_dtMark, C::CPT_dtCenter, C::CPT_dtFindMarkInfo,
+        C::CPT_Language, C::CPT_Gyroscope_Trigger, C::CPT_Gyroscope_Limit, C::CPT_Gyroscope_speed,
+        C::CPT_Print_Roller_Trigger, C::CPT_Print_Roller_Limit, C::CPT_Print_Roller_Max, C::CPT_Film_Roller_Trigger,
+        C::CPT_Film_Roller_Limit, C::CPT_Film_Roller_Max, C::CPT_Collect_Roller_Trigger, C::CPT_Collect_Roller_Limit,
+        C::CPT_Collect_Roller_Max, C::CPT_Film_Speed, C::CPT_Collect_Speed, C::CPT_Rectify_Speed,
+        C::CPT_Enable_Cut_Marker_Type, C::CPT_Plt_Dir, C::CPT_Cut_Inverse, C::CPT_Cut_Cross,
+        C::CPT_Mark_Camera_Rotation, C::CPT_Check_Camera_Rotation, C::CPT_Rectify_Len, C::CPT_Rectify_Span,
+        C::CPT_Min_PaperWidthPix, C::CPT_Max_RectifyOffset, C::CPT_Poll_Time_Span, C::CPT_Package_size,
+        C::CPT_Film_Roller_Num, C::CPT_Collect_Roller_Num, C::CPT_LOG_ERROR, C::CPT_LOG_WARNNING, C::CPT_LOG_INFO,
+        C::CPT_LOG_DEBUG,
+        // The switches in this order: printing on brings the print roller on, which is read after it and
+        // may take printing away again.
+        C::CPT_Enable_Cut, C::CPT_Enable_Print, C::CPT_Enable_Print_Roller, C::CPT_Enable_Detection, C::CPT_Enable_Trim,
+        C::CPT_Rectify, C::CPT_Enable_Rectify, C::CPT_Enable_DrawLine, C::CPT_Enable_Gyroscope,
+        C::CPT_Printer_Name, C::CPT_Wait_Print, C::CPT_Wait_Capture, C::CPT_wait_TcpRet_Msecs,
+        C::CPT_wait_TcpRet_Msecs_Max, C::CPT_PageSpacing, C::CPT_SAVE_Check_Img, C::CPT_Enable_OCR,
+        C::CPT_Enable_QRCode, C::CPT_Enable_BARCode, C::CPT_Enable_Check_Anomaly_Pause, C::CPT_Collect_len,
+        C::CPT_MODEL_Path, C::CPT_Threshold, C::CPT_iou_Threshold, C::CPT_IP, C::CPT_printCopiesOnce,
+        C::CPT_printPagesOnce, C::CPT_Printer_Copies, C::CPT_Enable_Print_Marker_Type,
+        // The version last: it relabels rows and widens a range registered before it.
+        C::CPT_Version,
+        Version7x4RowsSlot};
     return order;
 }
 
@@ -160,63 +183,72 @@ const QList<int> &version7x4Rows()
     return rows;
 }
 
-bool convertStored(const QVariant &raw, QMetaType::Type type, QVariant *out)
+namespace {
+
+// The QML property that shows each row; its NOTIFY signal is the row's change signal.
+struct PropertyLink
 {
-    bool ok = true;
-    const QString text = raw.toString().trimmed();
-    switch (type) {
-    case QMetaType::Int: {
-        const int v = raw.typeId() == QMetaType::Int ? raw.toInt() : text.toInt(&ok);
-        *out = QVariant(v);
-        break;
-    }
-    case QMetaType::UInt: {
-        const uint v = raw.typeId() == QMetaType::UInt ? raw.toUInt() : text.toUInt(&ok);
-        *out = QVariant(v);
-        break;
-    }
-    case QMetaType::Float: {
-        const float v = text.toFloat(&ok);
-        ok = ok && std::isfinite(v);
-        *out = QVariant(v);
-        break;
-    }
-    case QMetaType::Double: {
-        const double v = text.toDouble(&ok);
-        ok = ok && std::isfinite(v);
-        *out = QVariant(v);
-        break;
-    }
-    case QMetaType::Bool: {
-        if (raw.typeId() == QMetaType::Bool) {
-            *out = raw;
-        } else if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || text == QLatin1String("1")) {
-            *out = QVariant(true);
-        } else if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 || text == QLatin1String("0")) {
-            *out = QVariant(false);
-        } else {
-            ok = false;
+    int id;
+    const char *property;
+};
+
+const QList<PropertyLink> &propertyLinks()
+{
+    using C = Config;
+    static const QList<PropertyLink> links{
+        {C::CPT_Version, "version"}, {C::CPT_Ident, "ident"}, {C::CPT_Mark_Camera, "markCamera"},
+        {C::CPT_Check_Camera, "checkCamera"}, {C::CPT_Mark_Camera_Rotation, "markCameraRotation"},
+        {C::CPT_Check_Camera_Rotation, "checkCameraRotation"}, {C::CPT_Show_Camera, "showCamera"},
+        {C::CPT_Trim, "trim"}, {C::CPT_Knife_Num, "knifeNum"}, {C::CPT_Knife_index, "knifeNo"},
+        {C::CPT_Today_Cut, "todayCut"}, {C::CPT_Today_Print, "todayPrint"}, {C::CPT_Today_Copies, "todayCopies"},
+        {C::CPT_Today_Scan_Mark, "todayScanMark"}, {C::CPT_Today_Scan_Mark_OK, "todayScanMarkOk"},
+        {C::CPT_Total_Cut, "totalCut"}, {C::CPT_Total_Print, "totalPrint"}, {C::CPT_Total_Copies, "totalCopies"},
+        {C::CPT_Total_Scan_Mark, "totalScanMark"}, {C::CPT_Total_Scan_Mark_OK, "totalScanMarkOk"},
+        {C::CPT_Auto_Roll, "autoRoll"}, {C::CPT_Gyroscope_Trigger, "gyroscopeTrigger"},
+        {C::CPT_Gyroscope_Limit, "gyroscopeLimit"}, {C::CPT_Film_Roller_Trigger, "filmRollerTrigger"},
+        {C::CPT_Film_Roller_Limit, "filmRollerLimit"}, {C::CPT_Film_Roller_Max, "filmRollerMax"},
+        {C::CPT_Collect_Roller_Trigger, "collectRollerTrigger"}, {C::CPT_Collect_Roller_Limit, "collectRollerLimit"},
+        {C::CPT_Collect_Roller_Max, "collectRollerMax"}, {C::CPT_Print_Roller_Trigger, "printRollerTrigger"},
+        {C::CPT_Print_Roller_Limit, "printRollerLimit"}, {C::CPT_Print_Roller_Max, "printRollerMax"},
+        {C::CPT_Printer_Name, "printerName"}, {C::CPT_Mark_Camera_Width, "markCameraWidth"},
+        {C::CPT_Mark_Camera_Height, "markCameraHeight"}, {C::CPT_Mark_Size, "markSize"},
+        {C::CPT_Trim_Y_Speed, "trimYSpeed"}, {C::CPT_Trim_Offset, "trimOffset"}, {C::CPT_Today, "today"},
+        {C::CPT_Mark_Light, "markLight"}, {C::CPT_Check_BK_Light, "checkBKLight"}, {C::CPT_Check_Light, "checkLight"},
+        {C::CPT_Collect_Scale, "collectScale"}, {C::CPT_Trim_Scale, "trimScale"},
+        {C::CPT_Check_Camera_Center_X, "checkCameraCenterX"}, {C::CPT_Enable_Sort, "enableSort"},
+        {C::CPT_Rectify, "rectify"}, {C::CPT_Enable_Rectify, "enableRectify"}, {C::CPT_PageSpacing, "pageSpacing"},
+        {C::CPT_Language, "language"}, {C::CPT_Enable_Cut, "enableCut"}, {C::CPT_Enable_Print, "enablePrint"},
+        {C::CPT_Enable_Print_Roller, "enablePrintRoller"}, {C::CPT_Enable_Gyroscope, "enableGyroscope"},
+        {C::CPT_Enable_Trim, "enableTrim"}, {C::CPT_Enable_Detection, "enableDetection"},
+        {C::CPT_Trim_Reset, "trimReset"}, {C::CPT_Rectify_Reset, "rectifyReset"},
+        {C::CPT_Cut_Coordinates, "cutCoordinates"}, {C::CPT_Knife_Interval, "knifeInterval"}, {C::CPT_Run, "runTip"},
+        {C::CPT_Run_Error, "runErrTip"}, {C::CPT_Has_DefaultCfg, "hasDefaultCfg"},
+        {C::CPT_REAL_TIME_FILM_SPEED, "filmSpeedRealTime"}, {C::CPT_REAL_TIME_COLLOET_SPEED, "collectSpeedRealTime"},
+    };
+    return links;
+}
+
+} // namespace
+
+QMetaProperty rowProperty(int id)
+{
+    static const QHash<int, QMetaProperty> byId = [] {
+        QHash<int, QMetaProperty> h;
+        const QMetaObject &mo = Config::staticMetaObject;
+        for (const PropertyLink &link : propertyLinks()) {
+            const int index = mo.indexOfProperty(link.property);
+            Q_ASSERT_X(index >= 0 && mo.property(index).hasNotifySignal(), "rowProperty", link.property);
+            h.insert(link.id, mo.property(index));
         }
-        break;
-    }
-    case QMetaType::QDate: {
-        QDate d = raw.typeId() == QMetaType::QDate ? raw.toDate() : QDate::fromString(text, Qt::ISODate);
-        // The settings file keeps dates in an old stream format that reads
-        // Julian day 0, the default of every date row, back as a null date.
-        if (raw.typeId() == QMetaType::QDate && d.isNull())
-            d = QDate::fromJulianDay(0);
-        ok = d.isValid();
-        *out = QVariant(d);
-        break;
-    }
-    case QMetaType::QString:
-        // A list (an unquoted comma in the file) is taken back as the text it was.
-        *out = raw.typeId() == QMetaType::QStringList ? QVariant(raw.toStringList().join(QLatin1Char(',')))
-                                                       : QVariant(raw.toString());
-        break;
-    default:
-        *out = raw;
-        break;
-    }
-    return ok;
+        return h;
+    }();
+    return byId.value(id);
+}
+
+QList<int> rowsWithProperty()
+{
+    QList<int> ids;
+    for (const PropertyLink &link : propertyLinks())
+        ids.append(link.id);
+    return ids;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QList>
+#include <QMetaProperty>
 #include <QMetaType>
 #include <QVariant>
 
-// The static description of every stored parameter: key, type, default,
-// settings-page label, group and range. Config builds its rows from it.
+// The static description of every stored parameter (key, type, default,
+// settings-page label, group and range), the order of the load pass, and the
+// QML property that shows each row. Config builds its rows from it.
 
 enum ParamGroup { NoGroup, LogGroup, BasicGroup, DetectionGroup, PrintGroup, FlowGroup };
 
@@ -34,6 +36,8 @@ const QList<int> &loadOrder();
 // The rows registered at the Version7x4RowsSlot.
 const QList<int> &version7x4Rows();
 
-// Strict conversion of a value read from the working file to the row type.
-// False when the text does not denote a value of that type.
-bool convertStored(const QVariant &raw, QMetaType::Type type, QVariant *out);
+// The QML property that shows the row of id: its NOTIFY signal is the row's
+// change signal. Invalid when no property shows the row.
+QMetaProperty rowProperty(int id);
+// Every id that a property shows, in the order of the properties.
+QList<int> rowsWithProperty();

@@ -1,14 +1,12 @@
 #pragma once
 
-// Helpers shared by the Config tests: a fresh folder per test, writing the
-// operator's files, reading back what Config wrote, and watching log lines.
+// What the configuration tests share: a fresh folder per test, reading back
+// what was written, and counting log lines.
 
 #include "DbConfig.h"
 #include "TestFiles.h"
 
-#include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QRegularExpression>
@@ -16,17 +14,8 @@
 #include <QStringList>
 #include <QTest>
 
-// Config opens "config.db" in the current folder: every test that needs a
-// fresh start moves into a new folder of its own and builds Config there.
-inline QString enterFreshDir();
-
-// Every Config test starts in a fresh folder and fails on any warning it does not expect.
-inline QString startConfigTest()
-{
-    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-    return enterFreshDir();
-}
-
+// Config and DbConfig open "config.db" in the current folder: a test that
+// needs a fresh start moves into a new folder of its own.
 inline QString enterFreshDir()
 {
     static const QString base = QDir::currentPath();
@@ -37,13 +26,21 @@ inline QString enterFreshDir()
     return path;
 }
 
+// A fresh folder, and any warning the test does not expect fails it. The info
+// lines of the load pass (one per parameter) are kept out of the output.
+inline QString startConfigTest()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("default.info=false\ndefault.debug=false"));
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    return enterFreshDir();
+}
 
 inline QVariant iniValue(const QString &path, const QString &key)
 {
     return QSettings(path, QSettings::IniFormat).value(key);
 }
 
-// Every row of the day table as (date text, cut, print, copies, scan, scan ok).
+// The day table's rows: date text, cut, print, copies, scan, scan ok.
 inline QList<QVariantList> dayRows(DbConfig &db)
 {
     QList<QVariantList> rows;
@@ -51,33 +48,32 @@ inline QList<QVariantList> dayRows(DbConfig &db)
     return rows;
 }
 
-// The info lines of the load pass (one per parameter) would drown the test
-// output; warnings and worse still show and are checked.
-inline void quietInfoLog()
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("default.info=false\ndefault.debug=false"));
-}
-
-// Records critical log lines while alive, then hands every message on to Qt Test.
-class CriticalLog
+// Records the messages of one level while alive (from any thread), then hands
+// each on to Qt Test's handler, which applies ignoreMessage.
+class MessageLog
 {
 public:
-    CriticalLog() { s_self = this; s_previous = qInstallMessageHandler(&CriticalLog::handle); }
-    ~CriticalLog() { qInstallMessageHandler(s_previous); s_self = nullptr; }
+    explicit MessageLog(QtMsgType type = QtCriticalMsg) : m_type(type)
+    {
+        s_self = this;
+        s_previous = qInstallMessageHandler(handle);
+    }
+    ~MessageLog() { qInstallMessageHandler(s_previous); s_self = nullptr; }
     QStringList lines() const { QMutexLocker lock(&m_lock); return m_lines; }
 
 private:
     static void handle(QtMsgType type, const QMessageLogContext &ctx, const QString &text)
     {
-        if (type == QtCriticalMsg && s_self) {
+        if (s_self && type == s_self->m_type) {
             QMutexLocker lock(&s_self->m_lock);
             s_self->m_lines.append(text);
         }
         if (s_previous)
             s_previous(type, ctx, text);
     }
+    const QtMsgType m_type;
     mutable QMutex m_lock;
     QStringList m_lines;
-    static inline CriticalLog *s_self = nullptr;
+    static inline MessageLog *s_self = nullptr;
     static inline QtMessageHandler s_previous = nullptr;
 };
