@@ -110,11 +110,6 @@ void TestAppCut::squareAtTheMarkedOrigin()
     DravolinteApp &app = AppFixture::app();
     const QByteArray hpgl = app.createPageCutFile(QTransform());
     QCOMPARE(hpgl, QByteArray("PU0,0;PD0,400,400,400,400,0,0,0;"));
-    // It is also the driver's cut data, and what a task start writes.
-    QCOMPARE(m_fx->driver->pltData(), hpgl);
-    m_fx->driver->setPltData(QByteArray());
-    app.createPageCutFile();
-    QCOMPARE(m_fx->driver->pltData(), hpgl);
     // A fitted transform moves the page's data.
     QCOMPARE(app.createPageCutFile(QTransform::fromTranslate(GPathProcess::hpgl2Point(40.0), 0)),
              QByteArray("PU40,0;PD40,400,440,400,440,0,40,0;"));

@@ -1,0 +1,82 @@
+// The listeners of the driver's roles: the order in which the task status
+// reaches them, and their removal while calls are under way.
+#include "DriverHost.h"
+#include "TestMain.h"
+
+#include <QSemaphore>
+#include <QThread>
+#include <atomic>
+
+class TestHostListeners : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A start (1) still being delivered when a stop (2) is stored: the
+    // listener must not end with the 1, or a job runs while the
+    // application says stopped.
+    void listenersEndWithTheCurrentStatus()
+    {
+        NullTaskHost host;
+        QSemaphore inSlowCall, release;
+        std::atomic<int> seen{-1};
+        host.addTaskStatusListener([&](int status) {
+            if (status == 1 && seen.load() == -1) {
+                inSlowCall.release();
+                release.acquire();
+            }
+            seen.store(status);
+        });
+        std::unique_ptr<QThread> starter(QThread::create([&] { host.setTaskStatus(1); }));
+        starter->start();
+        QVERIFY(inSlowCall.tryAcquire(1, 10000));
+        host.setTaskStatus(2);
+        release.release();
+        QVERIFY(starter->wait(10000));
+        QCOMPARE(host.taskStatus(), 2);
+        QCOMPARE(seen.load(), 2);
+    }
+
+    // After remove() the listener never runs again, and what it uses may
+    // go: removal waits for a call on another thread (this test is about
+    // that wait: it looks for a return too early), not for one of its own.
+    void removalWaitsForCallsUnderWay()
+    {
+        HostListeners listeners;
+        QSemaphore inCall, release;
+        std::atomic<int> calls{0};
+        std::atomic<bool> callEnded{false}, endedAtRemoval{false};
+        const int id = listeners.add([&](int) {
+            ++calls;
+            inCall.release();
+            release.acquire();
+            callEnded = true;
+        });
+        std::unique_ptr<QThread> notifier(QThread::create([&] { listeners.notify(1); }));
+        notifier->start();
+        QVERIFY(inCall.tryAcquire(1, 10000));
+        std::unique_ptr<QThread> remover(QThread::create([&] {
+            listeners.remove(id);
+            endedAtRemoval = callEnded.load();
+        }));
+        remover->start();
+        QVERIFY(!remover->wait(300));
+        release.release();
+        QVERIFY(remover->wait(10000) && notifier->wait(10000));
+        QVERIFY(endedAtRemoval);
+        listeners.notify(2);
+        QCOMPARE(calls.load(), 1);
+
+        int selfId = 0, selfCalls = 0;
+        selfId = listeners.add([&](int) {
+            ++selfCalls;
+            listeners.remove(selfId);
+        });
+        listeners.notify(3);
+        listeners.notify(4);
+        QCOMPARE(selfCalls, 1);
+    }
+};
+
+DRAVO_TEST_MAIN(TestHostListeners)
+#include "tst_hostlisteners.moc"
