@@ -59,7 +59,6 @@ struct DriverFixture
 
     ~DriverFixture()
     {
-        host->joinStopThreads();
         driver.reset();
         sim.stop();
     }

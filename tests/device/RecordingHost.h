@@ -6,6 +6,7 @@
 #include <QMutex>
 #include <QThread>
 #include <functional>
+#include <memory>
 
 // Fakes of the driver's roles, one role each: they record what the driver
 // asks and answer what the test sets. Any thread.
@@ -32,38 +33,20 @@ protected:
 };
 
 // The task: a stop runs the action set (the driver's exitTask, as the
-// application's stop does) on a thread of its own; without one the status
-// goes to 2 at once.
+// application's stop does) on a thread of its own and returns when it is
+// done; without one the status goes to 2 at once.
 class RecordingHost : public TaskHost, public Recorded
 {
 public:
-    ~RecordingHost() override { joinStopThreads(); }
-    void joinStopThreads()
-    {
-        QList<QThread *> threads;
-        {
-            QMutexLocker lock(&m_lock);
-            threads.swap(m_stopThreads);
-        }
-        for (QThread *t : threads) {
-            t->wait();
-            delete t;
-        }
-    }
-    void stopTask(bool wait) override
+    void stopTask(bool) override
     {
         add(m_stops, 1);
         const std::function<bool()> action = get(m_stopAction);
         if (!action)
             return setTaskStatus(2);
-        QThread *thread = QThread::create(action);
+        std::unique_ptr<QThread> thread(QThread::create(action));
         thread->start();
-        if (wait) {
-            thread->wait();
-            delete thread;
-        } else {
-            add(m_stopThreads, thread);
-        }
+        thread->wait();
     }
     bool finishedOneCopies() override
     {
@@ -92,7 +75,6 @@ protected:
 
 private:
     std::function<bool()> m_stopAction;
-    QList<QThread *> m_stopThreads;
     QList<int> m_statusLog;
     int m_stops = 0, m_prints = 0, m_checkParamLoads = 0, m_copiesLeft = -1, m_finishedCopies = 0, m_cutTaskCopies = 0;
     QString m_message;
@@ -136,10 +118,11 @@ private:
 class RecordingVision : public VisionHost, public Recorded
 {
 public:
+    // Whether the camera answered, and the mark its image shows ((0, 0): none).
     struct MarkAnswer
     {
         bool answered = true;
-        QPointF point; // (0, 0): no mark in the image
+        QPointF point;
         float size = 0.0f;
     };
     bool doCapture(int camera) override
@@ -149,8 +132,7 @@ public:
         if (camera != 1)
             return true;
         const MarkAnswer a = m_answers.isEmpty() ? m_standing : m_answers.takeFirst();
-        if (a.answered)
-            m_mark = a;
+        m_mark = a.answered ? a : m_mark;
         return a.answered;
     }
     QPointF scanMarkPoint() const override { return get(m_mark).point; }

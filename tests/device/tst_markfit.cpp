@@ -8,8 +8,6 @@
 namespace {
 // Four marks at the corners of a 200 x 100 mm marked area, HPGL units.
 const QPolygonF kNominal({QPointF(0, 0), QPointF(8000, 0), QPointF(8000, 4000), QPointF(0, 4000)});
-QList<QtMsgType> reportLevels;
-void recordLevel(QtMsgType type, const QMessageLogContext &, const QString &) { reportLevels.append(type); }
 } // namespace
 
 class TestMarkFit : public QObject
@@ -17,8 +15,8 @@ class TestMarkFit : public QObject
     Q_OBJECT
 private slots:
     // The marks as printed (turned about the first mark, scaled, shifted):
-    // every nominal point lands on its printed place, the quality says how
-    // far from a plain placement, and the report is critical out of bounds.
+    // every nominal point lands on its printed place, and the quality says
+    // how far from a plain placement (the report's level: tst_appmarkrun).
     void fitsThePrintedPage_data()
     {
         QTest::addColumn<double>("degrees");
@@ -56,11 +54,6 @@ private slots:
         QVERIFY(qAbs(q.angle - degrees) < 1e-6 && qAbs(q.scaleX - scale) < 1e-6 && qAbs(q.scaleY - scale) < 1e-6);
         QVERIFY(qAbs(q.dtX - 200 * (scale - 1)) < 1e-6 && qAbs(q.dtY - 100 * (scale - 1)) < 1e-6);
         QCOMPARE(q.withinBounds(), withinBounds);
-        reportLevels.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(recordLevel);
-        MarkFit::report(offsets.mid(0, 4), {140, 140, 140, 140}, measured, kNominal, q);
-        qInstallMessageHandler(previous);
-        QCOMPARE(reportLevels, QList<QtMsgType>(4, withinBounds ? QtInfoMsg : QtCriticalMsg));
     }
 
     // Marks that admit no fit leave the transform as it was: no cut at a
