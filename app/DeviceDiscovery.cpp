@@ -10,12 +10,12 @@
 #include <QNetworkDatagram>
 #include <QSettings>
 
-DeviceDiscovery::DeviceDiscovery(QObject *parent) : QObject(parent)
+DeviceDiscovery::DeviceDiscovery(quint16 port, QObject *parent) : QObject(parent)
 {
     m_clock.start();
     // Shared, so that other programs on this computer may listen as well.
-    if (!m_socket.bind(QHostAddress::AnyIPv4, Announcement::kPort, QUdpSocket::ShareAddress))
-        qWarning().noquote() << "DravolinteApp::bindDiscoverySocket" << Announcement::kPort << m_socket.errorString();
+    if (!m_socket.bind(QHostAddress::AnyIPv4, port, QUdpSocket::ShareAddress))
+        qWarning().noquote() << "DravolinteApp::bindDiscoverySocket" << port << m_socket.errorString();
     connect(&m_socket, &QUdpSocket::readyRead, this, &DeviceDiscovery::readDatagrams);
     connect(&m_tick, &QTimer::timeout, this, &DeviceDiscovery::dropSilent);
     m_tick.start(kTickMs);

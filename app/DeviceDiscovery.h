@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Announcement.h"
 #include "DeviceList.h"
 
 #include <QDateTime>
@@ -26,8 +27,10 @@ public:
     // between the other events of the main thread.
     static constexpr int kDatagramsPerPass = 64;
 
-    // Binds the discovery port (shared) and starts the tick.
-    explicit DeviceDiscovery(QObject *parent = nullptr);
+    // Binds the discovery port (shared; 0: a free one, for tests that must
+    // not meet other programs listening on this computer) and starts the tick.
+    explicit DeviceDiscovery(quint16 port = Announcement::kPort, QObject *parent = nullptr);
+    quint16 port() const { return m_socket.localPort(); }
 
     // The driver that adopts and links; may be null.
     void setDriver(Varnok120X *driver) { m_driver.store(driver); }

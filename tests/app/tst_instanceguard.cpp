@@ -2,94 +2,64 @@
 #include "TestMain.h"
 
 #include <QProcess>
-#include <QTest>
 
 #include <cstdio>
 #include <thread>
 
-// A key of this run's own, so that the test never meets the program's guard.
-static QString testKey()
-{
-    return QStringLiteral("tst_instanceguard-%1").arg(QCoreApplication::applicationPid());
-}
-
+// The single-copy guard, on keys of this run's own so that it never meets the program's.
 class TestInstanceGuard : public QObject
 {
     Q_OBJECT
-private slots:
-    void secondHolderRefused();
-    void releasedGuardCanBeTaken();
-    void crashedHolderDoesNotLockOut();
-
-private:
-    // Starts this program as a holder of key that never lets go.
-    bool startHolder(QProcess &holder, const QString &key);
-};
-
-void TestInstanceGuard::secondHolderRefused()
-{
-    const QString key = testKey() + QStringLiteral("-a");
-    InstanceGuard first(key);
-    QVERIFY(first.acquire());
-    QVERIFY(first.isHeld());
-    InstanceGuard second(key);
-    QVERIFY(!second.acquire());
-    QVERIFY(!second.isHeld());
-    // The refused copy's attach and detach leave the holder's block alone.
-    second.release();
-    InstanceGuard third(key);
-    QVERIFY(!third.acquire());
-}
-
-void TestInstanceGuard::releasedGuardCanBeTaken()
-{
-    const QString key = testKey() + QStringLiteral("-b");
-    InstanceGuard first(key);
-    QVERIFY(first.acquire());
-    first.release();
-    InstanceGuard second(key);
-    QVERIFY(second.acquire());
-}
-
-bool TestInstanceGuard::startHolder(QProcess &holder, const QString &key)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DRAVO_GUARD_HOLDER"), key);
-    holder.setProcessEnvironment(env);
-    holder.start(QCoreApplication::applicationFilePath(), QStringList());
-    return holder.waitForReadyRead(10000) && holder.readLine().trimmed() == "HELD";
-}
-
-void TestInstanceGuard::crashedHolderDoesNotLockOut()
-{
-    const QString key = testKey() + QStringLiteral("-c");
-    QProcess holder;
-    QVERIFY(startHolder(holder, key));
+    static QString key(const char *suffix)
     {
-        InstanceGuard whileAlive(key);
-        QVERIFY(!whileAlive.acquire());
+        return QStringLiteral("tst_instanceguard-%1-%2").arg(QCoreApplication::applicationPid()).arg(suffix);
     }
-    // SIGKILL: the holder dies without detaching, its block stays behind.
-    holder.kill();
-    QVERIFY(holder.waitForFinished(5000));
-    InstanceGuard afterCrash(key);
-    QVERIFY(afterCrash.acquire());
-}
+
+private slots:
+    // A second holder is refused, and its attach and detach leave the
+    // holder's block alone; once released, the guard can be taken.
+    void secondHolderRefused()
+    {
+        InstanceGuard first(key("a"));
+        QVERIFY(first.acquire() && first.isHeld());
+        InstanceGuard second(key("a"));
+        QVERIFY(!second.acquire() && !second.isHeld());
+        second.release();
+        QVERIFY(!InstanceGuard(key("a")).acquire());
+        first.release();
+        QVERIFY(InstanceGuard(key("a")).acquire());
+    }
+
+    // A holder killed without detaching (SIGKILL) leaves its block behind:
+    // the next copy starts all the same.
+    void crashedHolderDoesNotLockOut()
+    {
+        QProcess holder;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DRAVO_GUARD_HOLDER"), key("c"));
+        holder.setProcessEnvironment(env);
+        holder.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(holder.waitForReadyRead(30000) && holder.readLine().trimmed() == "HELD");
+        QVERIFY(!InstanceGuard(key("c")).acquire());
+        holder.kill();
+        QVERIFY(holder.waitForFinished(30000));
+        QVERIFY(InstanceGuard(key("c")).acquire());
+    }
+};
 
 int main(int argc, char **argv)
 {
-    const QByteArray holderKey = qgetenv("DRAVO_GUARD_HOLDER");
-    if (!holderKey.isEmpty()) {
-        QCoreApplication app(argc, argv);
-        InstanceGuard guard(QString::fromUtf8(holderKey));
-        std::printf("%s\n", guard.acquire() ? "HELD" : "REFUSED");
-        std::fflush(stdout);
-        // Holds on until killed; the parent's SIGKILL is the crash under test.
-        std::this_thread::sleep_for(std::chrono::seconds(60));
-        return 0;
-    }
     QCoreApplication app(argc, argv);
-    TestInstanceGuard test;
-    return runTestInTempDir(argc, argv, &test, false);
+    const QByteArray holderKey = qgetenv("DRAVO_GUARD_HOLDER");
+    if (holderKey.isEmpty()) {
+        TestInstanceGuard test;
+        return runTestInTempDir(argc, argv, &test, false);
+    }
+    // A holder that never lets go; the parent's SIGKILL is the crash under test.
+    InstanceGuard guard(QString::fromUtf8(holderKey));
+    std::printf("%s\n", guard.acquire() ? "HELD" : "REFUSED");
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::seconds(60));
+    return 0;
 }
 #include "tst_instanceguard.moc"
