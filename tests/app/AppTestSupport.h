@@ -8,8 +8,7 @@
 
 #include <QTemporaryDir>
 
-// Runs a test class with the application object as the QApplication, in a
-// temporary folder of its own, headless.
+// Runs a test class with the application object as the QApplication, headless, in a folder of its own.
 #define DRAVO_APP_TEST_MAIN(TestClass)                                                                                 \
     int main(int argc, char **argv)                                                                                    \
     {                                                                                                                  \
@@ -23,26 +22,14 @@ struct LogCapture
 {
     static inline QMutex lock;
     static inline QStringList lines;
-    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) {
-        QMutexLocker locker(&lock);
-        lines << text;
-    });
-    ~LogCapture()
-    {
-        qInstallMessageHandler(previous);
-        QMutexLocker locker(&lock);
-        lines.clear();
-    }
-    int count(const QString &text) const
-    {
-        QMutexLocker locker(&lock);
-        return int(lines.filter(text).size());
-    }
+    static void handle(QtMsgType, const QMessageLogContext &, const QString &text) { QMutexLocker l(&lock); lines << text; }
+    QtMessageHandler previous = qInstallMessageHandler(handle);
+    ~LogCapture() { qInstallMessageHandler(previous); QMutexLocker l(&lock); lines.clear(); }
+    int count(const QString &text) const { QMutexLocker l(&lock); return int(lines.filter(text).size()); }
     bool waitFor(const QString &text) const { return QTest::qWaitFor([&] { return count(text) > 0; }, 10000); }
 };
 
-// A parameter store of its own (with the working file given) and a driver;
-// with an application object, handed to it.
+// A parameter store of its own (with the working file given) and a driver, handed to the application if any.
 struct AppFixture
 {
     QTemporaryDir dir{QDir::current().absoluteFilePath(QStringLiteral("app-XXXXXX"))};
@@ -55,14 +42,17 @@ struct AppFixture
             writeFile(dir.filePath(QStringLiteral("config.ini")), configIni);
         config = std::make_unique<Config>(dir.path());
         driver = std::make_unique<Varnok120X>(config.get());
-        if (DravolinteApp *app = DravolinteApp::instance())
+        // The application's discovery hears every simulator on this computer: it adopts none of them.
+        if (DravolinteApp *app = DravolinteApp::instance()) {
+            config->setIdent(QStringLiteral("TS07x5fixture"));
             app->setDriver(driver.get());
+        }
     }
     ~AppFixture()
     {
         driver->unInit();
-        if (DravolinteApp *app = DravolinteApp::instance())
-            app->setDriver(nullptr);
+        if (DravolinteApp::instance())
+            app().setDriver(nullptr);
     }
     static DravolinteApp &app() { return *DravolinteApp::instance(); }
     // Links the driver to a simulator; true once the initial reads are done.

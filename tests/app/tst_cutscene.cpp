@@ -8,23 +8,16 @@
 #include <QSignalSpy>
 #include <QThread>
 
-namespace {
-const QList<QPointF> kSquare{{0, 0}, {0, 400}, {400, 400}, {400, 0}, {0, 0}};
-const QByteArray kFiled("PU0,0;PD0,400,400,400,400,0,0,0;");
-} // namespace
-
-// The cut scene: a file opened into it (preview copy, sorting, a turned
-// page), the page as HPGL with cross and offsets, marks, lanes and mark
-// type, and the switch of the cut file by a task code read at the marks.
+// The cut scene: files opened into it, the page as HPGL, marks, lanes, mark type, the switch by a task code.
 class TestCutScene : public QObject
 {
     Q_OBJECT
-
     std::unique_ptr<PartsFixture> m_fx;
-    // A page 100 mm across and 200 mm along, marked area inset 5 mm, with
-    // paths through HPGL offsets from the marked corner, written to name.
-    QString write(const QString &name, int markType, const QList<QList<QPointF>> &paths = {kSquare},
-                  const QList<double> &lanesPt = {}, bool ordered = false)
+    CutScene &cut() { return m_fx->cut; }
+
+    // A page 100 x 200 mm, marked area inset 5 mm; paths in HPGL units from the marked corner (default: a square).
+    QString write(const QString &name, int markType, QList<QList<QPointF>> paths = {}, const QList<double> &lanesPt = {},
+                  bool ordered = false)
     {
         SceneData data;
         data.hasPage = true;
@@ -35,7 +28,7 @@ class TestCutScene : public QObject
         data.markAreaMm = QRectF(5, 5, 90, 190);
         data.lanesPt = lanesPt;
         data.explicitOrder = ordered;
-        for (const QList<QPointF> &hpgl : paths) {
+        for (const QList<QPointF> &hpgl : paths.isEmpty() ? QList<QList<QPointF>>{{{0, 0}, {0, 400}, {400, 400}, {400, 0}, {0, 0}}} : paths) {
             QPolygonF polygon;
             for (const QPointF &p : hpgl)
                 polygon << GPathProcess::mm2Point(QPointF(5, 5)) + GPathProcess::hpgl2Point(p);
@@ -49,7 +42,7 @@ class TestCutScene : public QObject
     bool switchOnWorker()
     {
         std::atomic<bool> result{false};
-        std::unique_ptr<QThread> worker(QThread::create([&] { result = m_fx->cut.setSwitchCutFile(false); }));
+        std::unique_ptr<QThread> worker(QThread::create([&] { result = cut().setSwitchCutFile(false); }));
         worker->start();
         return QTest::qWaitFor([&] { return worker->isFinished(); }, 60000) && worker->wait() && result;
     }
@@ -66,13 +59,10 @@ private slots:
         QTest::addColumn<double>("spacing");
         QTest::addColumn<QList<double>>("lanes");
         QTest::addColumn<QByteArray>("hpgl");
-        // Knife 0's mark camera 1 mm along and 2 mm across moves the data by
-        // (40, 80) units; the cross stands 10 mm further across.
-        const QByteArray cross("PU140,480;PD140,580;PU90,530;PD190,530;");
-        const QByteArray moved("PU40,80;PD40,480,440,480,440,80,40,80;");
+        // Knife 0's mark camera 1 mm along, 2 mm across: the square moves (40, 80); the cross 10 mm further across.
+        const QByteArray moved("PU40,80;PD40,480,440,480,440,80,40,80;"), cross("PU140,480;PD140,580;PU90,530;PD190,530;");
         QTest::newRow("offsets and cross") << 0 << true << "" << 0.0 << QList<double>{} << cross + moved + cross;
-        QTest::newRow("y turned") << 1 << false << "" << 0.0 << QList<double>{}
-                                  << QByteArray("PU40,80;PD40,-320,440,-320,440,80,40,80;");
+        QTest::newRow("y turned") << 1 << false << "" << 0.0 << QList<double>{} << QByteArray("PU40,80;PD40,-320,440,-320,440,80,40,80;");
         QTest::newRow("reverse, 5 mm apart") << 0 << false << "after" << 5.0 << QList<double>{}
                                              << QByteArray("PU240,80;PD240,480,640,480,640,80,240,80;");
         QTest::newRow("turned at the open") << 0 << false << "open" << 0.0 << QList<double>{}
@@ -89,21 +79,21 @@ private slots:
         QFETCH(QByteArray, hpgl);
         Config &cfg = *m_fx->config;
         cfg.setProperty(Config::CPT_Cut_Inverse, reverse == "open");
-        m_fx->cut.open(write("square.tqc", 1, {kSquare}, lanes));
+        cut().open(write("square.tqc", 1, {}, lanes));
         cfg.setMarkCameraOffsetX(0, 1.0);
         cfg.setMarkCameraOffsetY(0, 2.0);
         cfg.setCutCoordinates(coordinates);
         cfg.setProperty(Config::CPT_Cut_Cross, cross);
         cfg.setProperty(Config::CPT_Cut_Inverse, !reverse.isEmpty());
         cfg.setPageSpacing(spacing);
-        QCOMPARE(m_fx->cut.createPageCutFile(QTransform()), hpgl);
+        QCOMPARE(cut().createPageCutFile(QTransform()), hpgl);
     }
 
     // Halves away from zero, items in order, each path closed by ";".
     void rounding()
     {
-        m_fx->cut.open(write("halves.tqc", 1, {{{2.5, -2.5}, {2.4, -2.4}, {-2.5, 2.6}}, {{10, 10}, {20, 20}}}));
-        QCOMPARE(m_fx->cut.createPageCutFile(QTransform()), QByteArray("PU3,-3;PD2,-2,-3,3;PU10,10;PD20,20;"));
+        cut().open(write("halves.tqc", 1, {{{2.5, -2.5}, {2.4, -2.4}, {-2.5, 2.6}}, {{10, 10}, {20, 20}}}));
+        QCOMPARE(cut().createPageCutFile(QTransform()), QByteArray("PU3,-3;PD2,-2,-3,3;PU10,10;PD20,20;"));
     }
 
     void marksAndLanes_data()
@@ -115,63 +105,55 @@ private slots:
         QTest::newRow("type 0: no marks to scan") << 0 << 0 << QList<int>{};
         QTest::newRow("type 4: the next page's first marks") << 4 << 8200 << QList<int>{};
         QTest::newRow("type 8, three lanes") << 8 << 7600 << QList<int>{0, 2000, 4020};
-        QTest::newRow("mark type 2: not cut") << 2 << 7600 << QList<int>{};
+        QTest::newRow("type 2: not cut") << 2 << 7600 << QList<int>{};
     }
     void marksAndLanes()
     {
         QFETCH(int, type);
         QFETCH(int, far);
         QFETCH(QList<int>, lanes);
-        CutScene &cut = m_fx->cut;
-        QVERIFY(cut.pageMarkType() == 4 && !cut.hasCutItems() && cut.isSupport()); // nothing open
+        QVERIFY(cut().pageMarkType() == 4 && !cut().hasCutItems() && cut().isSupport()); // nothing open
         m_fx->config->setPageSpacing(5);
         QList<double> lanesPt;
         for (int lane : lanes)
             lanesPt << GPathProcess::hpgl2Point(double(lane));
-        cut.open(write("marks.tqc", type, {kSquare}, lanesPt));
-        QCOMPARE(cut.pageSize(), QSizeF(100, 200));
-        QCOMPARE(cut.pageMarkType(), type);
+        cut().open(write("marks.tqc", type, {}, lanesPt));
+        QVERIFY(cut().pageSize() == QSizeF(100, 200) && cut().pageMarkType() == type);
         const QPolygonF scan({{0, 0}, {0, 3600}, {qreal(far), 3600}, {qreal(far), 0}});
-        QCOMPARE(cut.currentPageMarkPoint(true), far ? scan : QPolygonF());
-        QCOMPARE(cut.currentPageMarkPoint(false).at(2), GPathProcess::mm2Point(QPointF(190, 90))); // for the view
-        QCOMPARE(cut.currentKnifeIntInterval(), lanes);
+        QCOMPARE(cut().currentPageMarkPoint(true), far ? scan : QPolygonF());
+        QCOMPARE(cut().currentPageMarkPoint(false).at(2), GPathProcess::mm2Point(QPointF(190, 90))); // for the view
+        QCOMPARE(cut().currentKnifeIntInterval(), lanes);
         if (type == 2)
             QTest::ignoreMessage(QtCriticalMsg, "DravolinteApp::isSupport 未实现的切割类型 2");
-        QCOMPARE(cut.isSupport(), type != 2);
+        QCOMPARE(cut().isSupport(), type != 2);
         QCOMPARE(m_fx->driver->errorMessage(), type == 2 ? QStringLiteral("不支持的切割类型!") : QString());
     }
 
-    // The preview's copy (never onto itself: an opened scene file works on
-    // its copy); a file with its own order turns sorting off; a file that
-    // cannot be copied leaves the last copy.
+    // The preview's copy: never onto itself (an opened scene file works on its copy), kept when a file
+    // cannot be copied. A file with its own order turns sorting off.
     void openScene()
     {
-        CutScene &cut = m_fx->cut;
-        const QString file = write("ordered.tqc", 1, {kSquare}, {}, true), show = m_fx->dir.filePath("showplt.plt");
-        QSignalSpy shown(&cut, &CutScene::cutShowFileChanged);
-        cut.open(file);
-        QCOMPARE(cut.cutShowFile(), show);
-        QVERIFY(!m_fx->config->getProperty(Config::CPT_Enable_Sort).toBool());
+        const QString file = write("ordered.tqc", 1, {}, {}, true), show = m_fx->dir.filePath("showplt.plt");
+        QSignalSpy shown(&cut(), &CutScene::cutShowFileChanged);
+        cut().open(file);
+        QVERIFY(cut().cutShowFile() == show && !m_fx->config->getProperty(Config::CPT_Enable_Sort).toBool());
         QTest::ignoreMessage(QtInfoMsg, "DravolinteApp::onOpenScene the file is the preview copy, not copied");
-        cut.open(show);
+        cut().open(show);
         QTest::ignoreMessage(QtCriticalMsg, "DravolinteApp::onOpenScene Failed to copy file.");
-        cut.open(m_fx->dir.filePath("missing.plt"));
+        cut().open(m_fx->dir.filePath("missing.plt"));
         QCOMPARE(readAll(show), readAll(file));
         QCOMPARE(shown.size(), 3); // the same name each time: the preview reloads
     }
 
-    // A code read at the marks switches to the cut file of its work record,
-    // else to its code-named file, never to the earlier label's; without a
-    // code, or with neither, the working file. The main thread opens.
+    // A code read at the marks switches to its work record's cut file, else to its code-named file, never
+    // to the earlier label's; without either, the working file. The main thread opens.
     void switchByTaskCode()
     {
-        CutScene &cut = m_fx->cut;
-        Config &cfg = *m_fx->config;
         const QString dir = m_fx->dir.filePath("plt"), working = write("working.tqc", 1), earlier = write("earlier.tqc", 1);
         QVERIFY(QDir().mkpath(dir));
         const QString byCode = write("plt/ff.plt", 1);
-        cfg.setProperty(Config::CPT_Plt_Dir, dir);
-        cut.setCutFile(working);
+        m_fx->config->setProperty(Config::CPT_Plt_Dir, dir);
+        cut().setCutFile(working);
         m_fx->task.setTaskStatus(1);
         WorkRecord work;
         work.timestamp = QDateTime::currentDateTime().addSecs(-60);
@@ -180,27 +162,20 @@ private slots:
         task.timestamp = task.work_record_timestamp = work.timestamp;
         task.code = 77;
         quint32 kind = DbPrintUpdate;
-        QVERIFY(cfg.db().updateWorkRecord(work, kind) && cfg.db().updateTaskRecord(task, kind));
+        QVERIFY(m_fx->config->db().updateWorkRecord(work, kind) && m_fx->config->db().updateTaskRecord(task, kind));
         for (const auto &[code, opened] : QList<QPair<int, QString>>{{0, working}, {77, earlier}, {255, byCode}, {0x1234abcd, working}}) {
-            QVERIFY(cut.setSwitchCutFile(true) && cut.switchingCutFile());
+            QVERIFY(cut().setSwitchCutFile(true) && cut().switchingCutFile());
             m_fx->records.takeTaskCode(code);
             QVERIFY(switchOnWorker());
-            QCOMPARE(cut.sceneFile(), opened);
+            QCOMPARE(cut().sceneFile(), opened);
         }
         QCOMPARE(m_fx->records.cutWorkRecord().cut_file, dir + "/1234abcd.plt");
-        cut.setSwitchCutFile(true);
-        cut.setCutFile(QString());
+        cut().setCutFile(QString()); // nor a file of the code's
         QVERIFY(!switchOnWorker());
-    }
-
-    // Whoever should open waits for the job itself: the switch gives up once
-    // the task stops instead of hanging.
-    void switchGivesUpWhenTheTaskStops()
-    {
-        m_fx->cut.setCutFile(write("working.tqc", 1));
-        m_fx->task.setTaskStatus(1);
+        // Whoever should open waits for the job: the switch gives up once the task stops instead of hanging.
+        cut().setCutFile(earlier);
         std::atomic<bool> result{true};
-        std::unique_ptr<QThread> worker(QThread::create([&] { result = m_fx->cut.setSwitchCutFile(false); }));
+        std::unique_ptr<QThread> worker(QThread::create([&] { result = cut().setSwitchCutFile(false); }));
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("gave up waiting for .* \\(task stopped\\)$"));
         worker->start();
         QVERIFY(!worker->wait(150)); // no events served: the open waits

@@ -13,22 +13,10 @@
 class Recorded
 {
 protected:
-    template <typename T> T get(const T &field) const
-    {
-        QMutexLocker lock(&m_lock);
-        return field;
-    }
-    template <typename T, typename U> void put(T &field, const U &value)
-    {
-        QMutexLocker lock(&m_lock);
-        field = value;
-    }
-    // A count up by one, or one more entry of a list.
-    template <typename T, typename U> void add(T &field, const U &value)
-    {
-        QMutexLocker lock(&m_lock);
-        field += value;
-    }
+    template <typename T> T get(const T &field) const { QMutexLocker lock(&m_lock); return field; }
+    template <typename T, typename U> void put(T &field, const U &value) { QMutexLocker lock(&m_lock); field = value; }
+    // A count up, or one more entry of a list.
+    template <typename T, typename U> void add(T &field, const U &value) { QMutexLocker lock(&m_lock); field += value; }
     mutable QMutex m_lock;
 };
 
