@@ -2,7 +2,6 @@
 // start-up, the wiring to the QML camera, cleanUp and the exit request.
 #include "DravolinteApp.h"
 
-#include "Announcement.h"
 #include "GScene.h"
 #include "ImageProvider.h"
 #include "Log.h"
@@ -16,7 +15,6 @@
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QThread>
 #include <QTranslator>
 
 namespace {
@@ -28,47 +26,59 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     g_app.storeRelease(this);
-    m_clock.start();
-    QDateTime now = QDateTime::currentDateTime();
-    m_workRecord.timestamp = now;
-    m_cutWorkRecord.timestamp = now;
-    m_taskRecord.timestamp = now;
-
-    bindDiscoverySocket();
-    connect(&m_udpSocket, &QUdpSocket::readyRead, this, &DravolinteApp::slotUdpRecv);
-    connect(&m_udpTimer, &QTimer::timeout, this, &DravolinteApp::slotUdpTimer);
-    m_udpTimer.start(kDiscoveryTickMs);
-
     m_imageProvider = new ImageProvider;
     m_checkCamera = new QObject;
     m_checkCamera->setObjectName(QStringLiteral("checkCamera"));
-    connect(this, &DravolinteApp::openScene, this, &DravolinteApp::onOpenScene);
-    // Every label-capture request also reaches the driver's collect poller.
-    connect(this, &DravolinteApp::labelDoCapture, this, [this] { notifyLabelCapture(); }, Qt::DirectConnection);
-
-    m_cutScene = std::make_unique<GScene>();
-    m_cutScene->setGSceneFlag(2, true);
-    m_cutScene->setGSceneFlag(1, true);
-    m_cutScene->setGSceneFlag(4, true);
     m_printCutScene = std::make_unique<GScene>();
-
+    m_task.setPrintFileOpen([this] { return !printImage().isNull(); });
+    relayPartSignals();
     firewall();
 
     m_onlineTimer.setSingleShot(true);
     connect(&m_onlineTimer, &QTimer::timeout, this, &DravolinteApp::startOnline);
 }
 
+void DravolinteApp::relayPartSignals()
+{
+    // Direct: each reaches the pages' bindings as the part signals it.
+    const auto relay = [this](auto *part, auto partSignal, auto ownSignal) {
+        connect(part, partSignal, this, ownSignal, Qt::DirectConnection);
+    };
+    relay(&m_cut, &CutScene::cutFileChanged, &DravolinteApp::cutFileChanged);
+    relay(&m_cut, &CutScene::cutShowFileChanged, &DravolinteApp::cutShowFileChanged);
+    relay(&m_cut, &CutScene::refreshView, &DravolinteApp::refreshView);
+    relay(&m_cut, &CutScene::openScene, &DravolinteApp::openScene);
+    relay(&m_task, &TaskControl::taskStatusChanged, &DravolinteApp::taskStatusChanged);
+    relay(&m_task, &TaskControl::segmentXChanged, &DravolinteApp::segmentXChanged);
+    relay(&m_records, &ProductionRecords::cutTaskCopiesChanged, &DravolinteApp::cutTaskCopiesChanged);
+    relay(&m_records, &ProductionRecords::cutCopiesChanged, &DravolinteApp::cutCopiesChanged);
+    relay(&m_records, &ProductionRecords::printTaskCopiesChanged, &DravolinteApp::printTaskCopiesChanged);
+    relay(&m_records, &ProductionRecords::printCopiesChanged, &DravolinteApp::printCopiesChanged);
+    relay(&m_records, &ProductionRecords::checkedCopiesChanged, &DravolinteApp::checkedCopiesChanged);
+    relay(&m_vision, &MarkVision::capture, &DravolinteApp::capture);
+    relay(&m_vision, &MarkVision::filmViewUpdate, qOverload<const QRect &>(&DravolinteApp::filmViewUpdate));
+    relay(&m_vision, &MarkVision::collectLenChanged, &DravolinteApp::collectLenChanged);
+    relay(&m_vision, &MarkVision::showLostLabelViewChanged, &DravolinteApp::showLostLabelViewChanged);
+    // The other way: an open asked for (by a switch of the cut file, or by
+    // the pages) runs on the main thread; a label-capture request also
+    // reaches the driver's collect poller; a job's print request prints.
+    connect(this, &DravolinteApp::openScene, &m_cut, &CutScene::open);
+    connect(this, &DravolinteApp::labelDoCapture, &m_vision, [this] { m_vision.requestLabelCapture(); },
+            Qt::DirectConnection);
+    connect(&m_task, &TaskControl::printRequested, this, &DravolinteApp::print, Qt::DirectConnection);
+}
+
 DravolinteApp::~DravolinteApp()
 {
     // Whatever cleanUp did not get to (a test, an early return) ends here.
-    joinTaskThreads();
+    m_vision.cancelCaptures();
+    m_threads.joinAll();
     setDriver(nullptr);
     delete m_softWidget;
     m_softWidget = nullptr;
     if (m_imageProviderOwned)
         delete m_imageProvider;
     delete m_checkCamera;
-    m_cutScene.reset();
     m_printCutScene.reset();
     g_app.testAndSetOrdered(this, nullptr);
 }
@@ -86,22 +96,19 @@ Varnok120X *DravolinteApp::driver()
 void DravolinteApp::setDriver(Varnok120X *driver)
 {
     Varnok120X *previous = g_driver.fetchAndStoreOrdered(driver);
-    if (previous && previous != driver)
+    if (previous && previous != driver) {
         previous->setHost(nullptr);
-    if (driver)
-        driver->setHost(this);
-}
-
-Config *DravolinteApp::config() const
-{
-    return Config::instance();
-}
-
-QString DravolinteApp::filesDir() const
-{
-    if (Config *cfg = config())
-        return QFileInfo(cfg->cfgPath()).absolutePath();
-    return QCoreApplication::applicationDirPath();
+        previous->setCutSource(nullptr);
+        previous->setVision(nullptr);
+    }
+    m_task.setDriver(driver);
+    m_cut.setDriver(driver);
+    m_discovery.setDriver(driver);
+    if (driver) {
+        driver->setHost(&m_task);
+        driver->setCutSource(&m_cut);
+        driver->setVision(&m_vision);
+    }
 }
 
 QString DravolinteApp::appPath() const
@@ -111,7 +118,7 @@ QString DravolinteApp::appPath() const
 
 bool DravolinteApp::initApp()
 {
-    Config *cfg = config();
+    Config *cfg = Config::instance();
     Varnok120X *device = driver();
     if (!cfg || !device) {
         qCritical().noquote() << "DravolinteApp::initApp" << "Config and the driver must exist first";
@@ -126,7 +133,7 @@ bool DravolinteApp::initApp()
     connect(device, &Varnok120X::pcbVersionChanged, this, &DravolinteApp::upgrade, Qt::UniqueConnection);
 
     // The store's cut-scene properties follow the scene this object holds.
-    cfg->setCutSceneSource([this] { return cutScene(); });
+    cfg->setCutSceneSource([this] { return m_cut.scene(); });
     setLogDebug(cfg->getProperty(Config::CPT_LOG_DEBUG).toBool());
     setLogInfo(cfg->getProperty(Config::CPT_LOG_INFO).toBool());
     setLogWarn(cfg->getProperty(Config::CPT_LOG_WARNNING).toBool());
@@ -142,13 +149,7 @@ bool DravolinteApp::initApp()
 
     // The printer program's process comes with the outside programs.
     qInfo().noquote() << "DravolinteApp::initApp" << "printer program: not available in this build";
-    m_ocr.setNumThread(4);
-    m_ocr.initLogger(true, true, true);
-    if (!m_ocr.initModels(QStringLiteral("./models/ch_PP-OCRv3_det_infer.onnx"),
-                          QStringLiteral("./models/ch_ppocr_mobile_v2.0_cls_infer.onnx"),
-                          QStringLiteral("./models/ch_PP-OCRv3_rec_infer.onnx"),
-                          QStringLiteral("./models/ppocr_keys_v1.txt")))
-        qCritical().noquote() << "DravolinteApp::initApp" << "Failed to initialize models.";
+    m_vision.initOcr();
     selectHKCamera(cfg->getProperty(Config::CPT_Check_Camera).toString());
 
     m_onlineTimer.start(kOnlineStartDelayMs);
@@ -157,8 +158,8 @@ bool DravolinteApp::initApp()
 
 void DravolinteApp::startOnline()
 {
-    Config *cfg = config();
-    if (m_closing || !cfg)
+    Config *cfg = Config::instance();
+    if (m_closing.load() || !cfg)
         return;
     if (m_softWidget)
         m_softWidget->check(QStringLiteral("Dravolinte"), version(), QStringLiteral("Dravolinte"));
@@ -208,22 +209,23 @@ void DravolinteApp::setEngine(QQmlApplicationEngine *engine)
 
 bool DravolinteApp::cleanUp()
 {
-    {
-        QMutexLocker lock(&m_stateLock);
-        m_closing = true;
-    }
+    m_closing.store(true);
     m_onlineTimer.stop();
-    if (Config *cfg = config()) {
+    if (Config *cfg = Config::instance()) {
         disconnect(cfg, &Config::propertyChanged, this, &DravolinteApp::onPropertyChanged);
         cfg->setCutSceneSource(nullptr);
     }
+    // The driver's shutdown waits for its collect and work threads, which
+    // may wait in a capture that only this thread would answer, or in the
+    // open of a cut file that only this thread would do: both give up first.
+    m_vision.cancelCaptures();
+    m_cut.close();
     // The outside programs' processes come with their own part; nothing runs yet.
-    joinTaskThreads();
+    m_threads.joinAll();
     if (Varnok120X *device = driver())
         device->unInit();
     reCount();
-    m_udpTimer.stop();
-    m_udpSocket.close();
+    m_discovery.stop();
     return true;
 }
 
@@ -232,7 +234,17 @@ void DravolinteApp::exitApp(int code)
     Notifier::requestExit(code);
 }
 
-int DravolinteApp::exitCode() const
+void DravolinteApp::connectCamera(QObject *camera)
 {
-    return m_exitCode.load();
+    if (m_camera) {
+        disconnect(this, SIGNAL(capture(QVariant)), m_camera, SIGNAL(capture(QVariant)));
+        disconnect(m_camera, SIGNAL(capturedMarkImage(int,QVariant)), this, SLOT(capturedMarkImage(int,QVariant)));
+        disconnect(m_camera, SIGNAL(capturedLabelImage(int,QVariant)), this, SLOT(capturedLabelImage(int,QVariant)));
+    }
+    m_camera = camera;
+    if (!camera)
+        return;
+    connect(this, SIGNAL(capture(QVariant)), camera, SIGNAL(capture(QVariant)));
+    connect(camera, SIGNAL(capturedMarkImage(int,QVariant)), this, SLOT(capturedMarkImage(int,QVariant)));
+    connect(camera, SIGNAL(capturedLabelImage(int,QVariant)), this, SLOT(capturedLabelImage(int,QVariant)));
 }

@@ -4,18 +4,12 @@
 // missing; none of them pretends to have done its work.
 #include "DravolinteApp.h"
 
-#include "GScene.h"
 #include "Log.h"
 #include "UpgradesSoftWidget.h"
 #include "Varnok120X.h"
 
 #include <QDebug>
 #include <QTranslator>
-
-void DravolinteApp::checkLabelCapture(const QImage &image)
-{
-    qDebug().noquote() << "DravolinteApp::checkLabelCapture" << image.size() << "label check not available in this build";
-}
 
 void DravolinteApp::selectHKCamera(const QString &name)
 {
@@ -26,22 +20,9 @@ void DravolinteApp::checkCameraChanged()
 {
 }
 
-void DravolinteApp::loadTemplate()
-{
-    if (!m_cutScene) {
-        qCritical().noquote() << "DravolinteApp::loadTemplate" << "m_cutScene is NULL";
-        return;
-    }
-    if (m_cutScene->bkImage().isNull()) {
-        qCritical().noquote() << "DravolinteApp::loadTemplate" << "m_cutScene->bkImage() is NULL";
-        return;
-    }
-    qInfo().noquote() << "DravolinteApp::loadTemplate" << "label template not available in this build";
-}
-
 void DravolinteApp::print()
 {
-    Config *cfg = config();
+    Config *cfg = Config::instance();
     if (!checkParams().enablePrint || printFile().isEmpty() || !cfg || cfg->printerName().isEmpty())
         return;
     qInfo().noquote() << "DravolinteApp::print" << "printing not available in this build";

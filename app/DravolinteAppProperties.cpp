@@ -1,259 +1,63 @@
-// The properties the pages bind to: each setter stores and signals a change.
-// The file-name setters get their loading work with the print and cut files.
+// The pages' own properties: each setter stores through its guarded store
+// and signals a real change. The file-name setters get their loading work
+// with the print and cut files.
 #include "DravolinteApp.h"
 
 #include "GScene.h"
+#include "MarkImages.h"
 
 #include <QDebug>
 
-template <typename T> bool DravolinteApp::storeString(QString &field, const T &value)
-{
-    QMutexLocker lock(&m_stateLock);
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
-
-namespace {
-bool storeInt(std::atomic<int> &field, int value)
-{
-    return field.exchange(value) != value;
-}
-bool storeBool(std::atomic<bool> &field, bool value)
-{
-    return field.exchange(value) != value;
-}
-} // namespace
-
-#define DRAVO_STRING_PROPERTY(getter, setter, member, signal)                                                          \
-    QString DravolinteApp::getter() const                                                                              \
-    {                                                                                                                  \
-        QMutexLocker lock(&m_stateLock);                                                                               \
-        return member;                                                                                                 \
-    }                                                                                                                  \
-    void DravolinteApp::setter(const QString &v)                                                                       \
-    {                                                                                                                  \
-        if (storeString(member, v))                                                                                    \
-            emit signal();                                                                                             \
-    }
-
-DRAVO_STRING_PROPERTY(version, setVersion, m_version, versionChanged)
-DRAVO_STRING_PROPERTY(saveFile, setSaveFile, m_saveFile, saveFileChanged)
-DRAVO_STRING_PROPERTY(printFile, setPrintFile, m_printFile, printFileChanged)
-DRAVO_STRING_PROPERTY(cutShowFile, setCutShowFile, m_cutShowFile, cutShowFileChanged)
-DRAVO_STRING_PROPERTY(printCutFile, setPrintCutFile, m_printCutFile, printCutFileChanged)
-DRAVO_STRING_PROPERTY(cutFile, setCutFile, m_cutFile, cutFileChanged)
-DRAVO_STRING_PROPERTY(printTip, setPrintTip, m_printTip, printTipChanged)
-DRAVO_STRING_PROPERTY(printImgPath, setPrintImgPath, m_printImgPath, printImgPathChanged)
-DRAVO_STRING_PROPERTY(framePath, setFramePath, m_framePath, framePathChanged)
-
-#undef DRAVO_STRING_PROPERTY
-
-int DravolinteApp::cutTaskCopies() const
-{
-    return m_cutTaskCopies.load();
-}
-
-void DravolinteApp::setCutTaskCopies(int v)
-{
-    if (storeInt(m_cutTaskCopies, v))
-        emit cutTaskCopiesChanged();
-}
-
-void DravolinteApp::setCutCopies(int v)
-{
-    if (storeInt(m_cutCopies, v))
-        emit cutCopiesChanged();
-}
-
-void DravolinteApp::setPrintTaskCopies(int v)
-{
-    if (storeInt(m_printTaskCopies, v))
-        emit printTaskCopiesChanged();
-}
-
-void DravolinteApp::setPrintCopies(int v)
-{
-    if (storeInt(m_printCopies, v))
-        emit printCopiesChanged();
-}
-
-void DravolinteApp::setImageWidth(int v)
-{
-    if (storeInt(m_imageWidth, v))
-        emit imageWidthChanged();
-}
-
-void DravolinteApp::setImageHeight(int v)
-{
-    if (storeInt(m_imageHeight, v))
-        emit imageHeightChanged();
-}
-
-void DravolinteApp::setEnabledDataSource(bool v)
-{
-    if (storeBool(m_enabledDataSource, v))
-        emit enabledDataSourceChanged();
-}
+DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, version, setVersion, m_version)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, saveFile, setSaveFile, m_saveFile)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, printFile, setPrintFile, m_printFile)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, printCutFile, setPrintCutFile, m_printCutFile)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, printTip, setPrintTip, m_printTip)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, printImgPath, setPrintImgPath, m_printImgPath)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, framePath, setFramePath, m_framePath)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, imageWidth, setImageWidth, m_imageWidth)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, imageHeight, setImageHeight, m_imageHeight)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, bool, bool, enabledDataSource, setEnabledDataSource, m_enabledDataSource)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, dataIndex, setDataIndex, m_dataIndex)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, fps, setFps, m_fps)
 
 QString DravolinteApp::dataSource() const
 {
-    QMutexLocker lock(&m_stateLock);
-    return m_dataSource;
+    return m_dataSource.get();
 }
 
 void DravolinteApp::setDataSource(const QString &v)
 {
-    {
-        QMutexLocker lock(&m_stateLock);
-        m_workRecord.dataSourceFile = v;
-    }
+    m_records.setDataSourceFile(v);
     setEnabledDataSource(!v.isEmpty());
-    if (m_printCutScene && !v.isEmpty())
+    if (!v.isEmpty())
         m_printCutScene->setVariableFile(v);
-    if (storeString(m_dataSource, v))
+    if (m_dataSource.set(v))
         emit dataSourceChanged();
 }
 
-void DravolinteApp::setDataIndex(int v)
+bool DravolinteApp::enabledTest() const
 {
-    if (storeInt(m_dataIndex, v))
-        emit dataIndexChanged();
-}
-
-void DravolinteApp::setFps(int v)
-{
-    if (storeInt(m_fps, v))
-        emit fpsChanged();
+    return m_enabledTest.get();
 }
 
 void DravolinteApp::setEnabledTest(bool v)
 {
-    if (!storeBool(m_enabledTest, v))
+    if (!m_enabledTest.set(v))
         return;
     qInfo().noquote() << "DravolinteApp::setEnabledTest" << v;
+    m_cut.setWriteTestFile(v);
     emit enabledTestChanged();
 }
 
-void DravolinteApp::setShowLostLabelView(bool v)
+int DravolinteApp::updatePrintRecord(int printed)
 {
-    if (storeBool(m_showLostLabelView, v))
-        emit showLostLabelViewChanged();
+    return m_records.updatePrintRecord(printed, taskStatus() != 2, enabledDataSource() ? dataIndex() : -1);
 }
 
-QImage DravolinteApp::printImage() const
+void DravolinteApp::markedImage(QImage &img, int x, int y, int l, double scale)
 {
-    QMutexLocker lock(&m_stateLock);
-    return m_printImage;
-}
-
-QPointF DravolinteApp::scanMarkPoint() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_scanMarkPoint;
-}
-
-float DravolinteApp::scanMarkSize() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_scanMarkSize;
-}
-
-void DravolinteApp::resetScanMark()
-{
-    QMutexLocker lock(&m_stateLock);
-    m_scanMarkPoint = QPointF(0, 0);
-    m_scanMarkSize = 0.0f;
-}
-
-double DravolinteApp::searchedLength() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_searchedLength;
-}
-
-void DravolinteApp::setSearchedLength(double mm)
-{
-    QMutexLocker lock(&m_stateLock);
-    m_searchedLength = mm;
-}
-
-double DravolinteApp::paperOffset() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_paperOffset;
-}
-
-QSizeF DravolinteApp::pageSize() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_pageSize;
-}
-
-QSizeF DravolinteApp::pageDefSize() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_pageDefSize;
-}
-
-void DravolinteApp::setPageSizes(const QSizeF &page, const QSizeF &definition)
-{
-    QMutexLocker lock(&m_stateLock);
-    m_pageSize = page;
-    m_pageDefSize = definition;
-}
-
-DravolinteApp::CheckParams DravolinteApp::checkParams() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_check;
-}
-
-QList<FilmRecord> DravolinteApp::filmRecords() const
-{
-    return m_films.records();
-}
-
-WorkRecord DravolinteApp::currentWorkRecord() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_workRecord;
-}
-
-WorkRecord DravolinteApp::cutWorkRecord() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_cutWorkRecord;
-}
-
-TaskRecord DravolinteApp::currentTaskRecord() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_taskRecord;
-}
-
-void DravolinteApp::setCurrentTaskRecord(const TaskRecord &record)
-{
-    QMutexLocker lock(&m_stateLock);
-    m_taskRecord = record;
-}
-
-bool DravolinteApp::hasTaskCode() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_taskRecord.code > 0;
-}
-
-void DravolinteApp::setMarkIndex(int index)
-{
-    m_markIndex.store(index);
-}
-
-QString DravolinteApp::messageText() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_messageText;
+    MarkImages::markedImage(img, x, y, l, scale);
 }
 
 QString DravolinteApp::currentDateTimeString() const

@@ -1,77 +1,29 @@
 #include "DriverHost.h"
 
-int DriverHost::addTaskStatusListener(TaskStatusListener listener)
+void TaskHost::setTaskStatus(int status)
 {
-    QMutexLocker lock(&m_listenerLock);
-    const int id = m_nextListenerId++;
-    m_listeners.append(qMakePair(id, std::move(listener)));
-    return id;
-}
-
-void DriverHost::removeTaskStatusListener(int id)
-{
-    QMutexLocker lock(&m_listenerLock);
-    for (int i = 0; i < m_listeners.size(); ++i) {
-        if (m_listeners.at(i).first == id) {
-            m_listeners.removeAt(i);
-            return;
-        }
+    const int old = m_status.exchange(status);
+    taskStatusStored(old, status);
+    // One thread delivers at a time and reads the status as it delivers: a
+    // store made meanwhile is delivered by that thread after the value it is
+    // at, so a late delivery of an older value cannot come last. No lock is
+    // held while the listeners run (they may set the status themselves).
+    QMutexLocker lock(&m_deliveryLock);
+    ++m_undelivered;
+    if (m_delivering)
+        return;
+    m_delivering = true;
+    while (m_undelivered > 0) {
+        m_undelivered = 0;
+        const int current = m_status.load();
+        lock.unlock();
+        m_listeners.notify(current);
+        lock.relock();
     }
+    m_delivering = false;
 }
 
-void DriverHost::notifyTaskStatus(int status)
+int VisionHost::addLabelCaptureListener(LabelCaptureListener listener)
 {
-    // Called outside the lock so that a listener may add or remove listeners.
-    QList<QPair<int, TaskStatusListener>> listeners;
-    {
-        QMutexLocker lock(&m_listenerLock);
-        listeners = m_listeners;
-    }
-    for (const auto &l : listeners)
-        l.second(status);
-}
-
-int DriverHost::addLabelCaptureListener(LabelCaptureListener listener)
-{
-    QMutexLocker lock(&m_listenerLock);
-    const int id = m_nextListenerId++;
-    m_captureListeners.append(qMakePair(id, std::move(listener)));
-    return id;
-}
-
-void DriverHost::removeLabelCaptureListener(int id)
-{
-    QMutexLocker lock(&m_listenerLock);
-    for (int i = 0; i < m_captureListeners.size(); ++i) {
-        if (m_captureListeners.at(i).first == id) {
-            m_captureListeners.removeAt(i);
-            return;
-        }
-    }
-}
-
-void DriverHost::notifyLabelCapture()
-{
-    QList<QPair<int, LabelCaptureListener>> listeners;
-    {
-        QMutexLocker lock(&m_listenerLock);
-        listeners = m_captureListeners;
-    }
-    for (const auto &l : listeners)
-        l.second();
-}
-
-int NullDriverHost::taskStatus() const
-{
-    QMutexLocker lock(&m_lock);
-    return m_taskStatus;
-}
-
-void NullDriverHost::setTaskStatus(int status)
-{
-    {
-        QMutexLocker lock(&m_lock);
-        m_taskStatus = status;
-    }
-    notifyTaskStatus(status);
+    return m_listeners.add([listener = std::move(listener)](int) { listener(); });
 }

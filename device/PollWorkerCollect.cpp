@@ -46,9 +46,14 @@ Config *pollworkerCollect::config() const
     return m_device->config();
 }
 
-DriverHost *pollworkerCollect::host() const
+TaskHost *pollworkerCollect::host() const
 {
     return m_device->host();
+}
+
+VisionHost *pollworkerCollect::vision() const
+{
+    return m_device->vision();
 }
 
 bool pollworkerCollect::deviceReady() const
@@ -114,10 +119,10 @@ void pollworkerCollect::doLabelCapture(int &step)
     if (m_rewindIdle) {
         m_captureArmed.store(false);
         // Blocks this thread until the check camera has answered, bounded.
-        host()->doCapture(2);
-        m_shortLength = host()->collectLen() < 2.0;
+        vision()->doCapture(2);
+        m_shortLength = vision()->collectLen() < 2.0;
         if (flag(c, Config::CPT_Rectify)) {
-            const double offset = host()->paperOffset();
+            const double offset = vision()->paperOffset();
             if (std::isfinite(offset) && std::fabs(offset) < kMaxPaperOffset)
                 m_paperOffset = float(offset);
         }

@@ -6,7 +6,8 @@
 #include <QElapsedTimer>
 #include <atomic>
 
-class DriverHost;
+class TaskHost;
+class VisionHost;
 
 // Runs the end of the line on the collect thread: the rewind motor (on from
 // the rewind roller, or one label at a time with a label capture after each
@@ -47,7 +48,8 @@ protected:
 
 private:
     Config *config() const;
-    DriverHost *host() const;
+    TaskHost *host() const;
+    VisionHost *vision() const;
     // Reads the states of the motors that are not idle, once per interval
     // (sooner after a command), and takes the idle flags from them.
     void refreshMotors();

@@ -46,7 +46,7 @@ void pollworkerCollect::doCollect(int &step)
         return;
     }
 
-    double length = host()->collectLen();
+    double length = vision()->collectLen();
     if (!std::isfinite(length))
         length = param(c, Config::CPT_Collect_len);
     const bool noCutRun = !flag(c, Config::CPT_Enable_Cut) && appStatus == Running;
@@ -89,7 +89,7 @@ void pollworkerCollect::doCollect(int &step)
                 qCritical().noquote() << "pollworkerCollect::doCollect" << "rCollectMotor is stop";
         }
         if (detection) {
-            host()->setShowLostLabelView(false);
+            vision()->setShowLostLabelView(false);
             m_captureArmed.store(true);
         }
         m_lastRewindLength = length;

@@ -29,15 +29,15 @@ constexpr double kSearchLimitNoPageMm = 1000.0;
 bool TaskWorker::captureMark()
 {
     // (0, 0) afterwards means no mark, whatever the capture before found.
-    host()->resetScanMark();
-    if (!host()->doCapture(1)) {
+    vision()->resetScanMark();
+    if (!vision()->doCapture(1)) {
         qWarning().noquote() << "TaskWorker::captureMark" << "the mark camera did not answer";
         return false;
     }
-    const QPointF point = host()->scanMarkPoint();
+    const QPointF point = vision()->scanMarkPoint();
     if (point.isNull())
         return false;
-    const float size = host()->scanMarkSize();
+    const float size = vision()->scanMarkSize();
     // A mark without a size gives no scale to measure with.
     if (!std::isfinite(size) || size < 1.0f) {
         qWarning().noquote() << "TaskWorker::captureMark" << "mark at" << point << "without a size" << size;
@@ -57,22 +57,22 @@ void TaskWorker::failScan(int &step)
 void TaskWorker::taskFindMarks(int &step)
 {
     config()->setRunTip(tr("寻找标记点"));
-    if (host()->hasCutItems() && host()->currentPageMarkPoint(true).size() < 2) {
+    if (cutSource()->hasCutItems() && cutSource()->currentPageMarkPoint(true).size() < 2) {
         ++step;
         return;
     }
-    host()->clearFilm(-1);
-    host()->setMarkIndex(1);
+    vision()->clearFilm(-1);
+    vision()->setMarkIndex(1);
     // A code read at the first mark may bring a cut file of its own.
-    host()->setSwitchCutFile(true);
+    cutSource()->setSwitchCutFile(true);
     const bool found = runSubTask(5);
-    host()->setSwitchCutFile(false);
+    cutSource()->setSwitchCutFile(false);
     if (!found)
         return;
     if (!checkCutFile(step))
         return;
-    m_pageMarks = host()->currentPageMarkPoint(true);
-    const QList<int> intervals = host()->currentKnifeIntInterval();
+    m_pageMarks = cutSource()->currentPageMarkPoint(true);
+    const QList<int> intervals = cutSource()->currentKnifeIntInterval();
     if (intervals.size() > config()->knifeNum()) {
         qWarning().noquote() << "TaskWorker::taskFindMarks" << intervals.size() << "knives wanted," << config()->knifeNum()
                              << "on the machine";
@@ -103,7 +103,7 @@ double TaskWorker::searchLimit() const
     // Two pages' pitch: a camera that sees nothing over that much web sees
     // no mark at all (blank web, camera off the print), and must not feed
     // the roll out for ever.
-    const double pageHeight = host()->pageSize().height();
+    const double pageHeight = cutSource()->pageSize().height();
     if (!(pageHeight > 0.0))
         return kSearchLimitNoPageMm;
     return 2.0 * (pageHeight + qMax(0.0, config()->getProperty(Config::CPT_PageSpacing).toDouble()));
@@ -121,15 +121,15 @@ void TaskWorker::taskFindMark(int &step)
     }
     const bool allowed = checkMove(kSearchStepMm);
     if (allowed && m_device->wDevicePoint(0, QPointF(GPathProcess::mm2Hpgl(kSearchStepMm), 0.0))) {
-        host()->clearFilm(0);
+        vision()->clearFilm(0);
         m_findLength += kSearchStepMm;
         m_searchMoved += kSearchStepMm;
-        host()->setSearchedLength(host()->searchedLength() + kSearchStepMm);
+        vision()->setSearchedLength(vision()->searchedLength() + kSearchStepMm);
         step -= 2;
     }
     // A page's length of web without a mark: print the next page and count
     // again. (Without a page size there is nothing to measure against.)
-    const double pageHeight = host()->pageSize().height();
+    const double pageHeight = cutSource()->pageSize().height();
     if (pageHeight > 0.0 && m_findLength >= pageHeight) {
         m_findLength = 0.0;
         int own = 0;
@@ -144,7 +144,7 @@ void TaskWorker::taskFindMark(int &step)
 void TaskWorker::taskMoveToMarkInfo(int &step)
 {
     const bool wantsCode = config()->getProperty(Config::CPT_Enable_Cut_Marker_Type).toInt() != 0;
-    if (!host()->hasTaskCode() && wantsCode && !m_scanPoints.isEmpty()) {
+    if (!vision()->hasTaskCode() && wantsCode && !m_scanPoints.isEmpty()) {
         // On to the code field beside the mark, so that its code is read.
         const double toCode = config()->getProperty(Config::CPT_dtFindMarkInfo).toDouble();
         const QPointF offset = imageToDeviceOffset(m_scanPoints.constLast(), m_scanSizes.constLast())
@@ -169,7 +169,7 @@ void TaskWorker::taskScanMarks(int &step)
     }
     if (m_scanTries > kMaxScanTries) {
         qWarning().noquote() << "TaskWorker::taskScanMarks" << "no mark in" << m_scanTries << "captures, mark"
-                             << host()->markIndex();
+                             << vision()->markIndex();
         failScan(step);
     }
 }
@@ -206,13 +206,13 @@ void TaskWorker::taskClearMarks(int &step)
     config()->setRunTip(tr("清空扫描标记点"));
     m_scanPoints.clear();
     m_scanSizes.clear();
-    host()->clearFilm(m_knifeIntervals.size() > 1 ? 0 : -1);
+    vision()->clearFilm(m_knifeIntervals.size() > 1 ? 0 : -1);
     ++step;
 }
 
 void TaskWorker::taskMoveToMark(int &step)
 {
-    const int i = host()->markIndex();
+    const int i = vision()->markIndex();
     const int n = m_pageMarks.size();
     config()->setRunTip(tr("移动到第%1个标记点").arg(i));
     if (i < 1) {
@@ -234,7 +234,7 @@ void TaskWorker::taskMoveToMark(int &step)
         return;
     ++step;
     if (i != n) {
-        host()->setMarkIndex(i + 1);
+        vision()->setMarkIndex(i + 1);
         step -= 3;
     }
 }
@@ -244,7 +244,7 @@ void TaskWorker::taskCheckMarks(int &step)
     config()->setRunTip(tr("校验标记点"));
     if (!checkCutFile(step))
         return;
-    if (!host()->isSupport()) {
+    if (!cutSource()->isSupport()) {
         taskStop(step);
         return;
     }
@@ -254,9 +254,9 @@ void TaskWorker::taskCheckMarks(int &step)
             taskStop(step);
             return;
         }
-        host()->setMarkIndex(1);
+        vision()->setMarkIndex(1);
         const bool scanned = runSubTask(6);
-        host()->setMarkIndex(0);
+        vision()->setMarkIndex(0);
         if (!scanned)
             return;
     }
@@ -271,14 +271,14 @@ void TaskWorker::taskScanOK(int &step)
         // One mark (or knives in lanes): the page moves by the centring offset.
         const QTransform t = MarkFit::translation(m_centerOffset, flipY);
         qInfo().noquote() << "TaskWorker::taskScanOK" << m_centerOffset << QPointF(t.dx(), t.dy());
-        m_data = host()->createPageCutFile(t);
+        m_data = cutSource()->createPageCutFile(t);
         m_centerOffset = QPointF();
         ++step;
         return;
     }
 
-    host()->setMarkIndex(0);
-    host()->clearFilm(0);
+    vision()->setMarkIndex(0);
+    vision()->clearFilm(0);
     const QPolygonF nominal(m_pageMarks);
     QList<QPointF> offsets;
     const int n = nominal.size();
@@ -292,9 +292,9 @@ void TaskWorker::taskScanOK(int &step)
         failScan(step);
         return;
     }
-    m_data = host()->createPageCutFile(t);
+    m_data = cutSource()->createPageCutFile(t);
     ++step;
-    MarkFit::report(offsets, m_scanSizes.mid(0, n), measured, nominal, MarkFit::quality(t, host()->pageSize()));
+    MarkFit::report(offsets, m_scanSizes.mid(0, n), measured, nominal, MarkFit::quality(t, cutSource()->pageSize()));
 
     // The camera is back over the first mark: it should sit in the middle.
     if (captureMark()) {
@@ -302,5 +302,5 @@ void TaskWorker::taskScanOK(int &step)
         if (!toCentre.isNull())
             qWarning().noquote() << "TaskWorker::taskScanOK" << "scan finished, the first point toCenter" << toCentre;
     }
-    host()->clearFilm(0);
+    vision()->clearFilm(0);
 }

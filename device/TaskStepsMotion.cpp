@@ -70,7 +70,7 @@ bool TaskWorker::moveBy(int mask, QPointF offset)
         return false;
     if (!m_device->wDevicePoint(mask, offset))
         return false;
-    host()->clearFilm(0);
+    vision()->clearFilm(0);
     return true;
 }
 

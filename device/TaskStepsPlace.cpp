@@ -20,7 +20,7 @@ void TaskWorker::addScannedMark(const QPointF &centre, double size)
 
 bool TaskWorker::checkCutFile(int &step)
 {
-    if (host()->hasCutItems())
+    if (cutSource()->hasCutItems())
         return true;
     QString text = tr("切割文件未打开");
     const int marker = config()->getProperty(Config::CPT_Enable_Cut_Marker_Type).toInt();
@@ -76,7 +76,7 @@ void TaskWorker::taskMoveToNextStartPoint(int &step)
     config()->setRunTip(tr("移动到下个标记点"));
     // Back across the web to where the page began, and on along it by one
     // page and the gap between pages.
-    const double page = host()->pageSize().height() + config()->getProperty(Config::CPT_PageSpacing).toDouble();
+    const double page = cutSource()->pageSize().height() + config()->getProperty(Config::CPT_PageSpacing).toDouble();
     const QPointF offset(m_startPoint.x() - m_endPoint.x() + GPathProcess::mm2Hpgl(page),
                          m_startPoint.y() - m_endPoint.y());
     qInfo().noquote() << "TaskWorker::taskMoveToNextStartPoint" << m_startPoint << m_endPoint << offset;

@@ -9,7 +9,8 @@
 #include <QPointer>
 #include <QTimer>
 
-TaskWorker::TaskWorker(Varnok120X *device, int type, QObject *parent) : taskInterface(device, parent)
+TaskWorker::TaskWorker(Varnok120X *device, int type, const QByteArray &data, QObject *parent)
+    : taskInterface(device, parent), m_data(data)
 {
     Q_ASSERT(device);
     // Steps follow each other without a pause; waits are the steps' own.
@@ -32,9 +33,19 @@ Config *TaskWorker::config() const
     return m_device->config();
 }
 
-DriverHost *TaskWorker::host() const
+TaskHost *TaskWorker::host() const
 {
     return m_device->host();
+}
+
+CutSource *TaskWorker::cutSource() const
+{
+    return m_device->cutSource();
+}
+
+VisionHost *TaskWorker::vision() const
+{
+    return m_device->vision();
 }
 
 void TaskWorker::onAppTaskStatusChanged()

@@ -9,7 +9,9 @@
 #include <QPointF>
 
 class Config;
-class DriverHost;
+class CutSource;
+class TaskHost;
+class VisionHost;
 
 // Runs one machine job on the driver's work thread. The task type (1 to 9)
 // selects the step list (TaskWorkerTypes.cpp); the steps are in
@@ -19,13 +21,18 @@ class DriverHost;
 // scanning and fitting the registration marks). Pause, resume and stop of the
 // application's task reach the list at its next pass; the packages of the
 // cut data follow each other within one pass, each after its "21;".
+//
+// The job's cut data lives here and nowhere else: a built-in figure comes
+// with the job, a production run fits the page of the cut source to the
+// scanned marks and keeps the result, a run without cutting makes its walk.
 class TaskWorker : public taskInterface
 {
     Q_OBJECT
 
 public:
-    // A type below 0 builds no list; setTaskType gives it one later.
-    TaskWorker(Varnok120X *device, int type, QObject *parent = nullptr);
+    // A type below 0 builds no list; setTaskType gives it one later. data
+    // is what a cut (type 1, or the cut of type 4) cuts.
+    TaskWorker(Varnok120X *device, int type, const QByteArray &data = QByteArray(), QObject *parent = nullptr);
     ~TaskWorker() override;
 
     int taskType() const { return m_taskType; }
@@ -38,7 +45,7 @@ public:
     // end, false when a step stopped the job or the task was stopped.
     bool runSubTask(int type);
 
-    // The job's cut data (HPGL); type 1 takes the driver's when empty.
+    // The job's cut data (HPGL).
     QByteArray data() const { return m_data; }
     void setData(const QByteArray &data) { m_data = data; }
     // Knife intervals of the page (HPGL units), one per knife of the job.
@@ -120,7 +127,9 @@ protected:
 private:
     Step bindStep(void (TaskWorker::*step)(int &));
     Config *config() const;
-    DriverHost *host() const;
+    TaskHost *host() const;
+    CutSource *cutSource() const;
+    VisionHost *vision() const;
     // Keeps the speed in step with the rewind roller while the web runs
     // without cutting.
     void followRewindSpeed();

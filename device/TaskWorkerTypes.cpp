@@ -13,10 +13,7 @@ bool TaskWorker::buildSteps(int type, StepList &list)
     switch (type) {
     case 1: {
         // One cut of the job's data: place the knives, send the data in
-        // packages, wait until the carriage has cut it. Data set before the
-        // build (a pen-up walk of the outer job) is what is cut.
-        if (m_data.isEmpty())
-            m_data = m_device->pltData();
+        // packages, wait until the carriage has cut it.
         list << bindStep(&TaskWorker::taskWaitKnife) << bindStep(&TaskWorker::taskResetKnife)
              << bindStep(&TaskWorker::taskMoveKnife) << bindStep(&TaskWorker::taskWaitKnife)
              << bindStep(&TaskWorker::taskSendPltSize) << bindStep(&TaskWorker::taskRequestSend)

@@ -12,7 +12,8 @@
 #include <QDebug>
 
 Varnok120X::Varnok120X(Config *config, QObject *parent)
-    : QObject(parent), m_config(config), m_host(&m_nullHost), m_featureFlags(kFeatureFlagCount, 0)
+    : QObject(parent), m_config(config), m_host(&m_nullHost), m_cutSource(&m_nullCutSource), m_vision(&m_nullVision),
+      m_featureFlags(kFeatureFlagCount, 0)
 {
     Q_ASSERT(config);
     m_printRoller = config->getProperty(Config::CPT_Print_Roller_Trigger).toDouble();
@@ -25,6 +26,7 @@ Varnok120X::Varnok120X(Config *config, QObject *parent)
     // Queued: the thread emits it, the driver's own thread handles it.
     connect(&m_workThread, &QThread::finished, this, &Varnok120X::onWorkThreadFinished);
     listenToHost(&m_nullHost);
+    listenToVision(&m_nullVision);
     // A poller whose loop ended while polling was turned off and on again
     // runs again; queued, on the driver's thread.
     connect(&m_pollThread, &QThread::finished, this, [this] {
@@ -53,24 +55,7 @@ Varnok120X::~Varnok120X()
     delete m_pollWorker;
     delete m_collectWorker;
     host()->removeTaskStatusListener(m_hostListener);
-    host()->removeLabelCaptureListener(m_captureListener);
-}
-
-void Varnok120X::listenToHost(DriverHost *host)
-{
-    m_hostListener = host->addTaskStatusListener([this](int status) { emit appTaskStatusChanged(status); });
-    m_captureListener = host->addLabelCaptureListener([this] { emit labelCaptureRequested(); });
-}
-
-void Varnok120X::setHost(DriverHost *newHost)
-{
-    DriverHost *next = newHost ? newHost : &m_nullHost;
-    DriverHost *previous = m_host.exchange(next);
-    if (previous == next)
-        return;
-    previous->removeTaskStatusListener(m_hostListener);
-    previous->removeLabelCaptureListener(m_captureListener);
-    listenToHost(next);
+    vision()->removeLabelCaptureListener(m_captureListener);
 }
 
 void Varnok120X::readInitialState()

@@ -104,10 +104,14 @@ public:
     explicit Varnok120X(Config *config, QObject *parent = nullptr);
     ~Varnok120X() override;
 
-    // The application object; null restores the built-in stand-in. Must
-    // outlive the driver or be reset before it goes.
-    void setHost(DriverHost *host);
-    DriverHost *host() const { return m_host.load(); }
+    // The application's roles (DriverHost.h); null restores the built-in
+    // stand-in. Each must outlive the driver or be reset before it goes.
+    void setHost(TaskHost *host);
+    void setCutSource(CutSource *source);
+    void setVision(VisionHost *vision);
+    TaskHost *host() const { return m_host.load(); }
+    CutSource *cutSource() const { return m_cutSource.load(); }
+    VisionHost *vision() const { return m_vision.load(); }
     Config *config() const { return m_config; }
 
     // --- link and transport (Varnok120XLink.cpp) ---
@@ -132,9 +136,11 @@ public:
     // Refused (worker deleted) while a job runs or before the first initial
     // reads.
     bool createWork(QObject *worker);
-    // Builds the task worker of taskType and starts it; refused, without
-    // building anything, while a job runs.
-    bool startJob(int taskType);
+    // Builds the task worker of taskType with the cut data it is to cut
+    // (the built-in figures; a production run fits its own from the cut
+    // source) and starts it; refused, without building anything, while a
+    // job runs.
+    bool startJob(int taskType, const QByteArray &data = QByteArray());
     bool isWorkIdle() const;
     QThread *workThread() { return &m_workThread; }
     Q_INVOKABLE void cut();
@@ -239,8 +245,6 @@ public:
     QPointF knifeOffset(int knife) const;
     QPointF origin() const;
     QSizeF workAreaSize() const;
-    QByteArray pltData() const;
-    void setPltData(const QByteArray &data);
     bool cutSent() const { return m_cutSent.load(); }
     void setCutSent(bool sent) { m_cutSent.store(sent); }
     int currentKnife() const;
@@ -446,10 +450,11 @@ private:
     bool jobRunsElsewhere() const;
     bool devicePointJob(int knife, QPointF pos);
     // Sets the busy message when a job runs; the starters test it before
-    // they replace the cut data that the running job may still read.
+    // they read or build anything for a job that would be refused.
     bool refuseIfBusy();
     void runWorkerOn(QThread *thread, QObject *worker);
-    void listenToHost(DriverHost *host);
+    void listenToHost(TaskHost *host);
+    void listenToVision(VisionHost *vision);
     // Starts the worker on its thread unless that thread still runs.
     void startPoller(QThread *thread, QObject *worker);
     // Property storage (Varnok120XState.cpp).
@@ -459,14 +464,17 @@ private:
     QString moduleEntry(const QMap<int, QString> &table, int module) const;
 
     Config *m_config;
-    NullDriverHost m_nullHost;
-    std::atomic<DriverHost *> m_host;
+    NullTaskHost m_nullHost;
+    std::atomic<TaskHost *> m_host;
+    NullCutSource m_nullCutSource;
+    std::atomic<CutSource *> m_cutSource;
+    NullVisionHost m_nullVision;
+    std::atomic<VisionHost *> m_vision;
     int m_hostListener = 0;
     int m_captureListener = 0;
 
     // Machine state, guarded by m_stateLock.
     mutable QMutex m_stateLock;
-    QByteArray m_pltData;
     QMap<int, QPointF> m_devicePoints;
     QMap<int, QPointF> m_knifeOffsets;
     QPointF m_origin;

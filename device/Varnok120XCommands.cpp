@@ -32,7 +32,7 @@ bool Varnok120X::wRectifyMotorReset()
     const QString text = featureFlag(FF_PerModule) == 1 ? QStringLiteral("2,1,0,4;") : QStringLiteral("2,0,4;");
     const bool ok = command(text, true, 10001);
     if (ok)
-        host()->resetPaperCenter();
+        vision()->resetPaperCenter();
     return ok;
 }
 

@@ -62,13 +62,13 @@ void Varnok120X::runWorkerOn(QThread *thread, QObject *worker)
     thread->start();
 }
 
-bool Varnok120X::startJob(int taskType)
+bool Varnok120X::startJob(int taskType, const QByteArray &data)
 {
     // Building a worker already talks to the controller (a type's speed):
     // a job that would be refused must not get that far.
     if (refuseIfBusy())
         return false;
-    return createWork(new TaskWorker(this, taskType));
+    return createWork(new TaskWorker(this, taskType, data));
 }
 
 void Varnok120X::onWorkThreadFinished()
@@ -99,7 +99,7 @@ void Varnok120X::cut()
 {
     if (refuseIfBusy())
         return;
-    const QString path = host()->cutFile();
+    const QString path = cutSource()->cutFile();
     if (path.isEmpty() || !QFile::exists(path)) {
         setErrorMessage(tr("切割文件未打开 \n"));
         return;
@@ -119,16 +119,14 @@ void Varnok120X::cut()
         setErrorMessage(whole ? tr("切割文件为空 \n") : tr("无法读取切割文件 \n"));
         return;
     }
-    setPltData(data);
-    startJob(1);
+    startJob(1, data);
 }
 
 void Varnok120X::cut100mmRect()
 {
     if (refuseIfBusy())
         return;
-    setPltData(QByteArrayLiteral("PU0,0;PD0,4000,4000,4000,4000,0,0,0;PU;PG;"));
-    startJob(1);
+    startJob(1, QByteArrayLiteral("PU0,0;PD0,4000,4000,4000,4000,0,0,0;PU;PG;"));
 }
 
 void Varnok120X::checkCameraOffset()
@@ -140,8 +138,7 @@ void Varnok120X::checkCameraOffset()
         qWarning().noquote() << "Varnok120X::checkCameraOffset" << file.errorString();
         return;
     }
-    setPltData(file.readAll());
-    startJob(4);
+    startJob(4, file.readAll());
 }
 
 void Varnok120X::autoFindPoint()
@@ -153,7 +150,7 @@ void Varnok120X::autoCheckPoint()
 {
     if (refuseIfBusy())
         return;
-    host()->setMarkIndex(1);
+    vision()->setMarkIndex(1);
     startJob(7);
 }
 
@@ -161,7 +158,7 @@ void Varnok120X::cutRepeat()
 {
     if (refuseIfBusy())
         return;
-    host()->setMarkIndex(1);
+    vision()->setMarkIndex(1);
     startJob(8);
 }
 
@@ -178,8 +175,8 @@ bool Varnok120X::exitTask()
         qInfo().noquote() << "Varnok120X::exitTask" << devicePoint(0);
     if (stopped)
         cutterXClear();
-    host()->clearFilm(-1);
-    host()->setMarkIndex(0);
+    vision()->clearFilm(-1);
+    vision()->setMarkIndex(0);
     return stopped;
 }
 

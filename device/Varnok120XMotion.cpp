@@ -31,7 +31,7 @@ bool Varnok120X::wMoveX(int speed)
         return false;
     if (speed == 1 && (state & (MachineAlarms::FilmRollerMax | MachineAlarms::CollectRollerLimit)))
         return false;
-    host()->clearFilm(0);
+    vision()->clearFilm(0);
     m_moveXDir.store(speed);
     const QString text = featureFlag(FF_FourFieldJog) == 1 ? QStringLiteral("15,0,%1,0;") : QStringLiteral("15,%1,0;");
     return command(text.arg(speed));
@@ -40,7 +40,7 @@ bool Varnok120X::wMoveX(int speed)
 bool Varnok120X::wMoveY(int speed)
 {
     m_testPressureStep.store(0);
-    host()->clearFilm(0);
+    vision()->clearFilm(0);
     const QString text = featureFlag(FF_FourFieldJog) == 1 ? QStringLiteral("15,0,0,%1;") : QStringLiteral("15,0,%1;");
     return command(text.arg(speed));
 }
@@ -164,9 +164,8 @@ void Varnok120X::wStart()
         QMutexLocker lock(&m_stateLock);
         m_origin = QPointF();
     }
-    host()->createPageCutFile();
     if (host()->cutTaskCopies() != 0 && m_config->enableCut()) {
-        if (!host()->isSupport())
+        if (!cutSource()->isSupport())
             return;
         startJob(3);
         return;

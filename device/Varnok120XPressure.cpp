@@ -28,7 +28,7 @@ QString hpglPoint(const QPointF &p)
 
 void Varnok120X::testPressure()
 {
-    // The figure replaces the cut data that a running job may still read.
+    // A figure is only cut, and the step only counts on, when no job runs.
     if (refuseIfBusy())
         return;
     const QPolygonF inner = scenePolygon({{617, 400}, {617, 137}, {400, 269}, {183, 400}, {400, 531}, {617, 663}, {617, 400}});
@@ -69,8 +69,7 @@ void Varnok120X::testPressure()
         text += QStringLiteral("PD") + points.join(QLatin1Char(',')) + QStringLiteral(";PU0,0;!PG;");
     }
     text += QStringLiteral("PU%1;!PG;").arg(hpglPoint(end));
-    setPltData(text.toLatin1());
-    if (!startJob(1))
+    if (!startJob(1, text.toLatin1()))
         return;
     // Steps run 0, 2, 3, 4, 5, 1, 2, ...; setOrigin, a Y jog, a task start
     // and the shutdown begin again at 0.

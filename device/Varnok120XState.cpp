@@ -258,18 +258,6 @@ QSizeF Varnok120X::workAreaSize() const
     return m_workArea;
 }
 
-QByteArray Varnok120X::pltData() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_pltData;
-}
-
-void Varnok120X::setPltData(const QByteArray &data)
-{
-    QMutexLocker lock(&m_stateLock);
-    m_pltData = data;
-}
-
 #define DRIVER_INTERNAL(Type, getter, member)                                                                          \
     Type Varnok120X::getter() const                                                                                    \
     {                                                                                                                  \

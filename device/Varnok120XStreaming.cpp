@@ -82,7 +82,7 @@ bool Varnok120X::wPlt(QByteArray pltData)
     }
     if (!sendCMD(pltFrame(pltData), false))
         return false;
-    host()->clearFilm(0);
+    vision()->clearFilm(0);
     m_cutSent.store(true);
     QMutexLocker lock(&m_stateLock);
     m_plt.sent += n;
@@ -107,7 +107,7 @@ bool Varnok120X::devicePointJob(int knife, QPointF pos)
         return false;
     if (!rPrePltSend())
         return false;
-    host()->clearFilm(0);
+    vision()->clearFilm(0);
     // A transfer of its own, announced here and not counted in the job's
     // transfer counters.
     const QByteArray job = QStringLiteral("IN;PA;SP2;PU%1,%2;PG;PG;")

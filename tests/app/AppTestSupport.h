@@ -1,14 +1,14 @@
 #pragma once
 
 #include "DravolinteApp.h"
+#include "SimController.h"
+#include "TestFiles.h"
 #include "TestMain.h"
+#include "Varnok120X.h"
 
-#include <QMutex>
-#include <QStringList>
-#include <QTest>
+#include <QTemporaryDir>
 
-// Runs a test class with the application object as the QApplication, inside
-// a temporary folder of its own, headless.
+// Runs a test class with the application object as the QApplication, headless, in a folder of its own.
 #define DRAVO_APP_TEST_MAIN(TestClass)                                                                                 \
     int main(int argc, char **argv)                                                                                    \
     {                                                                                                                  \
@@ -17,70 +17,19 @@
         return runTestInTempDir(argc, argv, &test, true);                                                              \
     }
 
-// Collects the text of the log lines, in place of the console, while it
-// lives. Log lines come from any thread.
-class LogCapture
+// The log lines (from any thread) while it lives.
+struct LogCapture
 {
-public:
-    LogCapture() { m_previous = qInstallMessageHandler(&LogCapture::handler); }
-    ~LogCapture() { qInstallMessageHandler(m_previous); }
-    LogCapture(const LogCapture &) = delete;
-    LogCapture &operator=(const LogCapture &) = delete;
-
-    QStringList lines() const
-    {
-        QMutexLocker lock(&state().lock);
-        return state().lines;
-    }
-    bool contains(const QString &text) const
-    {
-        const QStringList all = lines();
-        for (const QString &line : all) {
-            if (line.contains(text))
-                return true;
-        }
-        return false;
-    }
-    bool waitFor(const QString &text, int timeoutMs = 5000) const
-    {
-        return QTest::qWaitFor([&] { return contains(text); }, timeoutMs);
-    }
-    void clear()
-    {
-        QMutexLocker lock(&state().lock);
-        state().lines.clear();
-    }
-
-private:
-    struct State
-    {
-        QMutex lock;
-        QStringList lines;
-    };
-    static State &state()
-    {
-        static State s;
-        return s;
-    }
-    static void handler(QtMsgType, const QMessageLogContext &, const QString &text)
-    {
-        QMutexLocker lock(&state().lock);
-        state().lines.append(text);
-    }
-
-    QtMessageHandler m_previous = nullptr;
+    static inline QMutex lock;
+    static inline QStringList lines;
+    static void handle(QtMsgType, const QMessageLogContext &, const QString &text) { QMutexLocker l(&lock); lines << text; }
+    QtMessageHandler previous = qInstallMessageHandler(handle);
+    ~LogCapture() { qInstallMessageHandler(previous); QMutexLocker l(&lock); lines.clear(); }
+    int count(const QString &text) const { QMutexLocker l(&lock); return int(lines.filter(text).size()); }
+    bool waitFor(const QString &text) const { return QTest::qWaitFor([&] { return count(text) > 0; }, 10000); }
 };
 
-#include "Config.h"
-#include "TestFiles.h"
-#include "Varnok120X.h"
-
-#include <QDir>
-#include <QTemporaryDir>
-#include <memory>
-
-// A parameter store of its own (in a fresh folder, with the given working
-// file when there is one) and a driver, handed to the application object.
+// A parameter store of its own (with the working file given) and a driver, handed to the application if any.
 struct AppFixture
 {
     QTemporaryDir dir{QDir::current().absoluteFilePath(QStringLiteral("app-XXXXXX"))};
@@ -93,16 +42,51 @@ struct AppFixture
             writeFile(dir.filePath(QStringLiteral("config.ini")), configIni);
         config = std::make_unique<Config>(dir.path());
         driver = std::make_unique<Varnok120X>(config.get());
-        DravolinteApp::instance()->setDriver(driver.get());
+        // The application's discovery hears every simulator on this computer: it adopts none of them.
+        if (DravolinteApp *app = DravolinteApp::instance()) {
+            config->setIdent(QStringLiteral("TS07x5fixture"));
+            app->setDriver(driver.get());
+        }
     }
-
     ~AppFixture()
     {
         driver->unInit();
-        DravolinteApp::instance()->setDriver(nullptr);
-        driver.reset();
-        config.reset();
+        if (DravolinteApp::instance())
+            app().setDriver(nullptr);
     }
-
     static DravolinteApp &app() { return *DravolinteApp::instance(); }
+    // Links the driver to a simulator; true once the initial reads are done.
+    bool link(SimController &sim, const QStringList &arguments = {})
+    {
+        driver->setIp(sim.start(arguments) ? sim.address() : QString());
+        return QTest::qWaitFor([this] { return driver->isReady(); }, 10000);
+    }
+};
+
+// The application's parts wired as the application wires them, without it.
+struct PartsFixture : AppFixture
+{
+    TaskThreads threads;
+    ProductionRecords records;
+    TaskControl task{records, cut, threads};
+    CutScene cut{records, task};
+    MarkVision vision{cut, records, threads, task};
+
+    explicit PartsFixture(const QByteArray &configIni = QByteArray()) : AppFixture(configIni)
+    {
+        task.setDriver(driver.get());
+        cut.setDriver(driver.get());
+        driver->setHost(&task);
+        driver->setCutSource(&cut);
+        driver->setVision(&vision);
+        QObject::connect(&cut, &CutScene::openScene, &cut, &CutScene::open);
+    }
+    ~PartsFixture()
+    {
+        threads.joinAll();
+        driver->unInit();
+        driver->setHost(nullptr);
+        driver->setCutSource(nullptr);
+        driver->setVision(nullptr);
+    }
 };

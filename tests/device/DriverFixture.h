@@ -23,13 +23,15 @@ inline QList<QByteArray> packages(const QList<QByteArray> &frames)
     return out;
 }
 
-// A driver with its parameter store and a recording host, linked to a
+// A driver with its parameter store and recording roles, linked to a
 // simulated controller in its own process.
 struct DriverFixture
 {
     QTemporaryDir dir{QDir::current().absoluteFilePath(QStringLiteral("fixture-XXXXXX"))};
     std::unique_ptr<Config> config;
     std::unique_ptr<RecordingHost> host;
+    std::unique_ptr<RecordingCutSource> cut = std::make_unique<RecordingCutSource>();
+    std::unique_ptr<RecordingVision> vision = std::make_unique<RecordingVision>();
     std::unique_ptr<Varnok120X> driver;
     SimController sim;
 
@@ -46,6 +48,8 @@ struct DriverFixture
         host = std::make_unique<RecordingHost>();
         driver = std::make_unique<Varnok120X>(config.get());
         driver->setHost(host.get());
+        driver->setCutSource(cut.get());
+        driver->setVision(vision.get());
         // A job that ends itself stops the machine's task as the application does.
         host->setStopAction([d = driver.get()] { return d->exitTask(); });
         // The pollers would mix their reads and motor commands into every
@@ -55,7 +59,6 @@ struct DriverFixture
 
     ~DriverFixture()
     {
-        host->joinStopThreads();
         driver.reset();
         sim.stop();
     }

@@ -1,118 +1,40 @@
 #pragma once
 
 #include "DriverHost.h"
-#include "GPathProcess.h"
 
 #include <QList>
 #include <QMutex>
-#include <QString>
 #include <QThread>
 #include <functional>
+#include <memory>
 
-// A driver host that records what the driver asks of the application.
-class RecordingHost : public DriverHost
+// Fakes of the driver's roles, one role each: they record what the driver
+// asks and answer what the test sets. Any thread.
+class Recorded
+{
+protected:
+    template <typename T> T get(const T &field) const { QMutexLocker lock(&m_lock); return field; }
+    template <typename T, typename U> void put(T &field, const U &value) { QMutexLocker lock(&m_lock); field = value; }
+    // A count up, or one more entry of a list.
+    template <typename T, typename U> void add(T &field, const U &value) { QMutexLocker lock(&m_lock); field += value; }
+    mutable QMutex m_lock;
+};
+
+// The task: a stop runs the action set (the driver's exitTask, as the
+// application's stop does) on a thread of its own and returns when it is
+// done; without one the status goes to 2 at once.
+class RecordingHost : public TaskHost, public Recorded
 {
 public:
-    ~RecordingHost() override { joinStopThreads(); }
-
-    // Waits for the stop threads that were not waited for.
-    void joinStopThreads()
+    void stopTask(bool) override
     {
-        QList<QThread *> threads;
-        {
-            QMutexLocker lock(&m_lock);
-            threads.swap(m_stopThreads);
-        }
-        for (QThread *t : threads) {
-            t->wait();
-            delete t;
-        }
-    }
-
-    int taskStatus() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_taskStatus;
-    }
-    void setTaskStatus(int status) override
-    {
-        {
-            QMutexLocker lock(&m_lock);
-            m_taskStatus = status;
-            m_statusLog.append(status);
-        }
-        notifyTaskStatus(status);
-    }
-    void clearFilm(int index) override
-    {
-        QMutexLocker lock(&m_lock);
-        m_clearedFilms.append(index);
-    }
-    QString cutFile() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_cutFile;
-    }
-    void setMarkIndex(int index) override
-    {
-        QMutexLocker lock(&m_lock);
-        m_markIndex = index;
-    }
-    void loadCheckParams() override
-    {
-        QMutexLocker lock(&m_lock);
-        ++m_checkParamLoads;
-    }
-    void resetPaperCenter() override
-    {
-        QMutexLocker lock(&m_lock);
-        ++m_paperCenterResets;
-    }
-    QString messageText() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_message;
-    }
-    void createPageCutFile() override
-    {
-        QMutexLocker lock(&m_lock);
-        ++m_pageCutFiles;
-    }
-    int cutTaskCopies() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_cutTaskCopies;
-    }
-    bool isSupport() override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_support;
-    }
-
-    // Runs the stop action on a thread of its own as the application does
-    // (the driver's exitTask, set by the fixture); without one the status
-    // goes to 2 at once.
-    void stopTask(bool wait) override
-    {
-        std::function<bool()> action;
-        {
-            QMutexLocker lock(&m_lock);
-            ++m_stopRequests;
-            action = m_stopAction;
-        }
-        if (!action) {
-            setTaskStatus(2);
-            return;
-        }
-        QThread *thread = QThread::create([action] { action(); });
+        add(m_stops, 1);
+        const std::function<bool()> action = get(m_stopAction);
+        if (!action)
+            return setTaskStatus(2);
+        std::unique_ptr<QThread> thread(QThread::create(action));
         thread->start();
-        if (wait) {
-            thread->wait();
-            delete thread;
-            return;
-        }
-        QMutexLocker lock(&m_lock);
-        m_stopThreads.append(thread);
+        thread->wait();
     }
     bool finishedOneCopies() override
     {
@@ -120,304 +42,120 @@ public:
         ++m_finishedCopies;
         return m_copiesLeft < 0 || --m_copiesLeft > 0;
     }
-    void print() override
+    int cutTaskCopies() const override { return get(m_cutTaskCopies); }
+    void print() override { add(m_prints, 1); }
+    void loadCheckParams() override { add(m_checkParamLoads, 1); }
+    QString messageText() const override { return get(m_message); }
+
+    void setStopAction(std::function<bool()> action) { put(m_stopAction, action); }
+    // finishedOneCopies answers false at the n-th copy; -1: never.
+    void setCopiesLeft(int n) { put(m_copiesLeft, n); }
+    void setCutTaskCopies(int n) { put(m_cutTaskCopies, n); }
+    void setMessage(const QString &text) { put(m_message, text); }
+    int stopRequests() const { return get(m_stops); }
+    int finishedCopies() const { return get(m_finishedCopies); }
+    int prints() const { return get(m_prints); }
+    int checkParamLoads() const { return get(m_checkParamLoads); }
+    QList<int> statusLog() const { return get(m_statusLog); }
+
+protected:
+    void taskStatusStored(int, int status) override { add(m_statusLog, status); }
+
+private:
+    std::function<bool()> m_stopAction;
+    QList<int> m_statusLog;
+    int m_stops = 0, m_prints = 0, m_checkParamLoads = 0, m_copiesLeft = -1, m_finishedCopies = 0, m_cutTaskCopies = 0;
+    QString m_message;
+};
+
+// The cut page: each fit asked for is recorded; its cut data is a stroke.
+class RecordingCutSource : public CutSource, public Recorded
+{
+public:
+    QString cutFile() const override { return get(m_cutFile); }
+    bool hasCutItems() const override { return get(m_hasCutItems); }
+    QSizeF pageSize() const override { return get(m_pageSize); }
+    QPolygonF currentPageMarkPoint(bool) const override { return get(m_marks); }
+    QList<int> currentKnifeIntInterval() const override { return {}; }
+    bool setSwitchCutFile(bool) override { return true; }
+    bool isSupport() override { return get(m_support); }
+    QByteArray createPageCutFile(const QTransform &) override
     {
-        QMutexLocker lock(&m_lock);
-        ++m_prints;
-    }
-    double collectLen() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_collectLen;
-    }
-    // Answers at once; counts the requests per camera. A mark-camera
-    // capture takes the next answer of the mark sequence (or the standing
-    // answer once the sequence is used up) and leaves its mark where the
-    // application's scan would.
-    bool doCapture(int camera) override
-    {
-        QMutexLocker lock(&m_lock);
-        m_captures.append(camera);
-        if (camera != 1)
-            return m_captureResult;
-        const MarkAnswer a = m_markAnswers.isEmpty() ? m_standingAnswer : m_markAnswers.takeFirst();
-        m_markCaptureIndices.append(m_markIndex);
-        if (a.answered) {
-            m_scanMarkPoint = a.point;
-            m_scanMarkSize = a.size;
-        }
-        return a.answered;
-    }
-    double paperOffset() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_paperOffset;
-    }
-    void setShowLostLabelView(bool show) override
-    {
-        QMutexLocker lock(&m_lock);
-        m_lostLabelViews.append(show);
+        add(m_fits, 1);
+        return "PU0,0;PD400,0;PU;";
     }
 
-    QSizeF pageSize() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_pageSize;
-    }
-    bool hasCutItems() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_hasCutItems;
-    }
-    QPointF scanMarkPoint() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_scanMarkPoint;
-    }
-    float scanMarkSize() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_scanMarkSize;
-    }
-    void resetScanMark() override
-    {
-        QMutexLocker lock(&m_lock);
-        m_scanMarkPoint = QPointF();
-        m_scanMarkSize = 0.0f;
-    }
-    double searchedLength() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_searchedLength;
-    }
-    void setSearchedLength(double mm) override
-    {
-        QMutexLocker lock(&m_lock);
-        m_searchedLength = mm;
-    }
-    bool hasTaskCode() const override { return false; }
-    bool setSwitchCutFile(bool b) override
-    {
-        QMutexLocker lock(&m_lock);
-        m_switches.append(b);
-        return true;
-    }
-    QPolygonF currentPageMarkPoint(bool) const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_pageMarks;
-    }
-    QList<int> currentKnifeIntInterval() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_knifeIntervals;
-    }
-    // The page's cut path (HPGL units) mapped by the fit, which works in
-    // points as the cut scene does, written as one pen-down polyline.
-    QByteArray createPageCutFile(const QTransform &transform) override
-    {
-        QMutexLocker lock(&m_lock);
-        m_fits.append(transform);
-        QByteArray data;
-        for (int i = 0; i < m_cutPath.size(); ++i) {
-            const QPointF p =
-                GPathProcess::point2Hpgl(transform.map(GPathProcess::hpgl2Point(m_cutPath.at(i))));
-            data += (i == 0 ? "PU" : (i == 1 ? "PD" : ",")) + QByteArray::number(qRound(p.x())) + ','
-                    + QByteArray::number(qRound(p.y()));
-            if (i == 0 || i == m_cutPath.size() - 1)
-                data += ';';
-        }
-        if (!data.isEmpty())
-            data += "PU;";
-        return data;
-    }
+    void setCutFile(const QString &path) { put(m_cutFile, path); }
+    void setHasCutItems(bool has) { put(m_hasCutItems, has); }
+    void setPageSize(const QSizeF &size) { put(m_pageSize, size); }
+    void setPageMarks(const QPolygonF &marks) { put(m_marks, marks); }
+    void setSupport(bool s) { put(m_support, s); }
+    int fits() const { return get(m_fits); }
 
-    // Test side.
-    // What a mark-camera capture answers: whether the camera answered, and
-    // the mark the scan found in its image ((0, 0): none).
+private:
+    QString m_cutFile;
+    bool m_hasCutItems = true, m_support = true;
+    QSizeF m_pageSize;
+    QPolygonF m_marks;
+    int m_fits = 0;
+};
+
+// The cameras: every capture answers at once. A mark-camera capture takes
+// the next answer of the mark sequence (or the standing answer once it is
+// used up) and leaves its mark where the application's scan would.
+class RecordingVision : public VisionHost, public Recorded
+{
+public:
+    // Whether the camera answered, and the mark its image shows ((0, 0): none).
     struct MarkAnswer
     {
         bool answered = true;
         QPointF point;
         float size = 0.0f;
     };
+    bool doCapture(int camera) override
+    {
+        QMutexLocker lock(&m_lock);
+        m_captures.append(camera);
+        if (camera != 1)
+            return true;
+        const MarkAnswer a = m_answers.isEmpty() ? m_standing : m_answers.takeFirst();
+        m_mark = a.answered ? a : m_mark;
+        return a.answered;
+    }
+    QPointF scanMarkPoint() const override { return get(m_mark).point; }
+    float scanMarkSize() const override { return get(m_mark).size; }
+    void resetScanMark() override { put(m_mark, MarkAnswer()); }
+    int markIndex() const override { return get(m_markIndex); }
+    void setMarkIndex(int index) override { put(m_markIndex, index); }
+    void clearFilm(int index) override { add(m_clearedFilms, index); }
+    double searchedLength() const override { return get(m_searched); }
+    void setSearchedLength(double mm) override { put(m_searched, mm); }
+    bool hasTaskCode() const override { return false; }
+    double collectLen() const override { return get(m_collectLen); }
+    double paperOffset() const override { return get(m_paperOffset); }
+    void resetPaperCenter() override { add(m_paperCenterResets, 1); }
+    void setShowLostLabelView(bool show) override { add(m_lostLabelViews, show); }
+
     void setMarkAnswers(const QList<MarkAnswer> &answers, const MarkAnswer &standing)
     {
-        QMutexLocker lock(&m_lock);
-        m_markAnswers = answers;
-        m_standingAnswer = standing;
+        put(m_answers, answers);
+        put(m_standing, standing);
     }
-    // The mark index at each mark-camera capture.
-    QList<int> markCaptureIndices() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_markCaptureIndices;
-    }
-    void setPageMarks(const QPolygonF &marks, const QList<int> &knifeIntervals = {})
-    {
-        QMutexLocker lock(&m_lock);
-        m_pageMarks = marks;
-        m_knifeIntervals = knifeIntervals;
-    }
-    void setCutPath(const QPolygonF &hpgl)
-    {
-        QMutexLocker lock(&m_lock);
-        m_cutPath = hpgl;
-    }
-    QList<QTransform> fits() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_fits;
-    }
-    QList<bool> cutFileSwitches() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_switches;
-    }
-    void setPageSize(const QSizeF &size)
-    {
-        QMutexLocker lock(&m_lock);
-        m_pageSize = size;
-    }
-    void setHasCutItems(bool has)
-    {
-        QMutexLocker lock(&m_lock);
-        m_hasCutItems = has;
-    }
-    void setStopAction(std::function<bool()> action)
-    {
-        QMutexLocker lock(&m_lock);
-        m_stopAction = std::move(action);
-    }
-    // finishedOneCopies answers false at the n-th copy; -1: never.
-    void setCopiesLeft(int n)
-    {
-        QMutexLocker lock(&m_lock);
-        m_copiesLeft = n;
-    }
-    int stopRequests() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_stopRequests;
-    }
-    int finishedCopies() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_finishedCopies;
-    }
-    int prints() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_prints;
-    }
-    void setCutFile(const QString &path)
-    {
-        QMutexLocker lock(&m_lock);
-        m_cutFile = path;
-    }
-    void setMessage(const QString &text)
-    {
-        QMutexLocker lock(&m_lock);
-        m_message = text;
-    }
-    void setCutTaskCopies(int n)
-    {
-        QMutexLocker lock(&m_lock);
-        m_cutTaskCopies = n;
-    }
-    void setSupport(bool s)
-    {
-        QMutexLocker lock(&m_lock);
-        m_support = s;
-    }
-    void setCollectLen(double len)
-    {
-        QMutexLocker lock(&m_lock);
-        m_collectLen = len;
-    }
-    void setPaperOffset(double offset)
-    {
-        QMutexLocker lock(&m_lock);
-        m_paperOffset = offset;
-    }
-    QList<int> captures() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_captures;
-    }
-    QList<bool> lostLabelViews() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_lostLabelViews;
-    }
+    void setCollectLen(double len) { put(m_collectLen, len); }
+    void setPaperOffset(double offset) { put(m_paperOffset, offset); }
     // The application's labelDoCapture.
     void requestLabelCapture() { notifyLabelCapture(); }
-    QList<int> statusLog() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_statusLog;
-    }
-    QList<int> clearedFilms() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_clearedFilms;
-    }
-    int markIndex() const override
-    {
-        QMutexLocker lock(&m_lock);
-        return m_markIndex;
-    }
-    int checkParamLoads() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_checkParamLoads;
-    }
-    int paperCenterResets() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_paperCenterResets;
-    }
-    int pageCutFiles() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_pageCutFiles;
-    }
+    QList<int> captures() const { return get(m_captures); }
+    QList<int> clearedFilms() const { return get(m_clearedFilms); }
+    QList<bool> lostLabelViews() const { return get(m_lostLabelViews); }
+    int paperCenterResets() const { return get(m_paperCenterResets); }
 
 private:
-    mutable QMutex m_lock;
-    QSizeF m_pageSize;
-    bool m_hasCutItems = true;
-    int m_taskStatus = 2;
-    QList<int> m_statusLog;
-    QList<int> m_clearedFilms;
-    QString m_cutFile;
-    QString m_message;
-    int m_markIndex = -1;
-    int m_checkParamLoads = 0;
-    int m_paperCenterResets = 0;
-    int m_pageCutFiles = 0;
-    int m_cutTaskCopies = 0;
-    bool m_support = true;
-    std::function<bool()> m_stopAction;
-    QList<QThread *> m_stopThreads;
-    int m_stopRequests = 0;
-    int m_copiesLeft = -1;
-    int m_finishedCopies = 0;
-    int m_prints = 0;
-    double m_collectLen = 50.0;
-    double m_paperOffset = 0.0;
-    bool m_captureResult = true;
-    QList<int> m_captures;
+    QList<MarkAnswer> m_answers;
+    MarkAnswer m_standing{false, QPointF(), 0.0f}, m_mark;
+    int m_markIndex = -1, m_paperCenterResets = 0;
+    double m_searched = 0.0, m_collectLen = 50.0, m_paperOffset = 0.0;
+    QList<int> m_captures, m_clearedFilms;
     QList<bool> m_lostLabelViews;
-    QList<MarkAnswer> m_markAnswers;
-    MarkAnswer m_standingAnswer{false, QPointF(), 0.0f};
-    QList<int> m_markCaptureIndices;
-    QPointF m_scanMarkPoint;
-    float m_scanMarkSize = 0.0f;
-    double m_searchedLength = 0.0;
-    QList<bool> m_switches;
-    QPolygonF m_pageMarks;
-    QList<int> m_knifeIntervals;
-    QPolygonF m_cutPath;
-    QList<QTransform> m_fits;
 };

@@ -86,24 +86,24 @@ void TestPollWorkerCollect::inspectionRewindsOneLabelPerCapture()
     QVERIFY(t.waitFor(
         [&] {
             const int rewinds = int(t.commands("20,1,3,0,60,60;").size());
-            const int captures = int(f.host->captures().size());
+            const int captures = int(f.vision->captures().size());
             inOrder = inOrder && rewinds <= captures && captures <= rewinds + 1;
             return rewinds >= 3;
         },
         6000));
     QVERIFY(inOrder);
     QCOMPARE(t.commands("20,1,3,"), QStringList(3, "20,1,3,0,60,60;"));
-    QVERIFY(f.host->captures().size() >= 3);
-    QVERIFY(f.host->captures().count(2) == f.host->captures().size());
-    QTRY_VERIFY(f.host->lostLabelViews().size() >= 3);
-    QVERIFY(!f.host->lostLabelViews().contains(true));
+    QVERIFY(f.vision->captures().size() >= 3);
+    QVERIFY(f.vision->captures().count(2) == f.vision->captures().size());
+    QTRY_VERIFY(f.vision->lostLabelViews().size() >= 3);
+    QVERIFY(!f.vision->lostLabelViews().contains(true));
 
     // The application's label-capture request arms a capture of its own.
     f.host->setTaskStatus(2);
     QTest::qWait(1600);
-    const int captures = int(f.host->captures().size());
-    f.host->requestLabelCapture();
-    QTRY_COMPARE_WITH_TIMEOUT(int(f.host->captures().size()), captures + 1, 2000);
+    const int captures = int(f.vision->captures().size());
+    f.vision->requestLabelCapture();
+    QTRY_COMPARE_WITH_TIMEOUT(int(f.vision->captures().size()), captures + 1, 2000);
 }
 
 void TestPollWorkerCollect::webGuideFollowsPaperOffset()
@@ -113,7 +113,7 @@ void TestPollWorkerCollect::webGuideFollowsPaperOffset()
     QVERIFY(f.linkSim({"--set", "collectRoller=90", "--set", "filmRoller=70", "--set", "moveMs=300"}));
     f.set(Config::CPT_Rectify, true);
     f.set(Config::CPT_Rectify_Len, 0.5);
-    f.host->setPaperOffset(0.1);
+    f.vision->setPaperOffset(0.1);
     f.host->setTaskStatus(1);
     CommandTimeline t(f.sim);
     f.startPolling();
@@ -121,19 +121,19 @@ void TestPollWorkerCollect::webGuideFollowsPaperOffset()
     // 0.1 off the guide's 0: within what it holds, nothing is sent for the
     // first label; the first move comes with the second label's 3.0, cut to
     // the longest guide move of 0.5.
-    QVERIFY(t.waitFor([&] { return f.host->captures().size() >= 1; }, 3000));
-    f.host->setPaperOffset(3.0);
+    QVERIFY(t.waitFor([&] { return f.vision->captures().size() >= 1; }, 3000));
+    f.vision->setPaperOffset(3.0);
     int capturesAtMove = 0;
     QVERIFY(t.waitFor(
         [&] {
-            capturesAtMove = int(f.host->captures().size());
+            capturesAtMove = int(f.vision->captures().size());
             return !t.commands("20,1,2,0,30,").isEmpty();
         },
         5000));
     QCOMPARE(capturesAtMove, 2);
     QCOMPARE(t.commands("20,1,2,0,30,"), QStringList{"20,1,2,0,30,0.5;"});
     // -3.0 against the guide's 0.5: -0.5, with its sign.
-    f.host->setPaperOffset(-3.0);
+    f.vision->setPaperOffset(-3.0);
     QVERIFY(t.waitForCount("20,1,2,0,30,-0.5;", 1, 4000));
     QCOMPARE(t.commands("20,1,2,0,30,"), (QStringList{"20,1,2,0,30,0.5;", "20,1,2,0,30,-0.5;"}));
     QVERIFY(!log.linesFrom("pollworkerCollect::doRectification 3 0 offset 3").isEmpty());
@@ -192,7 +192,7 @@ void TestPollWorkerCollect::trimYWaitsForItsReset()
                        "collectRoller=90", "--set", "filmRoller=70"}));
     QVERIFY(!f.config->trimReset());
     f.set(Config::CPT_Trim, true);
-    f.host->setCollectLen(1.5);
+    f.vision->setCollectLen(1.5);
     f.host->setTaskStatus(1);
     CommandTimeline t(f.sim);
     f.startPolling();

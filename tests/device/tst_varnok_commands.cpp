@@ -132,9 +132,9 @@ private slots:
     void sideEffects()
     {
         DriverFixture &f = *m_f;
-        const int resets = f.host->paperCenterResets();
+        const int resets = f.vision->paperCenterResets();
         QVERIFY(f.driver->wRectifyMotorReset());
-        QCOMPARE(f.host->paperCenterResets(), resets + 1);
+        QCOMPARE(f.vision->paperCenterResets(), resets + 1);
 
         QVERIFY(f.driver->wFilmMotorSpeed(5));
         QVERIFY(f.driver->filmMotorRunning());
@@ -147,9 +147,9 @@ private slots:
         QVERIFY(f.driver->rPressure(0));
         QCOMPARE(run([](Varnok120X &d) { return d.wPressure(d.pressure()); }, f).second, QStringList());
 
-        const int films = f.host->clearedFilms().size();
+        const int films = f.vision->clearedFilms().size();
         QVERIFY(f.driver->wMoveY(0));
-        QCOMPARE(f.host->clearedFilms().mid(films), QList<int>{0});
+        QCOMPARE(f.vision->clearedFilms().mid(films), QList<int>{0});
     }
 
     void jogAndRewindGuards_data()

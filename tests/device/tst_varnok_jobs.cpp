@@ -110,7 +110,6 @@ private slots:
         // A busy carriage holds the job in its first step.
         QVERIFY(f.sim.control("set status 1"));
         f.driver->cut100mmRect();
-        QCOMPARE(f.driver->pltData(), QByteArray("PU0,0;PD0,4000,4000,4000,4000,0,0,0;PU;PG;"));
         QCOMPARE(f.host->taskStatus(), 1);
         QCOMPARE(statusSpy.count(), 1);
         QVERIFY(!f.driver->isWorkIdle());
@@ -134,10 +133,10 @@ private slots:
         QVERIFY(other.open(QIODevice::WriteOnly));
         other.write("PU9,9;");
         other.close();
-        f.host->setCutFile(other.fileName());
+        f.cut->setCutFile(other.fileName());
         f.driver->cut();
-        f.host->setCutFile(QString());
-        QCOMPARE(f.driver->pltData(), QByteArray("PU0,0;PD0,4000,4000,4000,4000,0,0,0;PU;PG;"));
+        f.cut->setCutFile(QString());
+        QCOMPARE(f.driver->errorMessage(), QString("机器繁忙，请稍后重试"));
 
         QVERIFY(f.sim.control("set status 0"));
         QVERIFY(waitIdle(f));
@@ -220,10 +219,9 @@ private slots:
         QVERIFY(cutFile.open(QIODevice::WriteOnly));
         cutFile.write("PU0,0;PD400,0;PU;");
         cutFile.close();
-        f.host->setCutFile(cutFile.fileName());
+        f.cut->setCutFile(cutFile.fileName());
         f.driver->cut();
-        f.host->setCutFile(QString());
-        QCOMPARE(f.driver->pltData(), QByteArray("PU0,0;PD400,0;PU;"));
+        f.cut->setCutFile(QString());
         QVERIFY(jobStartedSince(f, statuses));
         QVERIFY(waitIdle(f));
         QVERIFY(f.sim.received().contains(QByteArray("\x02" "27;PPLT;PU0,0;PD400,0;PU;\x03")));
@@ -234,18 +232,18 @@ private slots:
         figure.close();
         statuses = int(f.host->statusLog().size());
         f.driver->checkCameraOffset();
-        QCOMPARE(f.driver->pltData(), QByteArray("PU1,1;"));
         QVERIFY(jobStartedSince(f, statuses));
         QVERIFY(waitIdle(f));
+        QVERIFY(f.sim.received().contains(QByteArray("\x02" "16;PPLT;PU1,1;\x03")));
 
         // The mark tests set the mark index before their job; here the stop
         // leaves it (the application's stop resets it).
         f.host->setStopAction(nullptr);
         for (auto starter : {&Varnok120X::autoCheckPoint, &Varnok120X::cutRepeat}) {
-            f.host->setMarkIndex(0);
+            f.vision->setMarkIndex(0);
             statuses = int(f.host->statusLog().size());
             (f.driver.get()->*starter)();
-            QCOMPARE(f.host->markIndex(), 1);
+            QCOMPARE(f.vision->markIndex(), 1);
             QVERIFY(jobStartedSince(f, statuses));
             // Both run page after page until the operator stops them.
             f.host->setTaskStatus(2);
@@ -276,13 +274,11 @@ private slots:
         QFETCH(bool, noCutRun);
         DriverFixture &f = *m_f;
         f.host->setCutTaskCopies(copies);
-        f.host->setSupport(support);
+        f.cut->setSupport(support);
         f.config->setEnableCut(enableCut);
-        const int pages = f.host->pageCutFiles();
         const int statuses = int(f.host->statusLog().size());
         const int before = int(f.commands().size());
         f.driver->wStart();
-        QCOMPARE(f.host->pageCutFiles(), pages + 1);
         QCOMPARE(jobStartedSince(f, statuses), started);
         // Only the run without cutting sets the no-cut speed as it is built.
         const QString noCutSpeed = QStringLiteral("6,1,0,%1;").arg(f.config->getProperty(Config::CPT_NO_CUT_SPEED).toInt());
@@ -293,7 +289,7 @@ private slots:
             QVERIFY(f.driver->exitTask());
         }
         QVERIFY(waitIdle(f));
-        f.host->setSupport(true);
+        f.cut->setSupport(true);
         f.config->setEnableCut(true);
     }
 
@@ -303,16 +299,16 @@ private slots:
         int before = int(f.commands().size());
         QVERIFY(f.driver->exitTask());
         QCOMPARE(f.commands(before), (QStringList{"12,2;", "4,0,0,0;", "2,0,5;"}));
-        QCOMPARE(f.host->clearedFilms().last(), -1);
-        QCOMPARE(f.host->markIndex(), 0);
+        QCOMPARE(f.vision->clearedFilms().last(), -1);
+        QCOMPARE(f.vision->markIndex(), 0);
         QCOMPARE(f.host->taskStatus(), 2);
 
-        f.host->setMarkIndex(5);
+        f.vision->setMarkIndex(5);
         QVERIFY(f.sim.control("on 12 status 1 count 1"));
         before = int(f.commands().size());
         QVERIFY(!f.driver->exitTask());
         QCOMPARE(f.commands(before), (QStringList{"12,2;", "4,0,0,0;"}));
-        QCOMPARE(f.host->markIndex(), 0);
+        QCOMPARE(f.vision->markIndex(), 0);
     }
 
     void shutdownStopsTheMachineOnce()

@@ -212,7 +212,7 @@ private slots:
             QVERIFY(QDir().mkpath(name));
         else if (!name.isEmpty())
             QVERIFY(writeFile(name, content));
-        f.host->setCutFile(name.isEmpty() ? QStringLiteral("nowhere.plt") : QDir::current().absoluteFilePath(name));
+        f.cut->setCutFile(name.isEmpty() ? QStringLiteral("nowhere.plt") : QDir::current().absoluteFilePath(name));
         f.driver->setErrorMessage(QString());
         const int before = int(f.commands().size());
         f.driver->cut();
@@ -220,7 +220,7 @@ private slots:
         QVERIFY(f.driver->isWorkIdle());
         QTest::qWait(30);
         QCOMPARE(int(f.commands().size()), before);
-        f.host->setCutFile(QString());
+        f.cut->setCutFile(QString());
     }
 
     void packageSizeZero()
@@ -231,8 +231,7 @@ private slots:
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^Varnok120X::wPltSize totalSize: 10 packageSize 0"));
         QVERIFY(!f.driver->wPltSize(10));
         const int before = int(f.commands().size());
-        f.driver->setPltData("PU0,0;PD1,1;");
-        QVERIFY(f.driver->startJob(1));
+        QVERIFY(f.driver->startJob(1, "PU0,0;PD1,1;"));
         QVERIFY(QTest::qWaitFor([&] { return f.driver->isWorkIdle(); }, 3000));
         QCOMPARE(f.driver->errorMessage(), QString("切割数据包大小错误"));
         QCOMPARE(f.config->runErrTip(), QString("切割数据包大小错误"));
@@ -265,9 +264,8 @@ private slots:
         QVERIFY(f.link(QString(), {"--job-ms", "20"}));
         QVERIFY(f.sim.control(fault));
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^" + origin + " " + message + " failing for \\d+ ms"));
-        f.driver->setPltData(squares(3));
         const int from = int(f.sim.received().size());
-        QVERIFY(f.driver->startJob(1));
+        QVERIFY(f.driver->startJob(1, squares(3)));
         QVERIFY(QTest::qWaitFor([&] { return f.driver->isWorkIdle(); }, 5000));
         QCOMPARE(f.driver->errorMessage(), message);
         QCOMPARE(f.config->runErrTip(), message);

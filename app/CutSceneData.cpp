@@ -1,16 +1,18 @@
 // Cut conversion: the cut scene's page as HPGL for the machine, its mark
 // points, its knife lanes and its mark type. Called from the work thread as
-// well as the main thread; the scene is read under m_sceneLock, which an open
-// takes for writing (DravolinteAppScene.cpp).
-#include "DravolinteApp.h"
+// well as the main thread; the scene is read under the scene lock.
+#include "CutScene.h"
 
+#include "Config.h"
 #include "GMarkItem.h"
 #include "GPage.h"
 #include "GPathItem.h"
 #include "GPathProcess.h"
 #include "GScene.h"
+#include "MarkScanner.h"
 #include "Varnok120X.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <cfloat>
@@ -28,29 +30,52 @@ qint64 nearest(double v)
 
 } // namespace
 
-int DravolinteApp::pageMarkType() const
+int CutScene::pageMarkType() const
 {
     QReadLocker lock(&m_sceneLock);
     return pageMarkTypeLocked();
 }
 
-int DravolinteApp::pageMarkTypeLocked() const
+int CutScene::pageMarkTypeLocked() const
 {
-    if (!m_cutScene || m_cutScene->gItemAll().isEmpty())
+    if (m_scene->gItemAll().isEmpty())
         return 4;
-    const GPage *page = m_cutScene->page();
+    const GPage *page = m_scene->page();
     const GMarkItem *mark = page ? page->markItem() : nullptr;
     return mark ? mark->markType() : -1;
 }
 
-bool DravolinteApp::hasCutItems() const
+int CutScene::scanMarkType() const
 {
     QReadLocker lock(&m_sceneLock);
-    return m_cutScene && !m_cutScene->gItemAll().isEmpty();
+    return MarkScanParams::pageMarkType(m_scene.get());
 }
 
-QString DravolinteApp::cutPathToHpgl(const GScene *scene, const GPathItem *item, const QTransform &transform,
-                                     const QMarginsF &margins, const QPointF &offset) const
+bool CutScene::hasCutItems() const
+{
+    QReadLocker lock(&m_sceneLock);
+    return !m_scene->gItemAll().isEmpty();
+}
+
+bool CutScene::isSupport()
+{
+    int type = -1;
+    {
+        QReadLocker lock(&m_sceneLock);
+        if (m_scene->gItemAll().isEmpty())
+            return true;
+        type = pageMarkTypeLocked();
+    }
+    if (type == 0 || type == 1 || type == 4 || type == 8)
+        return true;
+    qCritical().noquote() << "DravolinteApp::isSupport" << "未实现的切割类型" << type;
+    if (Varnok120X *device = m_driver.load())
+        device->setErrorMessage(QCoreApplication::translate("DravolinteApp", "不支持的切割类型!"));
+    return false;
+}
+
+QString CutScene::cutPathToHpgl(const GScene *scene, const GPathItem *item, const QTransform &transform,
+                                const QMarginsF &margins, const QPointF &offset) const
 {
     Q_UNUSED(margins)
     if (!item)
@@ -62,7 +87,7 @@ QString DravolinteApp::cutPathToHpgl(const GScene *scene, const GPathItem *item,
     const QPainterPath path = item->cutPath();
     if (path.isEmpty())
         return QString();
-    Config *cfg = config();
+    const Config *cfg = Config::instance();
     const bool flipY = cfg && cfg->getProperty(Config::CPT_Cut_Coordinates).toInt() != 0;
     QString text;
     const QList<QPolygonF> polygons = path.toSubpathPolygons(QTransform());
@@ -87,12 +112,9 @@ QString DravolinteApp::cutPathToHpgl(const GScene *scene, const GPathItem *item,
     return text;
 }
 
-QByteArray DravolinteApp::createPageCutFile(const QTransform &transform)
+QByteArray CutScene::createPageCutFile(const QTransform &transform)
 {
-    Varnok120X *device = driver();
-    if (device)
-        device->setPltData(QByteArray());
-    Config *cfg = config();
+    const Config *cfg = Config::instance();
     if (!cfg)
         return QByteArray();
     const bool flipY = cfg->getProperty(Config::CPT_Cut_Coordinates).toInt() != 0;
@@ -122,22 +144,18 @@ QByteArray DravolinteApp::createPageCutFile(const QTransform &transform)
     QString text = cross;
     {
         QReadLocker lock(&m_sceneLock);
-        const GPage *page = m_cutScene ? m_cutScene->page() : nullptr;
+        const GPage *page = m_scene->page();
         const GMarkItem *mark = page ? page->markItem() : nullptr;
         const QMarginsF margins = mark ? GPathProcess::mm2Point(mark->margins()) : QMarginsF();
-        if (m_cutScene) {
-            QList<GItem *> items;
-            m_cutScene->exportCutItems(items, false, false, false);
-            const QList<GPathItem *> ordered = m_cutScene->sortCutItems(items);
-            for (const GPathItem *item : ordered)
-                text += cutPathToHpgl(m_cutScene.get(), item, QTransform(transform), margins, offset);
-        }
+        QList<GItem *> items;
+        m_scene->exportCutItems(items, false, false, false);
+        const QList<GPathItem *> ordered = m_scene->sortCutItems(items);
+        for (const GPathItem *item : ordered)
+            text += cutPathToHpgl(m_scene.get(), item, transform, margins, offset);
     }
     text += cross;
     const QByteArray result = text.toLatin1();
-    if (device)
-        device->setPltData(result);
-    if (enabledTest()) {
+    if (m_writeTestFile.load()) {
         QFile file(QStringLiteral("tmp.plt"));
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
             file.write(result);
@@ -145,20 +163,15 @@ QByteArray DravolinteApp::createPageCutFile(const QTransform &transform)
     return result;
 }
 
-void DravolinteApp::createPageCutFile()
-{
-    createPageCutFile(QTransform());
-}
-
-QPolygonF DravolinteApp::currentPageMarkPoint(bool scan) const
+QPolygonF CutScene::currentPageMarkPoint(bool scan) const
 {
     QRectF area;
     int type = 0;
     {
         QReadLocker lock(&m_sceneLock);
-        if (!m_cutScene || m_cutScene->gItemAll().isEmpty())
+        if (m_scene->gItemAll().isEmpty())
             return QPolygonF();
-        const GPage *page = m_cutScene->page();
+        const GPage *page = m_scene->page();
         const GMarkItem *mark = page ? page->markItem() : nullptr;
         if (!mark)
             return QPolygonF();
@@ -181,19 +194,19 @@ QPolygonF DravolinteApp::currentPageMarkPoint(bool scan) const
     double h = area.height();
     // Marks on consecutive pages: the far pair is the next page's first.
     if (type == 4) {
-        Config *cfg = config();
+        const Config *cfg = Config::instance();
         h = pageSize().height() + (cfg ? cfg->pageSpacing() : 0.0);
     }
     return QPolygonF({GPathProcess::mm2Hpgl(QPointF(0, 0)), GPathProcess::mm2Hpgl(QPointF(0, w)),
                       GPathProcess::mm2Hpgl(QPointF(h, w)), GPathProcess::mm2Hpgl(QPointF(h, 0))});
 }
 
-QList<int> DravolinteApp::currentKnifeIntInterval() const
+QList<int> CutScene::currentKnifeIntInterval() const
 {
     QList<double> lanes;
     {
         QReadLocker lock(&m_sceneLock);
-        const GPage *page = m_cutScene ? m_cutScene->page() : nullptr;
+        const GPage *page = m_scene->page();
         const GMarkItem *mark = page ? page->markItem() : nullptr;
         if (mark)
             lanes = mark->multiOffset();

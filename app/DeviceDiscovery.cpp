@@ -1,59 +1,64 @@
-// Device discovery: controllers announce themselves by UDP; the list of the
-// ones heard lately feeds the device picker, the first one heard is adopted,
-// and the chosen one's address goes to the driver, which links to it.
-#include "DravolinteApp.h"
+#include "DeviceDiscovery.h"
 
 #include "Announcement.h"
+#include "Config.h"
 #include "Varnok120X.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
 #include <QNetworkDatagram>
 #include <QSettings>
 
-void DravolinteApp::bindDiscoverySocket()
+DeviceDiscovery::DeviceDiscovery(quint16 port, QObject *parent) : QObject(parent)
 {
-    m_port = Announcement::kPort;
+    m_clock.start();
     // Shared, so that other programs on this computer may listen as well.
-    if (!m_udpSocket.bind(QHostAddress::AnyIPv4, quint16(m_port), QUdpSocket::ShareAddress))
-        qWarning().noquote() << "DravolinteApp::bindDiscoverySocket" << m_port << m_udpSocket.errorString();
+    if (!m_socket.bind(QHostAddress::AnyIPv4, port, QUdpSocket::ShareAddress))
+        qWarning().noquote() << "DravolinteApp::bindDiscoverySocket" << port << m_socket.errorString();
+    connect(&m_socket, &QUdpSocket::readyRead, this, &DeviceDiscovery::readDatagrams);
+    connect(&m_tick, &QTimer::timeout, this, &DeviceDiscovery::dropSilent);
+    m_tick.start(kTickMs);
 }
 
-void DravolinteApp::slotUdpRecv()
+void DeviceDiscovery::stop()
+{
+    m_tick.stop();
+    m_socket.close();
+}
+
+void DeviceDiscovery::readDatagrams()
 {
     // A bounded number per call: what a flood leaves unread keeps the socket
     // readable, and readyRead comes again after the other events have had
     // their turn. (Each call must read at least one datagram, or the socket
     // stops signalling: it is only called on readyRead.)
-    for (int handled = 0; handled < kDatagramsPerPass && m_udpSocket.hasPendingDatagrams(); ++handled) {
+    for (int handled = 0; handled < kDatagramsPerPass && m_socket.hasPendingDatagrams(); ++handled) {
         // One byte more than an announcement may have: a longer datagram is
         // cut here and then refused whole.
-        const QNetworkDatagram datagram = m_udpSocket.receiveDatagram(Announcement::kMaxDatagramSize + 1);
+        const QNetworkDatagram datagram = m_socket.receiveDatagram(Announcement::kMaxDatagramSize + 1);
         if (!datagram.isValid())
             break;
         const QString id = Announcement::idOf(datagram.data());
-        if (id.isEmpty())
-            continue;
         bool ipv4 = false;
         const quint32 address = datagram.senderAddress().toIPv4Address(&ipv4);
-        if (!ipv4)
-            continue;
-        handleAnnouncement(id, QHostAddress(address).toString());
+        if (!id.isEmpty() && ipv4)
+            handleAnnouncement(id, QHostAddress(address).toString());
     }
 }
 
-void DravolinteApp::handleAnnouncement(const QString &id, const QString &ip)
+void DeviceDiscovery::handleAnnouncement(const QString &id, const QString &ip)
 {
     const QString code = Announcement::typeCode(id);
     const int version = Announcement::versionOf(code);
     if (version == 0)
         return;
-    const QString model = deviceModelName(Announcement::modelNumber(code));
+    const QString model = modelName(Announcement::modelNumber(code));
     if (!m_devices.contains(id)) {
         if (m_devices.size() >= DeviceList::kMaxDevices) {
-            if (!m_deviceListFull)
+            if (!m_listFull)
                 qWarning().noquote() << "DravolinteApp::slotUdpRecv" << "device list full, ignoring" << id;
-            m_deviceListFull = true;
+            m_listFull = true;
             return;
         }
         qInfo().noquote() << "DravolinteApp::slotUdpRecv" << model.split(QLatin1Char('/')).join(QLatin1Char(' ')) << ip
@@ -61,8 +66,8 @@ void DravolinteApp::handleAnnouncement(const QString &id, const QString &ip)
     }
     m_devices.update({id, ip, Announcement::shortName(model), m_clock.elapsed()});
 
-    Config *cfg = config();
-    Varnok120X *device = driver();
+    Config *cfg = Config::instance();
+    Varnok120X *device = m_driver.load();
     if (!cfg || !device)
         return;
     const bool adopt = cfg->ident().isEmpty();
@@ -82,24 +87,21 @@ void DravolinteApp::handleAnnouncement(const QString &id, const QString &ip)
         device->setIp(ip);
 }
 
-void DravolinteApp::slotUdpTimer()
+void DeviceDiscovery::dropSilent()
 {
     const QStringList gone = m_devices.removeSilent(m_clock.elapsed());
     for (const QString &id : gone)
         qInfo().noquote() << "DravolinteApp::slotUdpTimer" << "not heard for 11 s:" << id;
     if (m_devices.size() < DeviceList::kMaxDevices)
-        m_deviceListFull = false;
+        m_listFull = false;
 }
 
-QStringList DravolinteApp::onlineDevices() const
-{
-    return m_devices.ids();
-}
-
-QString DravolinteApp::deviceModelName(int number) const
+QString DeviceDiscovery::modelName(int number)
 {
     // Read again only when the file changes: announcements come every second.
-    const QFileInfo info(filesDir() + QStringLiteral("/dev.ini"));
+    const Config *cfg = Config::instance();
+    const QString dir = cfg ? QFileInfo(cfg->cfgPath()).absolutePath() : QCoreApplication::applicationDirPath();
+    const QFileInfo info(dir + QStringLiteral("/dev.ini"));
     const QDateTime stamp = info.exists() ? info.lastModified() : QDateTime();
     if (!m_devIniRead || stamp != m_devIniStamp) {
         m_modelNames.clear();
