@@ -183,11 +183,7 @@ private slots:
         QCOMPARE(m_host->taskStatus(), 2);
         feed("12,0,1;");
         QCOMPARE(m_host->taskStatus(), 1);
-        m_driver->wPause(false); // not linked: only the flag is kept
-        feed("12,0,0;");
-        QCOMPARE(m_host->taskStatus(), 1);
-        m_driver->wPause(true);
-        feed("12,0,0;");
+        feed("12,0,0;"); // a pause nobody sent: the machine's own
         QCOMPARE(m_host->taskStatus(), 0);
         feed("12,0,9;");
         QCOMPARE(m_host->taskStatus(), 2);
