@@ -92,6 +92,13 @@ void PollGate::leave()
         m_idle.wakeAll();
 }
 
+void PollGate::resume()
+{
+    // Back inside even while closed: the step only ends now, sending nothing more.
+    QMutexLocker lock(&m_lock);
+    ++m_active;
+}
+
 bool PollGate::close(int waitMs)
 {
     QMutexLocker lock(&m_lock);

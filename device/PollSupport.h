@@ -83,8 +83,18 @@ public:
     // when they did not end in time. Closes nest.
     bool close(int waitMs);
     void open();
+    // A step that waits on something other than the controller (a capture)
+    // is not under way on the link meanwhile.
+    struct Outside
+    {
+        explicit Outside(PollGate &gate) : gate(gate) { gate.leave(); }
+        ~Outside() { gate.resume(); }
+        PollGate &gate;
+    };
 
 private:
+    void resume();
+
     QMutex m_lock;
     QWaitCondition m_idle;
     int m_active = 0;

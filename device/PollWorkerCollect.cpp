@@ -117,8 +117,12 @@ void pollworkerCollect::doLabelCapture(int &step)
     }
     if (m_rewindIdle) {
         m_captureArmed.store(false);
-        // Blocks this thread until the check camera has answered, bounded.
-        host()->doCapture(2);
+        // Blocks this thread until the check camera has answered, bounded;
+        // the link's initial reads need not wait for that.
+        {
+            const PollGate::Outside capture(m_device->pollGate());
+            host()->doCapture(2);
+        }
         m_shortLength = host()->collectLen() < 2.0;
         if (flag(c, Config::CPT_Rectify)) {
             const double offset = host()->paperOffset();
