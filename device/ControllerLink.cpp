@@ -23,10 +23,27 @@ qint64 nowMs()
         .count();
 }
 
+inline void relax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
 // A late reply is recognised for this long after its sender gave up.
 constexpr qint64 kLateWindowMs = 60000;
 // A sender that cannot read itself looks again this often for the read turn.
 constexpr auto kTurnRetry = std::chrono::milliseconds(1);
+// The reader thread stands aside while commands come this close together.
+constexpr qint64 kSenderQuietNs = 2000000;
+
+qint64 nowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 } // namespace
 
@@ -184,8 +201,10 @@ void ControllerLink::connectionFailed(Connection &c, qint64 n, int err)
     m_onDrop(c.generation);
 }
 
-bool ControllerLink::readStep(Connection &c, Clock::time_point deadline)
+bool ControllerLink::readStep(Connection &c, Clock::time_point spinUntil, Clock::time_point deadline)
 {
+    if (c.link->isClosing())
+        return false;
     if (!c.frames.isEmpty()) {
         const QByteArray frame = c.frames.takeFirst();
         m_onFrame(frame);
@@ -199,6 +218,10 @@ bool ControllerLink::readStep(Connection &c, Clock::time_point deadline)
         return true;
     }
     if (n < 0 && (err == EAGAIN || err == EWOULDBLOCK)) {
+        if (Clock::now() < spinUntil) {
+            relax();
+            return true;
+        }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left > 0)
             c.link->waitReadable(int(qMin<qint64>(left, 1000000)));
@@ -210,8 +233,10 @@ bool ControllerLink::readStep(Connection &c, Clock::time_point deadline)
 
 void ControllerLink::releaseTurn(Connection &c)
 {
-    while (!c.frames.isEmpty())
+    // What a closed connection still held belongs to no sender of the next one.
+    while (!c.frames.isEmpty() && !c.link->isClosing())
         m_onFrame(c.frames.takeFirst());
+    c.frames.clear();
     t_reading = nullptr;
     c.turn.unlock();
     // A sender that waits while another read may now read for itself.
@@ -227,17 +252,22 @@ void ControllerLink::releaseTurn(Connection &c)
 void ControllerLink::readLoop(std::shared_ptr<Connection> c)
 {
     for (;;) {
-        c->link->waitReadable(-1);
         if (c->link->isClosing())
             return;
-        // A sender reads for itself now: it takes these bytes.
+        // Senders under way read for themselves: they take these bytes.
+        if (m_senders.load() > 0 || nowNs() - m_lastSender.load() < kSenderQuietNs) {
+            std::this_thread::sleep_for(kTurnRetry);
+            continue;
+        }
+        if (!c->link->waitReadable(100) || m_senders.load() > 0)
+            continue;
         if (!c->turn.try_lock()) {
             std::this_thread::sleep_for(kTurnRetry);
             continue;
         }
         t_reading = c.get();
         for (;;) {
-            while (!c->frames.isEmpty())
+            while (!c->frames.isEmpty() && !c->link->isClosing())
                 m_onFrame(c->frames.takeFirst());
             char buffer[4096];
             int err = 0;
@@ -301,6 +331,12 @@ ControllerLink::Reply ControllerLink::request(const QByteArray &frame, int waitI
 {
     Wait wait(frame);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(qMax(0, timeoutMs));
+    ++m_senders;
+    struct Leave
+    {
+        ControllerLink &link;
+        ~Leave() { link.m_lastSender.store(nowNs()), --link.m_senders; }
+    } leave{*this};
     std::shared_ptr<Connection> c;
     {
         QMutexLocker lock(&m_sendLock);
@@ -323,13 +359,14 @@ ControllerLink::Reply ControllerLink::request(const QByteArray &frame, int waitI
     // the reply over, and we look for the read turn again now and then.
     const bool nested = t_reading == c.get();
     bool reading = nested;
+    const Clock::time_point spinUntil = qMin(deadline, Clock::now() + std::chrono::microseconds(kSpinMicros));
     while (wait.state.load(std::memory_order_acquire) == Wait::Pending && Clock::now() < deadline) {
         if (!reading && c->turn.try_lock()) {
             reading = true;
             t_reading = c.get();
         }
         if (reading) {
-            if (!readStep(*c, deadline))
+            if (!readStep(*c, spinUntil, deadline))
                 break;
             continue;
         }

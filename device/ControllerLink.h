@@ -23,9 +23,9 @@
 //
 // Whoever waits for a reply reads the socket itself when nobody else does
 // (one reader at a time): the reply then wakes the waiting thread directly,
-// with no hand-over between threads on the way. While nobody waits, the
-// connection's reader thread takes the frames the controller sends on its
-// own (alarms, progress).
+// with no hand-over between threads on the way. While no command has been
+// under way for a moment, the connection's reader thread takes the frames
+// the controller sends on its own (alarms, progress).
 //
 // The owner decodes the frames (frame handler, on whichever thread reads)
 // and hands each reply back with deliver(). Every member may be called from
@@ -80,6 +80,11 @@ public:
     // Gives a decoded reply to the oldest sender waiting on id.
     Delivery deliver(int id, bool ok, const QStringList &fields);
 
+    // How long a sender looks for its reply without sleeping: a reply
+    // usually comes within tens of microseconds, and waking a sleeping
+    // thread can cost more than that on a busy or virtual machine.
+    static constexpr int kSpinMicros = 100;
+
 private:
     struct Wait;
     struct Connection;
@@ -91,8 +96,9 @@ private:
     bool writeLocked(const std::shared_ptr<Connection> &connection, const QByteArray &bytes);
     void dequeue(Wait *wait, int waitId);
     // With the connection's read turn held: handles one received frame, or
-    // reads, or waits for bytes until deadline. False once the connection is gone.
-    bool readStep(Connection &c, Clock::time_point deadline);
+    // reads, or waits for bytes (looking without sleeping until spinUntil,
+    // then sleeping until deadline). False once the connection is gone.
+    bool readStep(Connection &c, Clock::time_point spinUntil, Clock::time_point deadline);
     // Hands the read turn back, after the frames already read are handled.
     void releaseTurn(Connection &c);
     void readLoop(std::shared_ptr<Connection> c);
@@ -114,6 +120,10 @@ private:
     mutable std::mutex m_waitLock; // guards the two below and every Wait's result
     QHash<int, std::deque<Wait *>> m_waits;
     QHash<int, qint64> m_gaveUp; // key -> when its last sender gave up (ms, monotonic)
+    // Senders under way, and when the last one ended: while senders come and
+    // go, they read for themselves and the reader thread stands aside.
+    std::atomic<int> m_senders{0};
+    std::atomic<qint64> m_lastSender{0};
 
     BackgroundThreads m_readers;
 };

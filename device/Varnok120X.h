@@ -21,14 +21,13 @@
 
 class Config;
 class QTimer;
-class TcpLink;
 
 // The driver of the machine controller, seen by the pages as "device": a
 // facade over its owned parts.
 //
-// Transport: the ControllerLink (one TCP link to port 9100, its reader
-// thread, one wait per frame sent); Varnok120XLink.cpp chooses the address
-// and forwards. Replies (Varnok120XReplies.cpp) update the MachineState,
+// Transport: the ControllerLink (one TCP link to port 9100, one wait per
+// frame sent, read by the waiting sender or its reader thread);
+// Varnok120XLink.cpp chooses the address and forwards. Replies (Varnok120XReplies.cpp) update the MachineState,
 // whose stores back the properties (Varnok120XState.cpp), each with its own
 // change signal. Commands (Varnok120XCommands.cpp and,
 // with guards, Varnok120XMotion.cpp) are the numbered command set; the life cycle (Varnok120X.cpp) runs the
@@ -123,7 +122,7 @@ public:
     // The initial reads of a link have completed once; a dropped link keeps
     // it, unInit and a change of ident clear it.
     bool isReady() const { return m_ready.load(); }
-    // Runs on the reader thread for each received frame; public for tests.
+    // Runs for each received frame on the thread that reads the link; public for tests.
     void decode(const QByteArray &frame);
     // Poll steps pass through it; the initial reads close it, so that they
     // run alone on the link.
@@ -447,7 +446,7 @@ private:
     void onWorkThreadFinished();
     bool jobRunsElsewhere() const;
     // Takes the work slot for a transfer that runs on the calling thread;
-    // false (busy message set) while a job or another transfer holds it.
+    // false while a job or another transfer holds it.
     bool reserveWork();
     void releaseWork();
     bool devicePointJob(int knife, QPointF pos);
