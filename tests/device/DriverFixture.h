@@ -71,8 +71,7 @@ struct DriverFixture
         sim.stop();
     }
 
-    // A simulator on the address, or on any free loopback address when none
-    // is given or another run holds it.
+    // A simulator on the address, or on any free loopback address when none is given or another run holds it.
     static bool startSim(SimController &sim, const QString &address, const QStringList &arguments = {})
     {
         return sim.start(arguments, address) || (sim.exitCode() == 3 && sim.start(arguments));

@@ -95,6 +95,14 @@ private slots:
             (QVariantList{QString("驱动X轴电机报错 23,0,1,9"), qulonglong(MachineAlarms::AlarmReport)}));
         ROW("alarm without code", ({"23,0;"}), d.alarmText(), QString("23,0"));
         ROW("progress, junk after", ({"UPG;1,0,45.5;", "5;", "999999999999,0;", "UPG;1,0,abc;"}), d.updateProgress(), 45.5);
+        // The state text: limit texts by machine version, in bit order, then the application's message.
+#define TEXT(version, state) (c.setProperty(Config::CPT_Version, version), h.setMessage("msg"), d.setDeviceState(state), d.deviceStateString())
+        ROW("text: feed limit v1", ({}), TEXT(1, 1), QString(" 送纸限位 msg"));
+        ROW("text: waste limit v3", ({}), TEXT(3, 1), QString(" 排废限位 msg"));
+        ROW("text: none v5", ({}), TEXT(5, 1), QString("msg"));
+        ROW("text: in bit order", ({}), TEXT(0, 512 | 64 | 2), QString(" 打印容纸限位  收纸容纸过多  纠偏错误 msg"));
+        ROW("text: defect replaces message", ({}), TEXT(0, 128), QString(" 缺陷检测失败 "));
+#undef TEXT
 #undef ROW
 #undef CONTROL
 #undef MODULES
@@ -119,29 +127,6 @@ private slots:
         QVERIFY(m_driver->cutSent());
         feed("3,0,0;");
         QVERIFY(!m_driver->cutSent());
-    }
-
-    void deviceStateText_data()
-    {
-        QTest::addColumn<int>("version");
-        QTest::addColumn<qulonglong>("state");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("feed limit v1") << 1 << qulonglong(1) << QString(" 送纸限位 msg");
-        QTest::newRow("waste limit v3") << 3 << qulonglong(1) << QString(" 排废限位 msg");
-        QTest::newRow("no text v5") << 5 << qulonglong(1) << QString("msg");
-        QTest::newRow("order") << 0 << qulonglong(512 | 64 | 2) << QString(" 打印容纸限位  收纸容纸过多  纠偏错误 msg");
-        QTest::newRow("defect replaces message") << 0 << qulonglong(128) << QString(" 缺陷检测失败 ");
-    }
-
-    void deviceStateText()
-    {
-        QFETCH(int, version);
-        QFETCH(qulonglong, state);
-        QFETCH(QString, expected);
-        m_config->setProperty(Config::CPT_Version, version);
-        m_host->setMessage("msg");
-        m_driver->setDeviceState(state);
-        QCOMPARE(m_driver->deviceStateString(), expected);
     }
 };
 

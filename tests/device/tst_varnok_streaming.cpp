@@ -1,7 +1,9 @@
 // Transfers against the simulated controller: cut data (the announcement,
-// packages within it, bytes unchanged, cuts refused before any data) and
-// firmware (the file whole in one frame, its progress, broken transfers).
+// packages within it, bytes unchanged, cuts refused, paused, stopped or
+// ended early) and firmware (the file whole in one frame, its progress,
+// broken transfers).
 #include "DriverFixture.h"
+#include "TaskWorker.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 
@@ -13,6 +15,15 @@ class TestVarnokStreaming : public QObject
 
 private:
     std::unique_ptr<DriverFixture> m_f;
+
+    bool waitIdle() { return QTest::qWaitFor([&] { return m_f->driver->isWorkIdle(); }, 20000); }
+    bool startCut(const QByteArray &data)
+    {
+        auto *worker = new TaskWorker(m_f->driver.get(), -1);
+        worker->setData(data);
+        worker->setTaskType(1);
+        return m_f->driver->createWork(worker);
+    }
 
 private slots:
     void initTestCase()
@@ -83,6 +94,84 @@ private slots:
         QCOMPARE(f.driver->errorMessage(), message);
         QVERIFY(f.commands(before).filter(QRegularExpression("^2[12][,;]")).isEmpty());
         f.config->setProperty(Config::CPT_Package_size, 1024);
+    }
+
+    // A job of about 40 packages with the controller slow between them: a
+    // pause between two packages holds the stream (watched for 400 ms); what
+    // was cut is what was meant; a stop mid-stream cuts nothing.
+    void pauseResumeAndStopMidStream()
+    {
+        DriverFixture &f = *m_f;
+        QByteArray data;
+        for (int x = 0; x < 400 * 500; x += 500)
+            data += QStringLiteral("PU%1,0;PD%1,400,%2,400,%2,0,%1,0;").arg(x).arg(x + 400).toLatin1();
+        data += "PU200000,0;";
+        const int all = int((data.size() + 1023) / 1024);
+        QVERIFY(f.sim.control("on 21 delay 15") && f.driver->rDevicePoint(0));
+        const qint64 y = qint64(f.driver->devicePoint(0).y());
+        const int cutsBefore = int(f.sim.transcript().filter(QRegularExpression("^CUT ")).size());
+        int from = int(f.sim.received().size());
+        const auto packageCount = [&] { return int(packages(f.sim.received().mid(from)).size()); };
+        QVERIFY(startCut(data) && QTest::qWaitFor([&] { return packageCount() >= 5; }, 10000));
+        f.host->setTaskStatus(0);
+        QTest::qWait(200);
+        const int held = packageCount();
+        QTest::qWait(400);
+        QVERIFY(packageCount() == held && held < all);
+        QVERIFY(f.driver->rCutMotorStatus() && f.driver->cutMotorStatus() == 0); // nothing to pause yet
+        f.host->setTaskStatus(1);
+        QVERIFY(waitIdle() && packageCount() == all);
+        const QStringList lines = f.sim.transcript();
+        const qint64 web = lines.filter(QRegularExpression("^JOB START")).last().section(' ', -1).toLongLong();
+        QStringList cuts;
+        const auto line = [&](qint64 x1, qint64 y1, qint64 x2, qint64 y2) {
+            cuts << QStringLiteral("CUT 0 %1,%2 %3,%4").arg(x1).arg(y + y1).arg(x2).arg(y + y2);
+        };
+        for (qint64 x = web; x < web + 400 * 500; x += 500)
+            line(x, 0, x, 400), line(x, 400, x + 400, 400), line(x + 400, 400, x + 400, 0), line(x + 400, 0, x, 0);
+        QCOMPARE(lines.filter(QRegularExpression("^CUT ")).mid(cutsBefore), cuts);
+        from = int(f.sim.received().size());
+        QVERIFY(startCut(data) && QTest::qWaitFor([&] { return packageCount() >= 5; }, 10000));
+        f.host->stopTask(true);
+        QVERIFY(waitIdle() && packageCount() < all && f.host->taskStatus() == 2);
+        QVERIFY(f.sim.waitForLine(QStringLiteral("JOB STOP web %1").arg(web + 400 * 500), 10000));
+        QCOMPARE(f.sim.transcript().filter(QRegularExpression("^CUT ")).size(), cutsBefore + 1600);
+        QVERIFY(f.sim.control("on 21 delay 0"));
+    }
+
+    // A controller that refuses the announcement or never takes the data ends
+    // the job after the long reply time-out (600 ms here) with nothing sent;
+    // a link dropped mid-stream ends a run with its copy booked once.
+    void cutEndsEarly_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("announcement refused") << "on 22 status 1" << QStringLiteral("控制器拒绝切割数据大小");
+        QTest::newRow("always busy") << "set dataBusy 1" << QStringLiteral("控制器未准备好接收切割数据");
+        QTest::newRow("link dropped") << "now close" << QStringLiteral("设备未连接，请重启设备或者选择设备 \n");
+    }
+    void cutEndsEarly()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        DriverFixture f;
+        const bool drop = fault == "now close";
+        f.config->setProperty(Config::CPT_wait_TcpRet_Msecs_Max, 600);
+        QVERIFY(f.link(QString(), {"--job-ms", "20", "--fault", "on 21 delay 20"}));
+        if (drop) { // a run without cutting: print, book, walk
+            f.config->setEnableCut(false);
+            f.config->setEnablePrint(true);
+            f.driver->wStart();
+            QVERIFY(QTest::qWaitFor([&] { return packages(f.sim.received()).size() >= 3; }, 10000));
+        } else {
+            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(message + " failing for \\d+ ms"));
+            f.driver->setPltData("PU0,0;PD400,0;");
+        }
+        QVERIFY(f.sim.control(fault) && (drop || f.driver->startJob(1)));
+        QVERIFY(QTest::qWaitFor([&] { return f.driver->isWorkIdle(); }, 20000));
+        QVERIFY(f.driver->errorMessage() == message && f.host->taskStatus() == 2);
+        QVERIFY(packages(f.sim.received()).isEmpty() == !drop && f.host->finishedCopies() == (drop ? 1 : 0));
+        QVERIFY(drop ? f.sim.transcript().filter(QRegularExpression("^JOB ")).isEmpty() : f.commands().contains("12,2;"));
     }
 
     // Firmware: the file's exact bytes (0x02 and 0x03 among them) after
