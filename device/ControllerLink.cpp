@@ -17,12 +17,6 @@ QByteArray logBytes(const QByteArray &bytes)
     return bytes.size() <= kMax ? bytes : bytes.left(kMax) + "...";
 }
 
-qint64 nowMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 inline void relax()
 {
 #if defined(__x86_64__) || defined(__i386__)
@@ -33,7 +27,7 @@ inline void relax()
 }
 
 // A late reply is recognised for this long after its sender gave up.
-constexpr qint64 kLateWindowMs = 60000;
+constexpr qint64 kLateWindowNs = 60000000000;
 // A sender that cannot read itself looks again this often for the read turn.
 constexpr auto kTurnRetry = std::chrono::milliseconds(1);
 // The reader thread stands aside while commands come this close together.
@@ -383,7 +377,7 @@ ControllerLink::Reply ControllerLink::request(const QByteArray &frame, int waitI
     reply.replied = wait.state.load(std::memory_order_relaxed) == Wait::Replied;
     if (wait.state.load(std::memory_order_relaxed) == Wait::Pending) {
         dequeue(&wait, waitId);
-        m_gaveUp.insert(waitId, nowMs());
+        m_gaveUp.insert(waitId, nowNs());
     }
     reply.ok = wait.ok;
     reply.fields = std::move(wait.fields);
@@ -398,7 +392,7 @@ ControllerLink::Delivery ControllerLink::deliver(int id, bool ok, const QStringL
     if (found == m_waits.end() || found->empty()) {
         const auto gaveUp = m_gaveUp.find(id);
         if (gaveUp != m_gaveUp.end()) {
-            delivery.late = nowMs() - gaveUp.value() < kLateWindowMs;
+            delivery.late = nowNs() - gaveUp.value() < kLateWindowNs;
             m_gaveUp.erase(gaveUp);
         }
         return delivery;

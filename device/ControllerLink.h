@@ -119,7 +119,7 @@ private:
     QMutex m_sendLock;
     mutable std::mutex m_waitLock; // guards the two below and every Wait's result
     QHash<int, std::deque<Wait *>> m_waits;
-    QHash<int, qint64> m_gaveUp; // key -> when its last sender gave up (ms, monotonic)
+    QHash<int, qint64> m_gaveUp; // key -> when its last sender gave up (ns, monotonic)
     // Senders under way, and when the last one ended: while senders come and
     // go, they read for themselves and the reader thread stands aside.
     std::atomic<int> m_senders{0};
