@@ -30,8 +30,10 @@ inline void relax()
 constexpr qint64 kLateWindowNs = 60000000000;
 // A sender that cannot read itself looks again this often for the read turn.
 constexpr auto kTurnRetry = std::chrono::milliseconds(1);
-// The reader thread stands aside while commands come this close together.
+// The reader thread stands aside while commands come this close together,
+// looking again this often: waking it more often costs the senders time.
 constexpr qint64 kSenderQuietNs = 2000000;
+constexpr auto kReaderAside = std::chrono::milliseconds(20);
 
 qint64 nowNs()
 {
@@ -250,7 +252,7 @@ void ControllerLink::readLoop(std::shared_ptr<Connection> c)
             return;
         // Senders under way read for themselves: they take these bytes.
         if (m_senders.load() > 0 || nowNs() - m_lastSender.load() < kSenderQuietNs) {
-            std::this_thread::sleep_for(kTurnRetry);
+            std::this_thread::sleep_for(kReaderAside);
             continue;
         }
         if (!c->link->waitReadable(100) || m_senders.load() > 0)
