@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <cstring>
 
 namespace FrameCodec {
 
@@ -20,16 +21,21 @@ int decimalDigits(qint64 n)
 
 // The regular expressions are compiled once per thread: the reader thread,
 // the senders and the simulator all parse at the same time.
-const QRegularExpression &replyExpression()
+// The text after the first "CMD;" that reaches one of the end characters
+// before a line feed: the reply (ends at ";") or the command id (at "," or
+// ";"). Null when there is none. Read byte by byte, as the frame's bytes are
+// its characters; a reply is parsed for every command, so no expression
+// engine runs on that path.
+std::optional<QByteArray> afterCommandWord(const QByteArray &frame, const char *ends)
 {
-    thread_local const QRegularExpression re(QStringLiteral("(?<=CMD;).*?(?=(;))"));
-    return re;
-}
-
-const QRegularExpression &commandIdExpression()
-{
-    thread_local const QRegularExpression re(QStringLiteral("(?<=CMD;).*?(?=(,|;))"));
-    return re;
+    for (qsizetype at = frame.indexOf("CMD;"); at >= 0; at = frame.indexOf("CMD;", at + 1)) {
+        const qsizetype from = at + 4;
+        for (qsizetype i = from; i < frame.size() && frame.at(i) != '\n'; ++i) {
+            if (std::strchr(ends, frame.at(i)) && frame.at(i) != '\0')
+                return frame.mid(from, i - from);
+        }
+    }
+    return std::nullopt;
 }
 
 const QRegularExpression &upgradeExpression()
@@ -126,11 +132,11 @@ QList<QByteArray> FrameSplitter::feed(const QByteArray &bytes)
 
 std::optional<CommandReply> parseCommandReply(const QByteArray &frame)
 {
-    const QRegularExpressionMatch match = replyExpression().match(frameText(frame));
-    if (!match.hasMatch() || match.capturedLength(0) == 0)
+    const std::optional<QByteArray> text = afterCommandWord(frame, ";");
+    if (!text || text->isEmpty())
         return std::nullopt;
 
-    QStringList parts = match.captured(0).split(QLatin1Char(','), Qt::KeepEmptyParts);
+    QStringList parts = frameText(*text).split(QLatin1Char(','), Qt::KeepEmptyParts);
     if (parts.size() < 2)
         return std::nullopt;
 
@@ -175,11 +181,11 @@ std::optional<double> parseUpgradeProgress(const QByteArray &frame)
 
 int sentCommandId(const QByteArray &frameOrBody)
 {
-    const QRegularExpressionMatch match = commandIdExpression().match(frameText(frameOrBody));
-    if (!match.hasMatch())
+    const std::optional<QByteArray> text = afterCommandWord(frameOrBody, ",;");
+    if (!text)
         return -1;
     bool ok = false;
-    const int id = match.captured(0).toInt(&ok);
+    const int id = frameText(*text).toInt(&ok);
     return ok ? id : -1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "Varnok120X.h"
 
+#include <QDeadlineTimer>
 #include <climits>
 #include <cmath>
 
@@ -73,6 +74,46 @@ bool RetryBackoff::succeeded()
 bool RetryBackoff::ready() const
 {
     return m_failures == 0 || !m_lastFailure.isValid() || m_lastFailure.elapsed() >= m_pauseMs;
+}
+
+bool PollGate::enter()
+{
+    QMutexLocker lock(&m_lock);
+    if (m_closed > 0)
+        return false;
+    ++m_active;
+    return true;
+}
+
+void PollGate::leave()
+{
+    QMutexLocker lock(&m_lock);
+    if (--m_active == 0)
+        m_idle.wakeAll();
+}
+
+void PollGate::resume()
+{
+    // Back inside even while closed: the step only ends now, sending nothing more.
+    QMutexLocker lock(&m_lock);
+    ++m_active;
+}
+
+bool PollGate::close(int waitMs)
+{
+    QMutexLocker lock(&m_lock);
+    ++m_closed;
+    const QDeadlineTimer deadline(waitMs);
+    while (m_active > 0 && !deadline.hasExpired())
+        m_idle.wait(&m_lock, deadline);
+    return m_active == 0;
+}
+
+void PollGate::open()
+{
+    QMutexLocker lock(&m_lock);
+    if (m_closed > 0)
+        --m_closed;
 }
 
 } // namespace PollSupport

@@ -3,6 +3,8 @@
 #include "Config.h"
 
 #include <QElapsedTimer>
+#include <QMutex>
+#include <QWaitCondition>
 
 class Varnok120X;
 
@@ -68,5 +70,46 @@ private:
     int m_intervalMs;
     QElapsedTimer m_last;
 };
+
+// Lets the initial reads of a link run alone: each poll step passes through
+// the gate, and the reads close it, waiting (bounded) for the steps under way.
+class PollGate
+{
+public:
+    // false while closed: the step does not run now.
+    bool enter();
+    void leave();
+    // Closes the gate and waits up to waitMs for the steps under way; false
+    // when they did not end in time. Closes nest.
+    bool close(int waitMs);
+    void open();
+    // A step that waits on something other than the controller (a capture)
+    // is not under way on the link meanwhile.
+    struct Outside
+    {
+        explicit Outside(PollGate &gate) : gate(gate) { gate.leave(); }
+        ~Outside() { gate.resume(); }
+        PollGate &gate;
+    };
+
+private:
+    void resume();
+
+    QMutex m_lock;
+    QWaitCondition m_idle;
+    int m_active = 0;
+    int m_closed = 0;
+};
+
+// Runs one poll step through the gate; the step is left for the next pass
+// (the index unchanged) while the gate is closed.
+template <typename Step>
+void gated(PollGate &gate, int &step, Step &&run)
+{
+    if (!gate.enter())
+        return;
+    run(step);
+    gate.leave();
+}
 
 } // namespace PollSupport

@@ -28,9 +28,12 @@ PollWorker::PollWorker(Varnok120X *device, QObject *parent) : taskInterface(devi
 {
     Q_ASSERT(device);
     m_stepInterval = 0;
-    m_steps << [this](int &s) { doReadState(s); } << [this](int &s) { doFilmMotor(s); }
-            << [this](int &s) { doFeedMotor(s); } << [this](int &s) { doCheckLimit(s); }
-            << [this](int &s) { taskRestart(s); };
+    // Each step waits while the initial reads of a link run.
+    const auto step = [this](void (PollWorker::*run)(int &)) {
+        return Step([this, run](int &s) { gated(m_device->pollGate(), s, [&](int &t) { (this->*run)(t); }); });
+    };
+    m_steps << step(&PollWorker::doReadState) << step(&PollWorker::doFilmMotor) << step(&PollWorker::doFeedMotor)
+            << step(&PollWorker::doCheckLimit) << [this](int &s) { taskRestart(s); };
     // The loop runs while polling is on. The handlers run on the emitting
     // thread and touch only the status gate and the driver's guarded state.
     const auto follow = [gate = m_taskStatus, device] { gate->set(device->polling() ? Running : Stopped); };

@@ -27,9 +27,13 @@ pollworkerCollect::pollworkerCollect(Varnok120X *device, QObject *parent) : task
     m_stepInterval = 0;
     m_loopSleep = 500;
     m_rewinding = flag(device->config(), Config::CPT_Enable_Detection);
-    m_steps << [this](int &s) { doReadMotors(s); } << [this](int &s) { doLabelCapture(s); }
-            << [this](int &s) { doTrimY(s); } << [this](int &s) { doCollect(s); }
-            << [this](int &s) { doRectification(s); } << [this](int &s) { doTrimX(s); }
+    // Each step waits while the initial reads of a link run.
+    const auto step = [this](void (pollworkerCollect::*run)(int &)) {
+        return Step([this, run](int &s) { gated(m_device->pollGate(), s, [&](int &t) { (this->*run)(t); }); });
+    };
+    m_steps << step(&pollworkerCollect::doReadMotors) << step(&pollworkerCollect::doLabelCapture)
+            << step(&pollworkerCollect::doTrimY) << step(&pollworkerCollect::doCollect)
+            << step(&pollworkerCollect::doRectification) << step(&pollworkerCollect::doTrimX)
             << [this](int &s) { taskRestart(s); };
     // Both handlers run on the emitting thread and only store.
     const auto follow = [gate = m_taskStatus, device] { gate->set(device->polling() ? Running : Stopped); };
@@ -118,8 +122,12 @@ void pollworkerCollect::doLabelCapture(int &step)
     }
     if (m_rewindIdle) {
         m_captureArmed.store(false);
-        // Blocks this thread until the check camera has answered, bounded.
-        vision()->doCapture(2);
+        // Blocks this thread until the check camera has answered, bounded;
+        // the link's initial reads need not wait for that.
+        {
+            const PollGate::Outside capture(m_device->pollGate());
+            vision()->doCapture(2);
+        }
         m_shortLength = vision()->collectLen() < 2.0;
         if (flag(c, Config::CPT_Rectify)) {
             const double offset = vision()->paperOffset();

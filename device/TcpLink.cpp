@@ -112,10 +112,20 @@ bool TcpLink::sendAll(const char *data, qint64 size, int *err)
     return true;
 }
 
-qint64 TcpLink::receive(char *buffer, qint64 maxBytes, int *err)
+bool TcpLink::waitReadable(int timeoutMs)
+{
+    pollfd p{m_fd, POLLIN, 0};
+    int r;
+    do {
+        r = ::poll(&p, 1, timeoutMs);
+    } while (r < 0 && errno == EINTR);
+    return r != 0;
+}
+
+qint64 TcpLink::receive(char *buffer, qint64 maxBytes, int *err, bool wait)
 {
     for (;;) {
-        const ssize_t n = ::recv(m_fd, buffer, size_t(maxBytes), 0);
+        const ssize_t n = ::recv(m_fd, buffer, size_t(maxBytes), wait ? 0 : MSG_DONTWAIT);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)

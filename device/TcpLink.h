@@ -32,8 +32,11 @@ public:
     // failure (peer gone, send time-out, link closed), with errno in *err.
     bool sendAll(const char *data, qint64 size, int *err);
     // Up to maxBytes into buffer: > 0 bytes read, 0 peer closed, < 0 error
-    // with errno in *err.
-    qint64 receive(char *buffer, qint64 maxBytes, int *err);
+    // with errno in *err (EAGAIN: nothing there yet, when not waiting).
+    qint64 receive(char *buffer, qint64 maxBytes, int *err, bool wait = true);
+    // Waits up to timeoutMs (-1: no limit) until bytes, the end of the
+    // stream or an error can be read; false on time-out.
+    bool waitReadable(int timeoutMs);
 
     // Why open() failed.
     QString errorText() const { return m_error; }

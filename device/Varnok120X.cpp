@@ -7,19 +7,20 @@
 #include "MachineAlarms.h"
 #include "PollWorker.h"
 #include "PollWorkerCollect.h"
-#include "TcpLink.h"
 
+#include <QDeadlineTimer>
 #include <QDebug>
 
 Varnok120X::Varnok120X(Config *config, QObject *parent)
     : QObject(parent), m_config(config), m_host(&m_nullHost), m_cutSource(&m_nullCutSource), m_vision(&m_nullVision),
-      m_featureFlags(kFeatureFlagCount, 0)
+      m_state(config->getProperty(Config::CPT_Print_Roller_Trigger).toDouble(),
+              config->getProperty(Config::CPT_Film_Roller_Trigger).toDouble(),
+              config->getProperty(Config::CPT_Collect_Roller_Trigger).toDouble(),
+              config->getProperty(Config::CPT_Gyroscope_Trigger).toDouble()),
+      m_link([this](const QByteArray &frame) { decode(frame); },
+             [this](quint64 generation) { changeIp(QString(), generation); })
 {
     Q_ASSERT(config);
-    m_printRoller = config->getProperty(Config::CPT_Print_Roller_Trigger).toDouble();
-    m_filmRoller = config->getProperty(Config::CPT_Film_Roller_Trigger).toDouble();
-    m_collectRoller = config->getProperty(Config::CPT_Collect_Roller_Trigger).toDouble();
-    m_gyroscope = config->getProperty(Config::CPT_Gyroscope_Trigger).toDouble();
     m_workThread.setObjectName(QStringLiteral("work"));
     m_pollThread.setObjectName(QStringLiteral("poll"));
     m_collectThread.setObjectName(QStringLiteral("collect"));
@@ -47,10 +48,16 @@ Varnok120X::~Varnok120X()
 {
     m_shuttingDown.store(true);
     unInit();
+    m_link.shutDown();
     m_threads.joinAll();
-    m_pollThread.wait();
-    m_collectThread.wait();
-    m_workThread.wait();
+    // Whatever unInit left running uses the driver: it must end before the
+    // driver goes. Every wait in it is bounded and the link is closed.
+    for (QThread *thread : {&m_pollThread, &m_collectThread, &m_workThread}) {
+        if (!thread->wait(QDeadlineTimer(kJoinMs))) {
+            qCritical().noquote() << "Varnok120X::~Varnok120X" << thread->objectName() << "still running, waiting";
+            thread->wait();
+        }
+    }
     // Their threads have ended: nothing of theirs runs any more.
     delete m_pollWorker;
     delete m_collectWorker;
@@ -60,14 +67,19 @@ Varnok120X::~Varnok120X()
 
 void Varnok120X::readInitialState()
 {
-    host()->setTaskStatus(2);
-    QMap<int, QString> firmwares, pcbVers;
+    // One run at a time, and alone on the link: the pollers wait (a step
+    // under way may finish, within a bound).
+    QMutexLocker serial(&m_initialReadsLock);
+    if (!m_pollGate.close(kJoinMs))
+        qWarning().noquote() << "Varnok120X::readInitialState" << "a poll step still runs, reading anyway";
+    struct Reopen
     {
-        QMutexLocker lock(&m_stateLock);
-        m_featureFlags.resize(kFeatureFlagCount);
-        firmwares = m_firmwares;
-        pcbVers = m_pcbVers;
-    }
+        PollSupport::PollGate &gate;
+        ~Reopen() { gate.open(); }
+    } reopen{m_pollGate};
+
+    host()->setTaskStatus(2);
+    const MachineState::Versions before = m_state.versions();
     // A legacy controller answers the one device-info query; a newer one
     // only the per-module queries.
     bool perModule = false;
@@ -77,24 +89,16 @@ void Varnok120X::readInitialState()
         for (int module : modules)
             rDeviceInfo(module);
     }
-    {
-        QMutexLocker lock(&m_stateLock);
-        const bool changed = firmwares != m_firmwares || pcbVers != m_pcbVers;
-        lock.unlock();
-        if (changed)
-            emit pcbVersionChanged();
-    }
+    if (m_state.versions() != before)
+        emit pcbVersionChanged();
     const int knives = m_config->knifeNum();
     const bool trim = m_config->enableTrim();
     const int version = m_config->version();
-    {
-        // Each link decides for itself: the controller may have been replaced.
-        QMutexLocker lock(&m_stateLock);
-        m_featureFlags[FF_PerModule] = perModule ? 1 : 0;
-        const int modern = (version == 4 || version == 6) ? 1 : 0;
-        for (int entry : {int(FF_KnifePosition), int(FF_Reserved5), int(FF_FourFieldJog), int(FF_KnifeSelect)})
-            m_featureFlags[entry] = modern;
-    }
+    // Each link decides for itself: the controller may have been replaced.
+    m_state.setFeatureFlag(FF_PerModule, perModule ? 1 : 0);
+    const int modern = (version == 4 || version == 6) ? 1 : 0;
+    for (int entry : {int(FF_KnifePosition), int(FF_Reserved5), int(FF_FourFieldJog), int(FF_KnifeSelect)})
+        m_state.setFeatureFlag(entry, modern);
     if (perModule) {
         for (int knife = 1; knife <= knives; ++knife)
             command(QStringLiteral("8,0,%1,0,0;").arg(knife));
@@ -118,11 +122,26 @@ void Varnok120X::readInitialState()
     const bool fromZero = configInt(Config::CPT_Cut_Coordinates) == 1;
     const double maxDistance = m_config->getProperty(Config::CPT_Knife_Max_Distance).toDouble();
     const double interval = m_config->getProperty(Config::CPT_Knife_Interval).toDouble();
-    QMutexLocker lock(&m_stateLock);
-    for (int knife = 0; knife < knives; ++knife) {
-        QPointF &offset = m_knifeOffsets[knife];
-        offset.setY(fromZero ? 0.0 : GPathProcess::mm2Hpgl(maxDistance - knife * interval));
-    }
+    for (int knife = 0; knife < knives; ++knife)
+        m_state.setKnifeOffsetY(knife, fromZero ? 0.0 : GPathProcess::mm2Hpgl(maxDistance - knife * interval));
+}
+
+void Varnok120X::rerunInitialReads()
+{
+    int state = m_rerunState.load();
+    do {
+        if (state == 2)
+            return; // one more run is already due
+    } while (!m_rerunState.compare_exchange_weak(state, state + 1));
+    if (state == 1)
+        return; // the running one goes again when it ends
+    const bool started = m_threads.start(QStringLiteral("initialReads"), [this] {
+        do {
+            readInitialState();
+        } while (m_rerunState.fetch_sub(1) == 2);
+    });
+    if (!started)
+        m_rerunState.store(0);
 }
 
 QString Varnok120X::deviceStateString() const
@@ -136,13 +155,24 @@ QString Varnok120X::deviceStateString() const
     return alarmText() + text;
 }
 
+bool Varnok120X::joinBounded(QThread *thread, const char *name)
+{
+    if (thread->wait(QDeadlineTimer(kJoinMs))) {
+        qInfo().noquote() << "Varnok120X::unInit" << name << "exit";
+        return true;
+    }
+    // Left running rather than freezing the caller (the GUI thread at exit);
+    // the destructor waits for it before it frees what the thread uses.
+    qCritical().noquote() << "Varnok120X::unInit" << name << "did not end within" << kJoinMs << "ms";
+    return false;
+}
+
 void Varnok120X::unInit()
 {
     if (polling()) {
         setPolling(false);
-        m_pollThread.wait();
-        m_collectThread.wait();
-        qInfo().noquote() << "Varnok120X::unInit" << "m_pollThread exit";
+        joinBounded(&m_pollThread, "m_pollThread");
+        joinBounded(&m_collectThread, "m_collectThread");
     }
     if (m_ready.load()) {
         host()->setTaskStatus(2);
@@ -160,16 +190,8 @@ void Varnok120X::unInit()
             command(QStringLiteral("20,1,4,0,0,0;"), true, 107);
     }
     m_ready.store(false);
-    {
-        std::shared_ptr<TcpLink> closed;
-        QMutexLocker lock(&m_linkLock);
-        closeLinkLocked(&closed);
-    }
-    m_pending.wakeAll();
+    m_link.close();
     host()->setTaskStatus(2);
-    if (!isWorkIdle()) {
-        m_workThread.wait();
-        qInfo().noquote() << "Varnok120X::unInit" << "m_workThread exit";
-    }
-    m_pending.clear();
+    if (!isWorkIdle())
+        joinBounded(&m_workThread, "m_workThread");
 }

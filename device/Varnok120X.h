@@ -1,9 +1,11 @@
 #pragma once
 
 #include "BackgroundThreads.h"
+#include "ControllerLink.h"
 #include "DriverHost.h"
 #include "FrameCodec.h"
-#include "PendingReply.h"
+#include "MachineState.h"
+#include "PollSupport.h"
 
 #include <QColor>
 #include <QElapsedTimer>
@@ -19,14 +21,15 @@
 
 class Config;
 class QTimer;
-class TcpLink;
 
-// The driver of the machine controller, seen by the pages as "device".
+// The driver of the machine controller, seen by the pages as "device": a
+// facade over its owned parts.
 //
-// Transport (Varnok120XLink.cpp): one TCP link to port 9100, a reader thread
-// that splits frames and decodes them, sendCMD with a wait record per wait
-// key. Replies (Varnok120XReplies.cpp) update the machine state below, each
-// property with its own change signal. Commands (Varnok120XCommands.cpp and,
+// Transport: the ControllerLink (one TCP link to port 9100, one wait per
+// frame sent, read by the waiting sender or its reader thread);
+// Varnok120XLink.cpp chooses the address and forwards. Replies (Varnok120XReplies.cpp) update the MachineState,
+// whose stores back the properties (Varnok120XState.cpp), each with its own
+// change signal. Commands (Varnok120XCommands.cpp and,
 // with guards, Varnok120XMotion.cpp) are the numbered command set; the life cycle (Varnok120X.cpp) runs the
 // initial reads after each link and shuts the machine down; jobs
 // (Varnok120XJobs.cpp) run one at a time on the work thread; cut data and
@@ -87,19 +90,16 @@ class Varnok120X : public QObject
 public:
     static constexpr quint16 kPort = 9100;
     static constexpr int kConnectTimeoutMs = 3000;
-    static constexpr int kFeatureFlagCount = 30;
+    static constexpr int kFeatureFlagCount = MachineState::kFeatureFlagCount;
     // HPGL units per millimetre, the controller's unit of knife positions.
     static constexpr double kHpglPerMm = 40.0;
     // Feature flags that the initial reads set.
     enum FeatureFlag { FF_PerModule = 2, FF_KnifePosition = 4, FF_Reserved5 = 5, FF_FourFieldJog = 15, FF_KnifeSelect = 19 };
 
     // The cut-data transfer announced by the last successful wPltSize.
-    struct PltTransfer
-    {
-        quint64 total = 0;   // bytes announced
-        quint64 sent = 0;    // bytes sent since
-        quint64 package = 0; // largest package allowed
-    };
+    using PltTransfer = MachineState::PltTransfer;
+    // How long unInit waits for each of the poll, collect and work threads.
+    static constexpr int kJoinMs = 3000;
 
     explicit Varnok120X(Config *config, QObject *parent = nullptr);
     ~Varnok120X() override;
@@ -122,12 +122,15 @@ public:
     void asyncSend(const QByteArray &frame);
     // Frames a command text ("3;") with "CCMD" and sends it.
     bool command(const QString &text, bool wantReply = true, int waitId = 0);
-    bool isLinked() const { return m_linked.load(); }
+    bool isLinked() const { return m_link.isLinked(); }
     // The initial reads of a link have completed once; a dropped link keeps
     // it, unInit and a change of ident clear it.
     bool isReady() const { return m_ready.load(); }
-    // Runs on the reader thread for each received frame; public for tests.
+    // Runs for each received frame on the thread that reads the link; public for tests.
     void decode(const QByteArray &frame);
+    // Poll steps pass through it; the initial reads close it, so that they
+    // run alone on the link.
+    PollSupport::PollGate &pollGate() { return m_pollGate; }
 
     // --- life cycle and jobs (Varnok120X.cpp, Varnok120XJobs.cpp) ---
     void readInitialState();
@@ -419,25 +422,23 @@ signals:
 private:
     struct ReplyResult;
     // Link (Varnok120XLink.cpp).
-    bool linkTo(const QString &address, quint64 generation);
-    void readData(std::shared_ptr<TcpLink> link);
-    std::shared_ptr<TcpLink> currentLink() const;
-    // Changes the address; with expected set, only while that link is current.
-    void changeIp(const QString &address, const TcpLink *expected, quint64 generation = 0);
-    void dropLink(const std::shared_ptr<TcpLink> &link);
+    bool linkTo(quint64 generation);
+    // Takes address and links to it on a thread of its own; with generation
+    // set, only while that link is current.
+    void changeIp(const QString &address, quint64 generation = 0);
     // Closes the link and empties the address without ipChanged.
     void forgetAddress();
-    void closeLinkLocked(std::shared_ptr<TcpLink> *closed);
+    // Reruns the initial reads on a thread: one at a time, and at most one more after it.
+    void rerunInitialReads();
     int configInt(int id) const;
     // Replies (Varnok120XReplies.cpp).
     ReplyResult handleReply(const FrameCodec::CommandReply &reply, const QByteArray &frame);
-    void deliverReply(int id, bool ok, const QStringList &fields, const QByteArray &frame);
     bool handleDeviceInfo(const QStringList &f);
     bool handleReset(const QStringList &f, int *id);
     bool handlePosition(const QStringList &f, int *id);
     bool handlePressure(const QStringList &f);
     bool handleCameraPoint(const QStringList &f);
-    bool handleTaskControl(const QStringList &f, int *id);
+    bool handleTaskControl(const QStringList &f, int *id, int *status);
     bool handleRollers(const QStringList &f);
     bool handleMotor(const QStringList &f, int *id);
     void handleAlarm(const QStringList &f);
@@ -448,6 +449,10 @@ private:
     // Jobs (Varnok120XJobs.cpp).
     void onWorkThreadFinished();
     bool jobRunsElsewhere() const;
+    // Takes the work slot for a transfer that runs on the calling thread;
+    // false while a job or another transfer holds it.
+    bool reserveWork();
+    void releaseWork();
     bool devicePointJob(int knife, QPointF pos);
     // Sets the busy message when a job runs; the starters test it before
     // they read or build anything for a job that would be refused.
@@ -457,11 +462,8 @@ private:
     void listenToVision(VisionHost *vision);
     // Starts the worker on its thread unless that thread still runs.
     void startPoller(QThread *thread, QObject *worker);
-    // Property storage (Varnok120XState.cpp).
-    template <typename T> bool store(T &field, const T &value);
-    bool storeDouble(double &field, double value);
-    bool storeModule(QMap<int, QString> &table, int module, const QString &value);
-    QString moduleEntry(const QMap<int, QString> &table, int module) const;
+    // Waits up to kJoinMs for thread; logs and goes on when it does not end.
+    bool joinBounded(QThread *thread, const char *name);
 
     Config *m_config;
     NullTaskHost m_nullHost;
@@ -473,56 +475,18 @@ private:
     int m_hostListener = 0;
     int m_captureListener = 0;
 
-    // Machine state, guarded by m_stateLock.
-    mutable QMutex m_stateLock;
-    QMap<int, QPointF> m_devicePoints;
-    QMap<int, QPointF> m_knifeOffsets;
-    QPointF m_origin;
-    QString m_alarmText;
-    QString m_ident;
-    QString m_updateFile;
-    int m_index = 2;
-    double m_updateProgress = 0.0;
-    QString m_progress = QStringLiteral("0");
-    QSizeF m_workArea;
-    QString m_devType, m_devId, m_pcbId;
-    QMap<int, QString> m_firmwares, m_pcbVers;
-    float m_rectifyLength = 0.0f;
-    QElapsedTimer m_rollerReading; // invalid: no roller report on this link yet
-    double m_printRoller = 100.0, m_filmRoller = 100.0, m_collectRoller = 100.0, m_gyroscope = 90.0;
-    int m_speed = 10;
-    QMap<int, int> m_pressures;
-    bool m_sensors[7] = {false, false, false, false, false, false, false};
-    int m_cutModel = 0;
-    int m_cutMotorStatus = 0;
-    int m_markLight = 0, m_checkBackgroundLight = 0, m_checkLightStrip = 0;
-    QColor m_rgbLightStrip;
-    bool m_polling = false;
-    qulonglong m_deviceState = 0;
-    double m_scalex = 1.0, m_scaley = 1.0;
-    QString m_errorMessage;
-    bool m_feedMotorRunning = false, m_filmMotorRunning = false, m_collectMotorRunning = false;
-    int m_collectMotorState = 0, m_rectifyMotorState = 0, m_trimXMotorState = 0, m_trimYMotorState = 0;
-    int m_trimYResetValue = 0;
-    QList<int> m_featureFlags;
-    int m_currentKnife = 0;
-    PltTransfer m_plt;
+    MachineState m_state;
 
     std::atomic<int> m_moveXDir{0};
     std::atomic<int> m_testPressureStep{0};
     std::atomic<bool> m_cutSent{false};
-    std::atomic<bool> m_bChangeAppTask{true};
 
-    // Link, guarded by m_linkLock.
-    mutable QMutex m_linkLock;
-    QString m_ip;
-    std::shared_ptr<TcpLink> m_link;
-    quint64 m_linkGeneration = 0;
-    std::atomic<bool> m_linked{false};
     std::atomic<bool> m_ready{false};
     std::atomic<bool> m_shuttingDown{false};
-    QMutex m_sendMutex;
-    PendingReplies m_pending;
+    // The initial reads run one at a time; 0 none, 1 one runs, 2 one more follows.
+    QMutex m_initialReadsLock;
+    std::atomic<int> m_rerunState{0};
+    PollSupport::PollGate m_pollGate;
 
     // Jobs.
     QThread m_workThread, m_pollThread, m_collectThread;
@@ -532,12 +496,15 @@ private:
     mutable QMutex m_workLock;
     bool m_workIdle = true;
 
-    // Firmware transfer watch: the last progress report, and a tick on the
-    // driver's thread while a transfer is under way.
-    QElapsedTimer m_lastProgress; // guarded by m_stateLock
+    // Firmware transfer watch: a tick on the driver's thread while a
+    // transfer is under way.
     std::atomic<int> m_upgradeStallMs{kUpgradeStallMs};
     QTimer *m_upgradeWatch = nullptr;
 
-    // Declared last: destroyed first, after unInit has stopped the link.
+    // Declared after the state its readers decode into: closed and joined
+    // before that state goes (the destructor does both first anyway).
+    ControllerLink m_link;
+    // The short-lived threads (link, reruns, asynchronous sends), which use
+    // the link: joined before it goes.
     BackgroundThreads m_threads;
 };

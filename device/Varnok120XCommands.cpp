@@ -103,12 +103,7 @@ bool Varnok120X::rPressure(int knifeIndex)
 bool Varnok120X::wPressure(double pressure)
 {
     const int knife = m_config->knifeNo();
-    double stored;
-    {
-        QMutexLocker lock(&m_stateLock);
-        stored = m_pressures.value(knife, 0);
-    }
-    if (qFuzzyCompare(stored, pressure))
+    if (qFuzzyCompare(double(m_state.pressure(knife)), pressure))
         return true;
     return command(QStringLiteral("7,1,%1,%2;").arg(knife).arg(general(pressure)));
 }
@@ -181,8 +176,13 @@ bool Varnok120X::setWorkArea(QSizeF area)
 
 bool Varnok120X::wPause(bool bChangeAppTask)
 {
-    m_bChangeAppTask.store(bChangeAppTask);
-    return command(QStringLiteral("12,0;"), true, 101);
+    // Only the operator's pause pauses the application's task; the limit
+    // check's pauses the machine alone. The reply is this sender's own, so
+    // the decision cannot mix with another pause sent meanwhile.
+    const bool ok = command(QStringLiteral("12,0;"), true, 101);
+    if (ok && bChangeAppTask)
+        host()->setTaskStatus(0);
+    return ok;
 }
 
 bool Varnok120X::wResume()

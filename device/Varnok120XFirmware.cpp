@@ -53,10 +53,7 @@ bool Varnok120X::sendFirmware(int module, const QByteArray &file)
     // frames firmware by the length field, and sendMsg writes the frame
     // whole under the send lock, so no command lands inside it.
     const QByteArray payload = QStringLiteral("UPG;%1;").arg(module).toLocal8Bit() + file;
-    {
-        QMutexLocker lock(&m_stateLock);
-        m_lastProgress.start();
-    }
+    m_state.noteUpgradeProgress();
     qInfo().noquote() << "Varnok120X::slotUpgrade" << "module" << module << "bytes" << file.size();
     asyncSend(FrameCodec::frameRaw(payload));
     QMetaObject::invokeMethod(this, [this] {
@@ -72,10 +69,7 @@ bool Varnok120X::sendFirmware(int module, const QByteArray &file)
 
 void Varnok120X::noteUpgradeProgress(double progress)
 {
-    {
-        QMutexLocker lock(&m_stateLock);
-        m_lastProgress.start();
-    }
+    m_state.noteUpgradeProgress();
     setUpdateProgress(progress);
 }
 
@@ -86,20 +80,15 @@ bool Varnok120X::isUpgrading() const
         return false;
     // Silent for longer than a transfer may be: over, whether or not the
     // watch has cleared it yet.
-    QMutexLocker lock(&m_stateLock);
-    return !m_lastProgress.isValid() || m_lastProgress.elapsed() <= m_upgradeStallMs.load();
+    const qint64 quiet = m_state.upgradeQuietMs();
+    return quiet < 0 || quiet <= m_upgradeStallMs.load();
 }
 
 void Varnok120X::checkUpgrade()
 {
     const double progress = updateProgress();
     const bool underWay = !qFuzzyIsNull(progress) && !qFuzzyCompare(progress, 100.0);
-    qint64 quiet = -1;
-    {
-        QMutexLocker lock(&m_stateLock);
-        if (m_lastProgress.isValid())
-            quiet = m_lastProgress.elapsed();
-    }
+    const qint64 quiet = m_state.upgradeQuietMs();
     const bool stalled = quiet < 0 || quiet > m_upgradeStallMs.load();
     if (isLinked() && !stalled) {
         if (qFuzzyCompare(progress, 100.0))

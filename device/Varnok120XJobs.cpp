@@ -53,6 +53,21 @@ bool Varnok120X::createWork(QObject *worker)
     return true;
 }
 
+bool Varnok120X::reserveWork()
+{
+    QMutexLocker lock(&m_workLock);
+    if (!m_workIdle)
+        return false;
+    m_workIdle = false;
+    return true;
+}
+
+void Varnok120X::releaseWork()
+{
+    QMutexLocker lock(&m_workLock);
+    m_workIdle = true;
+}
+
 void Varnok120X::runWorkerOn(QThread *thread, QObject *worker)
 {
     if (worker->thread() != thread)
@@ -86,7 +101,7 @@ void Varnok120X::onWorkThreadFinished()
         QMutexLocker lock(&m_workLock);
         m_workIdle = true;
     }
-    if (!m_linked.load())
+    if (!isLinked())
         return;
     const int cutSpeed = configInt(Config::CPT_CUT_SPEED);
     if (cutSpeed != speed())

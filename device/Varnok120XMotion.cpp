@@ -141,12 +141,8 @@ void Varnok120X::setOrigin()
         setErrorMessage(tr("请重试"));
         return;
     }
-    QPointF origin;
-    {
-        QMutexLocker lock(&m_stateLock);
-        origin = m_devicePoints.value(0);
-        m_origin = origin;
-    }
+    const QPointF origin = m_state.devicePoint(0);
+    m_state.origin.set(origin);
     qDebug().noquote() << "Varnok120X::setOrigin" << "设置原点" << origin;
     Notifier::information(tr("设置成功"));
 }
@@ -160,10 +156,7 @@ bool Varnok120X::jobRunsElsewhere() const
 void Varnok120X::wStart()
 {
     m_testPressureStep.store(0);
-    {
-        QMutexLocker lock(&m_stateLock);
-        m_origin = QPointF();
-    }
+    m_state.origin.set(QPointF());
     if (host()->cutTaskCopies() != 0 && m_config->enableCut()) {
         if (!cutSource()->isSupport())
             return;

@@ -13,6 +13,7 @@ struct Varnok120X::ReplyResult
 {
     int id;
     bool ok;
+    int taskStatus; // what a pause, resume or stop reply tells the application; -1 nothing
 };
 
 namespace {
@@ -60,7 +61,27 @@ void Varnok120X::decode(const QByteArray &frame)
         return;
     }
     const ReplyResult result = handleReply(*reply, frame);
-    deliverReply(result.id, result.ok && reply->ok.value_or(false), reply->fields, frame);
+    const bool ok = result.ok && reply->ok.value_or(false);
+    // Resume and stop reach the application before their sender wakes. A
+    // pause is the sender's to pass on (only the operator's pauses the
+    // application's task, not the limit check's); one that nobody sent
+    // comes from the machine itself.
+    if (result.taskStatus > 0)
+        host()->setTaskStatus(result.taskStatus);
+    const ControllerLink::Delivery delivery = m_link.deliver(result.id, ok, reply->fields);
+    if (result.taskStatus == 0 && !delivery.matched)
+        host()->setTaskStatus(0);
+    if (delivery.late)
+        qInfo().noquote() << "Varnok120X::decode" << "recv:" << logFrame(frame);
+    if (result.id == FrameCodec::kAlarmId)
+        return;
+    if (!ok) {
+        qWarning().noquote() << "Varnok120X::decode" << logFrame(delivery.sent) << logFrame(frame);
+        return;
+    }
+    static const int kLogged[] = {1, 2, 6, 8, 19, 100, 101, 102, 105, 106};
+    if (result.id >= 10000 || std::find(std::begin(kLogged), std::end(kLogged), result.id) != std::end(kLogged))
+        qInfo().noquote() << "Varnok120X::decode" << logFrame(delivery.sent) << logFrame(frame);
 }
 
 Varnok120X::ReplyResult Varnok120X::handleReply(const FrameCodec::CommandReply &reply, const QByteArray &frame)
@@ -71,6 +92,7 @@ Varnok120X::ReplyResult Varnok120X::handleReply(const FrameCodec::CommandReply &
     int id = reply.id;
     bool ok = true;
     int v = 0;
+    int taskStatus = -1;
     switch (reply.id) {
     case 1:
         ok = statusOk && handleDeviceInfo(f);
@@ -105,19 +127,17 @@ Varnok120X::ReplyResult Varnok120X::handleReply(const FrameCodec::CommandReply &
     case 11: {
         double w = 0, h = 0;
         ok = statusOk && n == 4 && number(f[2], &w) && number(f[3], &h);
-        if (ok) {
-            QMutexLocker lock(&m_stateLock);
-            m_workArea = QSizeF(w, h);
-        }
+        if (ok)
+            m_state.workArea.set(QSizeF(w, h));
         break;
     }
     case 12:
-        ok = handleTaskControl(f, &id);
+        ok = handleTaskControl(f, &id, &taskStatus);
         break;
     case 16:
         ok = n == 2;
         if (ok && f[1].trimmed() == QLatin1String("1"))
-            m_threads.start(QStringLiteral("initialReads"), [this] { readInitialState(); });
+            rerunInitialReads();
         break;
     case 17:
         ok = n >= 8;
@@ -142,10 +162,8 @@ Varnok120X::ReplyResult Varnok120X::handleReply(const FrameCodec::CommandReply &
     case 19:
         qInfo().noquote() << "Varnok120X::decode" << "用刀" << (n > 1 ? f[1] : QString());
         ok = n == 2;
-        if (ok && statusOk && number(f[1], &v)) {
-            QMutexLocker lock(&m_stateLock);
-            m_currentKnife = v;
-        }
+        if (ok && statusOk && number(f[1], &v))
+            m_state.currentKnife.set(v);
         break;
     case 20:
         ok = handleMotor(f, &id);
@@ -160,31 +178,7 @@ Varnok120X::ReplyResult Varnok120X::handleReply(const FrameCodec::CommandReply &
     default:
         break;
     }
-    return {id, ok};
-}
-
-void Varnok120X::deliverReply(int id, bool ok, const QStringList &fields, const QByteArray &frame)
-{
-    QByteArray sent;
-    if (const std::shared_ptr<PendingReply> record = m_pending.find(id)) {
-        QMutexLocker lock(&record->mutex);
-        record->replied = true;
-        record->ok = ok;
-        record->fields = fields;
-        record->condition.wakeAll();
-        sent = record->frame;
-        if (record->sendTime.isValid() && record->sendTime.elapsed() > record->timeoutMs)
-            qInfo().noquote() << "Varnok120X::decode" << "recv:" << logFrame(frame);
-    }
-    if (id == 23)
-        return;
-    if (!ok) {
-        qWarning().noquote() << "Varnok120X::decode" << logFrame(sent) << logFrame(frame);
-        return;
-    }
-    static const int kLogged[] = {1, 2, 6, 8, 19, 100, 101, 102, 105, 106};
-    if (id >= 10000 || std::find(std::begin(kLogged), std::end(kLogged), id) != std::end(kLogged))
-        qInfo().noquote() << "Varnok120X::decode" << logFrame(sent) << logFrame(frame);
+    return {id, ok, taskStatus};
 }
 
 bool Varnok120X::handleDeviceInfo(const QStringList &f)
@@ -245,10 +239,7 @@ bool Varnok120X::handleReset(const QStringList &f, int *id)
             int v = 0;
             if (!number(value, &v))
                 return false;
-            {
-                QMutexLocker lock(&m_stateLock);
-                m_trimYResetValue = v;
-            }
+            m_state.trimYResetValue.set(v);
             m_config->setTrimReset(value == QLatin1String("3"));
         }
         if (event)
@@ -273,8 +264,7 @@ bool Varnok120X::handlePosition(const QStringList &f, int *id)
     double x = 0, y = 0;
     if ((n == 5 && !number(f[2], &knife)) || !number(f[n - 2], &x) || !number(f[n - 1], &y))
         return false;
-    QMutexLocker lock(&m_stateLock);
-    m_devicePoints.insert(knife, QPointF(x, y));
+    m_state.setDevicePoint(knife, QPointF(x, y));
     return true;
 }
 
@@ -285,14 +275,7 @@ bool Varnok120X::handlePressure(const QStringList &f)
         return false;
     if (knife < 0 || knife >= m_config->knifeNum())
         return true;
-    bool changed;
-    {
-        QMutexLocker lock(&m_stateLock);
-        auto it = m_pressures.find(knife);
-        changed = it == m_pressures.end() || it.value() != value;
-        m_pressures.insert(knife, value);
-    }
-    if (changed)
+    if (m_state.setPressure(knife, value))
         emit pressureChanged();
     return true;
 }
@@ -316,7 +299,7 @@ bool Varnok120X::handleCameraPoint(const QStringList &f)
     return true;
 }
 
-bool Varnok120X::handleTaskControl(const QStringList &f, int *id)
+bool Varnok120X::handleTaskControl(const QStringList &f, int *id, int *taskStatus)
 {
     if (f.size() != 2)
         return false;
@@ -330,9 +313,7 @@ bool Varnok120X::handleTaskControl(const QStringList &f, int *id)
     case 2: status = 2; *id = 100; break;
     default: break;
     }
-    // A pause from the limit check must not pause the application's task.
-    if (m_bChangeAppTask.load() || s != 0)
-        host()->setTaskStatus(status);
+    *taskStatus = status;
     return true;
 }
 
@@ -347,10 +328,7 @@ bool Varnok120X::handleRollers(const QStringList &f)
     // pollers would scale motor speeds from them.
     if (!std::isfinite(print) || !std::isfinite(film) || !std::isfinite(collect))
         return false;
-    {
-        QMutexLocker lock(&m_stateLock);
-        m_rollerReading.start();
-    }
+    m_state.noteRollerReading();
     setGyroscope(gyro * 0.01);
     setPrintRoller(print);
     setFilmRoller(film);
@@ -371,26 +349,19 @@ bool Varnok120X::handleMotor(const QStringList &f, int *id)
         if (written)
             m_config->setFilmSpeedRealTime(int(value));
         break;
-    case 2: {
-        QMutexLocker lock(&m_stateLock);
+    case 2:
         if (read)
-            m_rectifyLength = float(length);
-        m_rectifyMotorState = state;
+            m_state.rectifyLength.set(float(length));
+        m_state.rectifyMotorState.set(state);
         break;
-    }
     case 3:
-        {
-            QMutexLocker lock(&m_stateLock);
-            m_collectMotorState = state;
-        }
+        m_state.collectMotorState.set(state);
         if (state == 3 && (written || read))
             m_config->setCollectSpeedRealTime(int(value));
         break;
-    case 4: {
-        QMutexLocker lock(&m_stateLock);
-        (sub == 0 ? m_trimXMotorState : m_trimYMotorState) = state;
+    case 4:
+        (sub == 0 ? m_state.trimXMotorState : m_state.trimYMotorState).set(state);
         break;
-    }
     default:
         break;
     }
@@ -409,9 +380,6 @@ void Varnok120X::handleAlarm(const QStringList &f)
     if (f.size() > 2)
         number(f[2], &code);
     text.prepend(MachineAlarms::alarmCodeText(code));
-    {
-        QMutexLocker lock(&m_stateLock);
-        m_alarmText = text;
-    }
+    m_state.alarmText.set(text);
     changeDeviceState(MachineAlarms::AlarmReport, MachineAlarms::AlarmReport);
 }

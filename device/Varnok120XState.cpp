@@ -1,125 +1,58 @@
-// Property storage of the driver: every value is read and written under the
-// state lock; a setter emits its change signal, outside the lock, only when
-// the value changed (doubles by Qt's fuzzy compare).
+// The driver's properties: forwards to the stores of the MachineState. A
+// setter emits its change signal, outside the store's lock, only when the
+// value changed (doubles within Qt's fuzzy compare).
 #include "Config.h"
 #include "Varnok120X.h"
 
 #include <QThread>
 
-template <typename T>
-bool Varnok120X::store(T &field, const T &value)
-{
-    QMutexLocker lock(&m_stateLock);
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
-
-bool Varnok120X::storeDouble(double &field, double value)
-{
-    QMutexLocker lock(&m_stateLock);
-    if (qFuzzyCompare(field, value))
-        return false;
-    field = value;
-    return true;
-}
-
-bool Varnok120X::storeModule(QMap<int, QString> &table, int module, const QString &value)
-{
-    QMutexLocker lock(&m_stateLock);
-    if (table.value(module) == value)
-        return false;
-    table.insert(module, value);
-    return true;
-}
-
-QString Varnok120X::moduleEntry(const QMap<int, QString> &table, int module) const
-{
-    QMutexLocker lock(&m_stateLock);
-    return table.value(module);
-}
-
-#define DRIVER_VALUE(Type, Param, getter, setter, member)                                                             \
-    Type Varnok120X::getter() const                                                                                    \
-    {                                                                                                                  \
-        QMutexLocker lock(&m_stateLock);                                                                               \
-        return member;                                                                                                 \
-    }                                                                                                                  \
-    void Varnok120X::setter(Param v)                                                                                   \
-    {                                                                                                                  \
-        if (store(member, Type(v)))                                                                                    \
-            emit getter##Changed();                                                                                    \
-    }
-
-#define DRIVER_DOUBLE(getter, setter, member)                                                                          \
-    double Varnok120X::getter() const                                                                                  \
-    {                                                                                                                  \
-        QMutexLocker lock(&m_stateLock);                                                                               \
-        return member;                                                                                                 \
-    }                                                                                                                  \
-    void Varnok120X::setter(double v)                                                                                  \
-    {                                                                                                                  \
-        if (storeDouble(member, v))                                                                                    \
-            emit getter##Changed();                                                                                    \
-    }
-
-#define DRIVER_MODULE(getter, setter, table, module)                                                                   \
-    QString Varnok120X::getter() const { return moduleEntry(table, module); }                                          \
-    void Varnok120X::setter(const QString &v)                                                                          \
-    {                                                                                                                  \
-        if (storeModule(table, module, v))                                                                             \
-            emit getter##Changed();                                                                                    \
-    }
-
-DRIVER_VALUE(QString, const QString &, devType, setDevType, m_devType)
-DRIVER_VALUE(QString, const QString &, devId, setDevId, m_devId)
-DRIVER_VALUE(QString, const QString &, pcbId, setPcbId, m_pcbId)
-DRIVER_VALUE(QString, const QString &, progress, setProgress, m_progress)
-DRIVER_VALUE(QString, const QString &, updateFile, setUpdateFile, m_updateFile)
-DRIVER_VALUE(QString, const QString &, errorMessage, setErrorMessage, m_errorMessage)
-DRIVER_MODULE(pcbVer, setPcbVer, m_pcbVers, Config::MT_Control)
-DRIVER_MODULE(firmware, setFirmware, m_firmwares, Config::MT_Control)
-DRIVER_MODULE(pcbVerDriver, setPcbVerDriver, m_pcbVers, Config::MT_Driver)
-DRIVER_MODULE(firmwareDriver, setFirmwareDriver, m_firmwares, Config::MT_Driver)
-DRIVER_MODULE(pcbVerSensor, setPcbVerSensor, m_pcbVers, Config::MT_Sensor)
-DRIVER_MODULE(firmwareSensor, setFirmwareSensor, m_firmwares, Config::MT_Sensor)
-DRIVER_MODULE(pcbVerTrim, setPcbVerTrim, m_pcbVers, Config::MT_Trim)
-DRIVER_MODULE(firmwareTrim, setFirmwareTrim, m_firmwares, Config::MT_Trim)
-DRIVER_DOUBLE(printRoller, setPrintRoller, m_printRoller)
-DRIVER_DOUBLE(filmRoller, setFilmRoller, m_filmRoller)
-DRIVER_DOUBLE(collectRoller, setCollectRoller, m_collectRoller)
-DRIVER_DOUBLE(gyroscope, setGyroscope, m_gyroscope)
-DRIVER_DOUBLE(scalex, setScalex, m_scalex)
-DRIVER_DOUBLE(scaley, setScaley, m_scaley)
-DRIVER_DOUBLE(updateProgress, setUpdateProgress, m_updateProgress)
-DRIVER_VALUE(int, int, speed, setSpeed, m_speed)
-DRIVER_VALUE(bool, bool, sensor1, setSensor1, m_sensors[0])
-DRIVER_VALUE(bool, bool, sensor2, setSensor2, m_sensors[1])
-DRIVER_VALUE(bool, bool, sensor3, setSensor3, m_sensors[2])
-DRIVER_VALUE(bool, bool, sensor4, setSensor4, m_sensors[3])
-DRIVER_VALUE(bool, bool, sensor5, setSensor5, m_sensors[4])
-DRIVER_VALUE(bool, bool, sensor6, setSensor6, m_sensors[5])
-DRIVER_VALUE(bool, bool, sensor7, setSensor7, m_sensors[6])
-DRIVER_VALUE(int, int, cutModel, setCutModel, m_cutModel)
-DRIVER_VALUE(int, int, markLight, setMarkLight, m_markLight)
-DRIVER_VALUE(int, int, checkBackgroundLight, setCheckBackgroundLight, m_checkBackgroundLight)
-DRIVER_VALUE(int, int, checkLightStrip, setCheckLightStrip, m_checkLightStrip)
-DRIVER_VALUE(QColor, const QColor &, rgbLightStrip, setRgbLightStrip, m_rgbLightStrip)
-DRIVER_VALUE(int, int, index, setIndex, m_index)
-DRIVER_VALUE(bool, bool, feedMotorRunning, setFeedMotorRunning, m_feedMotorRunning)
-DRIVER_VALUE(bool, bool, filmMotorRunning, setFilmMotorRunning, m_filmMotorRunning)
-DRIVER_VALUE(bool, bool, collectMotorRunning, setCollectMotorRunning, m_collectMotorRunning)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, devType, setDevType, m_state.devType)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, devId, setDevId, m_state.devId)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, pcbId, setPcbId, m_state.pcbId)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, pcbVer, setPcbVer, m_state.pcbVer)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, firmware, setFirmware, m_state.firmware)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, pcbVerDriver, setPcbVerDriver, m_state.pcbVerDriver)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, firmwareDriver, setFirmwareDriver, m_state.firmwareDriver)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, pcbVerSensor, setPcbVerSensor, m_state.pcbVerSensor)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, firmwareSensor, setFirmwareSensor, m_state.firmwareSensor)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, pcbVerTrim, setPcbVerTrim, m_state.pcbVerTrim)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, firmwareTrim, setFirmwareTrim, m_state.firmwareTrim)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, progress, setProgress, m_state.progress)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, updateFile, setUpdateFile, m_state.updateFile)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QString, const QString &, errorMessage, setErrorMessage, m_state.errorMessage)
+DRAVO_GUARDED_PROPERTY(Varnok120X, double, double, printRoller, setPrintRoller, m_state.printRoller)
+DRAVO_GUARDED_PROPERTY(Varnok120X, double, double, filmRoller, setFilmRoller, m_state.filmRoller)
+DRAVO_GUARDED_PROPERTY(Varnok120X, double, double, collectRoller, setCollectRoller, m_state.collectRoller)
+DRAVO_GUARDED_PROPERTY(Varnok120X, double, double, gyroscope, setGyroscope, m_state.gyroscope)
+DRAVO_GUARDED_PROPERTY(Varnok120X, double, double, scalex, setScalex, m_state.scalex)
+DRAVO_GUARDED_PROPERTY(Varnok120X, double, double, scaley, setScaley, m_state.scaley)
+DRAVO_GUARDED_PROPERTY(Varnok120X, double, double, updateProgress, setUpdateProgress, m_state.updateProgress)
+DRAVO_GUARDED_PROPERTY(Varnok120X, int, int, speed, setSpeed, m_state.speed)
+DRAVO_GUARDED_PROPERTY(Varnok120X, bool, bool, sensor1, setSensor1, m_state.sensors[0])
+DRAVO_GUARDED_PROPERTY(Varnok120X, bool, bool, sensor2, setSensor2, m_state.sensors[1])
+DRAVO_GUARDED_PROPERTY(Varnok120X, bool, bool, sensor3, setSensor3, m_state.sensors[2])
+DRAVO_GUARDED_PROPERTY(Varnok120X, bool, bool, sensor4, setSensor4, m_state.sensors[3])
+DRAVO_GUARDED_PROPERTY(Varnok120X, bool, bool, sensor5, setSensor5, m_state.sensors[4])
+DRAVO_GUARDED_PROPERTY(Varnok120X, bool, bool, sensor6, setSensor6, m_state.sensors[5])
+DRAVO_GUARDED_PROPERTY(Varnok120X, bool, bool, sensor7, setSensor7, m_state.sensors[6])
+DRAVO_GUARDED_PROPERTY(Varnok120X, int, int, cutModel, setCutModel, m_state.cutModel)
+DRAVO_GUARDED_PROPERTY(Varnok120X, int, int, markLight, setMarkLight, m_state.markLight)
+DRAVO_GUARDED_PROPERTY(Varnok120X, int, int, checkBackgroundLight, setCheckBackgroundLight, m_state.checkBackgroundLight)
+DRAVO_GUARDED_PROPERTY(Varnok120X, int, int, checkLightStrip, setCheckLightStrip, m_state.checkLightStrip)
+DRAVO_GUARDED_PROPERTY(Varnok120X, QColor, const QColor &, rgbLightStrip, setRgbLightStrip, m_state.rgbLightStrip)
+DRAVO_GUARDED_PROPERTY(Varnok120X, int, int, index, setIndex, m_state.index)
+DRAVO_GUARDED_PROPERTY(Varnok120X, bool, bool, feedMotorRunning, setFeedMotorRunning, m_state.feedMotorRunning)
+DRAVO_GUARDED_PROPERTY(Varnok120X, bool, bool, filmMotorRunning, setFilmMotorRunning, m_state.filmMotorRunning)
+DRAVO_GUARDED_PROPERTY(Varnok120X, bool, bool, collectMotorRunning, setCollectMotorRunning, m_state.collectMotorRunning)
 
 QString Varnok120X::ident() const
 {
-    QMutexLocker lock(&m_stateLock);
-    return m_ident;
+    return m_state.ident.get();
 }
 
 void Varnok120X::setIdent(const QString &ident)
 {
-    if (!store(m_ident, ident))
+    if (!m_state.ident.set(ident))
         return;
     emit identChanged();
     // Another controller is chosen: its address comes with its next
@@ -130,44 +63,33 @@ void Varnok120X::setIdent(const QString &ident)
 
 QString Varnok120X::ip() const
 {
-    QMutexLocker lock(&m_linkLock);
-    return m_ip;
+    return m_link.address();
 }
 
 void Varnok120X::setIp(const QString &address)
 {
-    changeIp(address, nullptr);
+    changeIp(address);
 }
 
 int Varnok120X::pressure() const
 {
-    const int knife = m_config->knifeNo();
-    QMutexLocker lock(&m_stateLock);
-    return m_pressures.value(knife, 100);
+    return m_state.pressure(m_config->knifeNo());
 }
 
 void Varnok120X::setPressure(int v)
 {
-    const int knife = m_config->knifeNo();
-    {
-        QMutexLocker lock(&m_stateLock);
-        auto it = m_pressures.find(knife);
-        if (it != m_pressures.end() && it.value() == v)
-            return;
-        m_pressures.insert(knife, v);
-    }
-    emit pressureChanged();
+    if (m_state.setPressure(m_config->knifeNo(), v))
+        emit pressureChanged();
 }
 
 int Varnok120X::cutMotorStatus() const
 {
-    QMutexLocker lock(&m_stateLock);
-    return m_cutMotorStatus;
+    return m_state.cutMotorStatus.get();
 }
 
 void Varnok120X::setCutMotorStatus(int v)
 {
-    if (!store(m_cutMotorStatus, v))
+    if (!m_state.cutMotorStatus.set(v))
         return;
     // An idle carriage has cut whatever was sent.
     if (v == 0)
@@ -177,13 +99,12 @@ void Varnok120X::setCutMotorStatus(int v)
 
 bool Varnok120X::polling() const
 {
-    QMutexLocker lock(&m_stateLock);
-    return m_polling;
+    return m_state.polling.get();
 }
 
 void Varnok120X::setPolling(bool v)
 {
-    if (!store(m_polling, v))
+    if (!m_state.polling.set(v))
         return;
     // The pollers take their loop status from this signal: it goes out
     // before their threads start, so that a starting loop never sees the
@@ -206,8 +127,7 @@ void Varnok120X::startPoller(QThread *thread, QObject *worker)
 
 qulonglong Varnok120X::deviceState() const
 {
-    QMutexLocker lock(&m_stateLock);
-    return m_deviceState;
+    return m_state.deviceState();
 }
 
 void Varnok120X::setDeviceState(qulonglong v)
@@ -217,65 +137,24 @@ void Varnok120X::setDeviceState(qulonglong v)
 
 bool Varnok120X::changeDeviceState(qulonglong mask, qulonglong bits)
 {
-    {
-        QMutexLocker lock(&m_stateLock);
-        const qulonglong next = (m_deviceState & ~mask) | (bits & mask);
-        if (next == m_deviceState)
-            return false;
-        m_deviceState = next;
-    }
+    if (!m_state.changeDeviceState(mask, bits))
+        return false;
     emit deviceStateChanged();
     return true;
 }
 
-int Varnok120X::featureFlag(int entry) const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_featureFlags.value(entry, 0);
-}
+int Varnok120X::featureFlag(int entry) const { return m_state.featureFlag(entry); }
+QPointF Varnok120X::devicePoint(int knife) const { return m_state.devicePoint(knife); }
+QPointF Varnok120X::knifeOffset(int knife) const { return m_state.knifeOffset(knife); }
+QPointF Varnok120X::origin() const { return m_state.origin.get(); }
+QSizeF Varnok120X::workAreaSize() const { return m_state.workArea.get(); }
+int Varnok120X::currentKnife() const { return m_state.currentKnife.get(); }
+int Varnok120X::trimYResetValue() const { return m_state.trimYResetValue.get(); }
+int Varnok120X::collectMotorState() const { return m_state.collectMotorState.get(); }
+int Varnok120X::rectifyMotorState() const { return m_state.rectifyMotorState.get(); }
+int Varnok120X::trimXMotorState() const { return m_state.trimXMotorState.get(); }
+int Varnok120X::trimYMotorState() const { return m_state.trimYMotorState.get(); }
+float Varnok120X::rectifyLength() const { return m_state.rectifyLength.get(); }
+QString Varnok120X::alarmText() const { return m_state.alarmText.get(); }
+qint64 Varnok120X::rollerReadingAgeMs() const { return m_state.rollerReadingAgeMs(); }
 
-QPointF Varnok120X::devicePoint(int knife) const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_devicePoints.value(knife);
-}
-
-QPointF Varnok120X::knifeOffset(int knife) const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_knifeOffsets.value(knife);
-}
-
-QPointF Varnok120X::origin() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_origin;
-}
-
-QSizeF Varnok120X::workAreaSize() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_workArea;
-}
-
-#define DRIVER_INTERNAL(Type, getter, member)                                                                          \
-    Type Varnok120X::getter() const                                                                                    \
-    {                                                                                                                  \
-        QMutexLocker lock(&m_stateLock);                                                                               \
-        return member;                                                                                                 \
-    }
-
-DRIVER_INTERNAL(int, currentKnife, m_currentKnife)
-DRIVER_INTERNAL(int, trimYResetValue, m_trimYResetValue)
-DRIVER_INTERNAL(int, collectMotorState, m_collectMotorState)
-DRIVER_INTERNAL(int, rectifyMotorState, m_rectifyMotorState)
-DRIVER_INTERNAL(int, trimXMotorState, m_trimXMotorState)
-DRIVER_INTERNAL(int, trimYMotorState, m_trimYMotorState)
-DRIVER_INTERNAL(float, rectifyLength, m_rectifyLength)
-DRIVER_INTERNAL(QString, alarmText, m_alarmText)
-
-qint64 Varnok120X::rollerReadingAgeMs() const
-{
-    QMutexLocker lock(&m_stateLock);
-    return m_rollerReading.isValid() ? m_rollerReading.elapsed() : -1;
-}

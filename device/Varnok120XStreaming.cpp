@@ -5,6 +5,7 @@
 #include "Varnok120X.h"
 
 #include <QDebug>
+#include <QThread>
 #include <cmath>
 
 namespace {
@@ -28,8 +29,7 @@ QByteArray pltFrame(const QByteArray &data)
 
 Varnok120X::PltTransfer Varnok120X::pltTransfer() const
 {
-    QMutexLocker lock(&m_stateLock);
-    return m_plt;
+    return m_state.plt.get();
 }
 
 bool Varnok120X::wPltSize(size_t totalSize)
@@ -56,10 +56,7 @@ bool Varnok120X::wPltSize(size_t totalSize, size_t packageSize)
     }
     if (!command(QStringLiteral("22,%1,%2;").arg(quint64(totalSize)).arg(quint64(packageSize))))
         return false;
-    QMutexLocker lock(&m_stateLock);
-    m_plt.total = totalSize;
-    m_plt.package = packageSize;
-    m_plt.sent = 0;
+    m_state.plt.set(PltTransfer{totalSize, 0, packageSize});
     return true;
 }
 
@@ -80,25 +77,36 @@ bool Varnok120X::wPlt(QByteArray pltData)
         qCritical().noquote() << "Varnok120X::wPlt" << "data is null" << pltData;
         return false;
     }
-    if (!sendCMD(pltFrame(pltData), false))
+    if (!sendMsg(pltFrame(pltData)))
         return false;
-    vision()->clearFilm(0);
+    // The mark result of before does not belong to this cut: once per
+    // transfer is enough, the application's film list is not cheap.
+    if (plt.sent == 0)
+        vision()->clearFilm(0);
     m_cutSent.store(true);
-    QMutexLocker lock(&m_stateLock);
-    m_plt.sent += n;
+    m_state.plt.update([n](PltTransfer &t) {
+        t.sent += n;
+        return true;
+    });
     return true;
 }
 
 bool Varnok120X::wDevicePoint(int knife, QPointF pos)
 {
-    // A positioning job from a page would put its packages into the cut
-    // data of the running job.
-    if (jobRunsElsewhere()) {
+    // The job's own positioning runs within the job's hold on the transfer.
+    if (QThread::currentThread() == &m_workThread)
+        return devicePointJob(knife, pos);
+    // A page's move is a transfer of its own: it holds the work slot for its
+    // round trips, so that no job announces and sends its data in between
+    // (nor it into a running job's data).
+    if (!reserveWork()) {
         qWarning().noquote() << "Varnok120X::wDevicePoint" << "请检查设备状态， 正在执行任务或者未连接";
         setErrorMessage(tr("请检查设备状态"));
         return false;
     }
-    return devicePointJob(knife, pos);
+    const bool ok = devicePointJob(knife, pos);
+    releaseWork();
+    return ok;
 }
 
 bool Varnok120X::devicePointJob(int knife, QPointF pos)

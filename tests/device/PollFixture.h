@@ -2,171 +2,144 @@
 
 #include "DriverFixture.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QMutex>
-#include <QStringList>
-#include <QTest>
-#include <functional>
+#include <QRegularExpression>
 
-// Keeps the log lines of the run instead of printing them.
+// Keeps the log lines while alive. The sink lives for the whole process: a
+// poller thread may still log while a test ends; outside a capture the lines
+// go to the handler of before.
 class LogCapture
 {
 public:
-    LogCapture()
+    LogCapture() { reset(true); }
+    ~LogCapture() { reset(false); }
+    // Lines from the from-th on that start with prefix.
+    QStringList lines(const QString &prefix = QString(), int from = 0) const
     {
-        s_self = this;
-        m_previous = qInstallMessageHandler(&LogCapture::handle);
+        QMutexLocker lock(&sink().lock);
+        return sink().lines.mid(from).filter(QRegularExpression("^" + QRegularExpression::escape(prefix)));
     }
-    ~LogCapture()
-    {
-        qInstallMessageHandler(m_previous);
-        s_self = nullptr;
-    }
-    QStringList lines() const
-    {
-        QMutexLocker lock(&m_lock);
-        return m_lines;
-    }
-    // Lines that start with prefix.
-    QStringList linesFrom(const QString &prefix, int from = 0) const
-    {
-        QStringList found;
-        const QStringList all = lines().mid(from);
-        for (const QString &line : all) {
-            if (line.startsWith(prefix))
-                found << line;
-        }
-        return found;
-    }
-    int size() const { return int(lines().size()); }
 
 private:
-    static void handle(QtMsgType, const QMessageLogContext &, const QString &text)
+    struct Sink
     {
-        if (!s_self)
-            return;
-        QMutexLocker lock(&s_self->m_lock);
-        s_self->m_lines << text;
+        QMutex lock;
+        QStringList lines;
+        bool on = false;
+        QtMessageHandler previous = nullptr;
+    };
+    static Sink &sink()
+    {
+        static Sink s;
+        static const bool installed = (s.previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &c, const QString &text) {
+            {
+                QMutexLocker lock(&s.lock);
+                if (s.on)
+                    return void(s.lines << text);
+            }
+            if (s.previous)
+                s.previous(type, c, text);
+        }), true);
+        Q_UNUSED(installed)
+        return s;
     }
-    static inline LogCapture *s_self = nullptr;
-    QtMessageHandler m_previous = nullptr;
-    mutable QMutex m_lock;
-    QStringList m_lines;
+    static void reset(bool on)
+    {
+        QMutexLocker lock(&sink().lock);
+        sink().lines.clear();
+        sink().on = on;
+    }
 };
 
-// When each command reached the simulator, as seen by polling its transcript.
-class CommandTimeline
+// A poll scenario: a linked driver with its pollers off, and the commands the
+// simulator received with when they were seen (polled from its transcript).
+// Steps set parameters, start the pollers and wait, bounded, for what they expect.
+struct PollRun
 {
-public:
-    struct Entry
+    explicit PollRun(DriverFixture &fixture) : f(fixture), seen(fixture.sim.receivedCommands().size()) { clock.start(); }
+    bool waitFor(const std::function<bool()> &predicate, int timeoutMs = 10000)
     {
-        qint64 ms;
-        QString command;
-    };
-
-    // Counts from now: what the simulator received before is left out.
-    explicit CommandTimeline(const SimController &sim) : m_sim(sim), m_seen(sim.receivedCommands().size())
-    {
-        m_clock.start();
-    }
-
-    qint64 now() const { return m_clock.elapsed(); }
-    void poll()
-    {
-        const QStringList all = m_sim.receivedCommands();
-        for (qsizetype i = m_seen; i < all.size(); ++i)
-            m_entries.append({m_clock.elapsed(), all.at(i)});
-        m_seen = all.size();
-    }
-    // Polls for ms milliseconds, running the event loop in between.
-    void watch(int ms)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < ms) {
-            QTest::qWait(10);
-            poll();
+        for (const QDeadlineTimer deadline(timeoutMs);; QTest::qWait(10)) {
+            const QStringList all = f.sim.receivedCommands();
+            for (; seen < all.size(); ++seen)
+                entries.append({clock.elapsed(), all.at(seen)});
+            if (predicate() || deadline.hasExpired())
+                return predicate();
         }
     }
-    // Polls until the predicate holds or the time is up.
-    bool waitFor(const std::function<bool()> &predicate, int timeoutMs)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        for (;;) {
-            poll();
-            if (predicate())
-                return true;
-            if (timer.elapsed() > timeoutMs)
-                return false;
-            QTest::qWait(10);
-        }
-    }
-    bool waitForCount(const QString &command, int count, int timeoutMs)
-    {
-        return waitFor([&] { return times(command).size() >= count; }, timeoutMs);
-    }
-    // Where the commands seen so far end: "from" of the queries below.
-    int mark()
-    {
-        poll();
-        return int(m_entries.size());
-    }
-    // Times of the commands equal to command, or starting with it when it
-    // ends in ",", from the mark on.
+    // Watches for ms; returns where the commands seen end ("from" below).
+    int watch(int ms) { return waitFor([] { return false; }, ms), int(entries.size()); }
+    // Times of command, or of the commands starting with it when it ends in ",".
     QList<qint64> times(const QString &command, int from = 0) const
     {
         QList<qint64> found;
-        for (qsizetype i = from; i < m_entries.size(); ++i) {
-            if (matches(m_entries.at(i).command, command))
-                found << m_entries.at(i).ms;
+        for (qsizetype i = from; i < entries.size(); ++i) {
+            if (command.endsWith(QLatin1Char(',')) ? entries.at(i).second.startsWith(command) : entries.at(i).second == command)
+                found << entries.at(i).first;
         }
         return found;
     }
     QStringList commands(const QString &prefix, int from = 0) const
     {
         QStringList found;
-        for (qsizetype i = from; i < m_entries.size(); ++i) {
-            if (m_entries.at(i).command.startsWith(prefix))
-                found << m_entries.at(i).command;
-        }
-        return found;
+        for (qsizetype i = from; i < entries.size(); ++i)
+            found << entries.at(i).second;
+        return found.filter(QRegularExpression("^" + QRegularExpression::escape(prefix)));
     }
 
-    // Position of the first command equal to command, -1 when none came.
-    int indexOf(const QString &command) const
-    {
-        for (qsizetype i = 0; i < m_entries.size(); ++i) {
-            if (m_entries.at(i).command == command)
-                return int(i);
-        }
-        return -1;
-    }
-
-private:
-    static bool matches(const QString &command, const QString &pattern)
-    {
-        return pattern.endsWith(QLatin1Char(',')) ? command.startsWith(pattern) : command == pattern;
-    }
-
-    const SimController &m_sim;
-    qsizetype m_seen = 0;
-    QElapsedTimer m_clock;
-    QList<Entry> m_entries;
+    DriverFixture &f;
+    qsizetype seen;
+    QElapsedTimer clock;
+    QList<QPair<qint64, QString>> entries;
+    LogCapture log;
+    int mark = 0;
 };
+using PollStep = std::pair<QString, std::function<bool(PollRun &)>>;
+using PollScript = QList<PollStep>;
+Q_DECLARE_METATYPE(PollScript)
 
-// A driver linked to a simulator with its pollers off, so that a test sets
-// the parameters and the host first and then starts them.
-struct PollFixture : DriverFixture
+inline PollStep check(const QString &what, std::function<bool(PollRun &)> f) { return {what, std::move(f)}; }
+inline PollStep until(const QString &what, std::function<bool(PollRun &)> f)
 {
-    PollFixture()
-    {
-        // Replies on a busy test machine may take longer than the 100 ms of
-        // the parameter's default; a late one must not read as a failure.
-        config->setProperty(Config::CPT_wait_TcpRet_Msecs, 250);
-    }
-    bool linkSim(const QStringList &simArguments = {}) { return link(QString(), simArguments); }
-    void set(Config::ConfigParamType id, const QVariant &value) { config->setProperty(id, value); }
-    bool control(const QString &line) { return sim.control(line); }
-    void startPolling() { driver->setPolling(true); }
-};
+    return check(what, [=](PollRun &r) { return r.waitFor([&] { return f(r); }); });
+}
+inline PollStep param(Config::ConfigParamType id, QVariant v)
+{
+    return check("param", [=](PollRun &r) { return r.f.config->setProperty(id, v), true; });
+}
+inline PollStep sim(const QString &line) { return check(line, [=](PollRun &r) { return r.f.sim.control(line); }); }
+inline PollStep startPolling() { return check("start", [](PollRun &r) { return r.f.driver->setPolling(true), true; }); }
+inline PollStep status(int s) { return check("status", [=](PollRun &r) { return r.f.host->setTaskStatus(s), true; }); }
+inline PollStep expect(const QString &command, int count = 1)
+{
+    return until("expect " + command, [=](PollRun &r) { return r.times(command).size() >= count; });
+}
+inline PollStep mark() { return check("mark", [](PollRun &r) { return r.mark = r.watch(0), true; }); }
+// Exactly these commands of prefix since the mark.
+inline PollStep only(const QString &prefix, const QStringList &commands)
+{
+    return check("only " + prefix, [=](PollRun &r) { return r.commands(prefix, r.mark) == commands; });
+}
+// None of prefix for ms from now.
+inline PollStep quiet(const QString &prefix, int ms)
+{
+    return check("quiet " + prefix, [=](PollRun &r) {
+        const int from = r.watch(0);
+        return r.watch(ms), r.commands(prefix, from).isEmpty();
+    });
+}
+inline PollStep bit(qulonglong b, bool on = true)
+{
+    return until("bit " + QString::number(b), [=](PollRun &r) { return bool(r.f.driver->deviceState() & b) == on; });
+}
+
+inline void runPollScript(const QStringList &simArguments, const PollScript &script)
+{
+    DriverFixture f;
+    QVERIFY(f.link(QString(), simArguments));
+    PollRun run(f);
+    for (const PollStep &step : script)
+        QVERIFY2(step.second(run), qPrintable(step.first));
+}

@@ -3,223 +3,126 @@
 #include "PollFixture.h"
 #include "TestMain.h"
 
+namespace {
+
+int captures(PollRun &r)
+{
+    return int(r.f.vision->captures().size());
+}
+
+} // namespace
+
 class TestPollWorkerCollect : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void rewindFollowsRollerWithoutInspection();
-    void runWithoutCuttingRewindsAtCutPace();
-    void inspectionRewindsOneLabelPerCapture();
-    void webGuideFollowsPaperOffset();
-    void edgeSensorsSteerWebGuide();
-    void trimYWaitsForItsReset_data();
-    void trimYWaitsForItsReset();
-};
-
-void TestPollWorkerCollect::rewindFollowsRollerWithoutInspection()
-{
-    PollFixture f;
-    LogCapture log;
-    QVERIFY(f.linkSim({"--set", "collectRoller=90", "--set", "filmRoller=70"}));
-    f.set(Config::CPT_Enable_Detection, false);
-    f.set(Config::CPT_Collect_Roller_Max, 120);
-    f.set(Config::CPT_Collect_Speed, 100);
-    CommandTimeline t(f.sim);
-    f.startPolling();
-
-    // Roller 10 above trigger 80, band (120 - 80) x 0.65 = 26: 100 x 10 / 26 = 38,
-    // for the application's label length 50; again at most once a second.
-    QVERIFY(t.waitForCount("20,1,3,0,38,50;", 3, 4000));
-    QCOMPARE(t.commands("20,1,3,"), QStringList(3, "20,1,3,0,38,50;"));
-    const QList<qint64> sent = t.times("20,1,3,");
-    for (int i = 1; i < sent.size(); ++i)
-        QVERIFY2(sent.at(i) - sent.at(i - 1) >= 980, qPrintable(QString::number(sent.at(i) - sent.at(i - 1))));
-
-    // Below its trigger the rewind stops.
-    QVERIFY(f.control("set collectRoller 70"));
-    QVERIFY(t.waitForCount("20,1,3,0,0,0;", 1, 2000));
-
-    // The roller is no longer read: the rewind is left alone, and the log says so once.
-    QVERIFY(f.control("on 18 drop"));
-    QTest::qWait(2400);
-    const int stale = t.mark();
-    t.watch(1200);
-    QVERIFY(t.commands("20,1,3,", stale).isEmpty());
-    QCOMPARE(log.linesFrom("pollworkerCollect::doCollect no recent rewind roller reading").size(), 1);
-}
-
-void TestPollWorkerCollect::runWithoutCuttingRewindsAtCutPace()
-{
-    PollFixture f;
-    // Below the trigger 80 but above the limit 60, which counts for a run without cutting.
-    QVERIFY(f.linkSim({"--set", "collectRoller=70", "--set", "filmRoller=70"}));
-    f.set(Config::CPT_Enable_Detection, false);
-    f.set(Config::CPT_Enable_Cut, false);
-    f.set(Config::CPT_CUT_SPEED, 80);
-    f.host->setTaskStatus(1);
-    CommandTimeline t(f.sim);
-    f.startPolling();
-    // 75 % of the cut speed, 400000 long.
-    QVERIFY(t.waitForCount("20,1,3,0,60,400000;", 1, 3000));
-    QCOMPARE(t.commands("20,1,3,").first(), QStringLiteral("20,1,3,0,60,400000;"));
-}
-
-void TestPollWorkerCollect::inspectionRewindsOneLabelPerCapture()
-{
-    PollFixture f;
-    QVERIFY(f.linkSim({"--set", "collectRoller=90", "--set", "filmRoller=70", "--set", "moveMs=300"}));
-    f.set(Config::CPT_Collect_len, 30);
-    f.set(Config::CPT_Collect_Speed, 60);
-    f.set(Config::CPT_Collect_Scale, 2.0);
-    CommandTimeline t(f.sim);
-    f.startPolling();
-
-    // No task: no rewind.
-    t.watch(1200);
-    QVERIFY(t.commands("20,1,3,").isEmpty());
-
-    // A running task: one label length (scale x length, 2 x 30) per move,
-    // each move stopped and its label captured before the next.
-    f.host->setTaskStatus(1);
-    bool inOrder = true;
-    QVERIFY(t.waitFor(
-        [&] {
-            const int rewinds = int(t.commands("20,1,3,0,60,60;").size());
-            const int captures = int(f.vision->captures().size());
-            inOrder = inOrder && rewinds <= captures && captures <= rewinds + 1;
-            return rewinds >= 3;
-        },
-        6000));
-    QVERIFY(inOrder);
-    QCOMPARE(t.commands("20,1,3,"), QStringList(3, "20,1,3,0,60,60;"));
-    QVERIFY(f.vision->captures().size() >= 3);
-    QVERIFY(f.vision->captures().count(2) == f.vision->captures().size());
-    QTRY_VERIFY(f.vision->lostLabelViews().size() >= 3);
-    QVERIFY(!f.vision->lostLabelViews().contains(true));
-
-    // The application's label-capture request arms a capture of its own.
-    f.host->setTaskStatus(2);
-    QTest::qWait(1600);
-    const int captures = int(f.vision->captures().size());
-    f.vision->requestLabelCapture();
-    QTRY_COMPARE_WITH_TIMEOUT(int(f.vision->captures().size()), captures + 1, 2000);
-}
-
-void TestPollWorkerCollect::webGuideFollowsPaperOffset()
-{
-    PollFixture f;
-    LogCapture log;
-    QVERIFY(f.linkSim({"--set", "collectRoller=90", "--set", "filmRoller=70", "--set", "moveMs=300"}));
-    f.set(Config::CPT_Rectify, true);
-    f.set(Config::CPT_Rectify_Len, 0.5);
-    f.vision->setPaperOffset(0.1);
-    f.host->setTaskStatus(1);
-    CommandTimeline t(f.sim);
-    f.startPolling();
-
-    // 0.1 off the guide's 0: within what it holds, nothing is sent for the
-    // first label; the first move comes with the second label's 3.0, cut to
-    // the longest guide move of 0.5.
-    QVERIFY(t.waitFor([&] { return f.vision->captures().size() >= 1; }, 3000));
-    f.vision->setPaperOffset(3.0);
-    int capturesAtMove = 0;
-    QVERIFY(t.waitFor(
-        [&] {
-            capturesAtMove = int(f.vision->captures().size());
-            return !t.commands("20,1,2,0,30,").isEmpty();
-        },
-        5000));
-    QCOMPARE(capturesAtMove, 2);
-    QCOMPARE(t.commands("20,1,2,0,30,"), QStringList{"20,1,2,0,30,0.5;"});
-    // -3.0 against the guide's 0.5: -0.5, with its sign.
-    f.vision->setPaperOffset(-3.0);
-    QVERIFY(t.waitForCount("20,1,2,0,30,-0.5;", 1, 4000));
-    QCOMPARE(t.commands("20,1,2,0,30,"), (QStringList{"20,1,2,0,30,0.5;", "20,1,2,0,30,-0.5;"}));
-    QVERIFY(!log.linesFrom("pollworkerCollect::doRectification 3 0 offset 3").isEmpty());
-}
-
-void TestPollWorkerCollect::edgeSensorsSteerWebGuide()
-{
-    PollFixture f;
-    LogCapture log;
-    QVERIFY(f.linkSim({"--set", "collectRoller=90", "--set", "filmRoller=70", "--set", "moveMs=1500"}));
-    f.set(Config::CPT_Enable_Detection, false);
-    f.set(Config::CPT_Rectify, true);
-    f.set(Config::CPT_Rectify_Span, 300);
-    f.set(Config::CPT_Rectify_Len, 0.5);
-    CommandTimeline t(f.sim);
-    f.startPolling();
-
-    // Both edges dark: bit 512, one log line, no guide move.
-    QTRY_VERIFY_WITH_TIMEOUT(f.driver->deviceState() & MachineAlarms::WebGuideError, 3000);
-    t.watch(1200);
-    const QString lost = QStringLiteral("pollworkerCollect::doRectification Rectify Error: left and right are not triggered");
-    QCOMPARE(log.linesFrom(lost).size(), 1);
-    QVERIFY(t.commands("20,1,2,0,30,").isEmpty());
-
-    // The left edge only, for longer than the span: the guide moves one step.
-    const int left = t.mark();
-    QVERIFY(f.control("set sensors 0000010"));
-    QVERIFY(t.waitForCount("20,1,2,0,30,0.5;", 1, 3000));
-    QVERIFY(!(f.driver->deviceState() & MachineAlarms::WebGuideError));
-    // Both edges seen: the moving guide stops.
-    QVERIFY(f.control("set sensors 0000011"));
-    QVERIFY(t.waitForCount("20,1,2,0,0,0.0;", 1, 2000));
-    QCOMPARE(t.commands("20,1,2,0,30,", left), QStringList{"20,1,2,0,30,0.5;"});
-    // The right edge only: the other way.
-    QVERIFY(f.control("set sensors 0000001"));
-    QVERIFY(t.waitForCount("20,1,2,0,30,-0.5;", 1, 3000));
-}
-
-void TestPollWorkerCollect::trimYWaitsForItsReset_data()
-{
-    QTest::addColumn<int>("resetValue");
-    QTest::addColumn<bool>("resetSent");
-    // Reset running: wait until the controller reports it done (3).
-    QTest::newRow("reset running") << 1 << false;
-    // Not reset (0): the poller asks for the reset, then waits for it.
-    QTest::newRow("reset needed") << 0 << true;
-}
-
-void TestPollWorkerCollect::trimYWaitsForItsReset()
-{
-    QFETCH(int, resetValue);
-    QFETCH(bool, resetSent);
-
-    PollFixture f;
-    QVERIFY(f.linkSim({"--personality", "module", "--set", QStringLiteral("trimYReset=%1").arg(resetValue), "--set",
-                       "collectRoller=90", "--set", "filmRoller=70"}));
-    QVERIFY(!f.config->trimReset());
-    f.set(Config::CPT_Trim, true);
-    f.vision->setCollectLen(1.5);
-    f.host->setTaskStatus(1);
-    CommandTimeline t(f.sim);
-    f.startPolling();
-    if (!resetSent)
-        QVERIFY(f.control("at 800 set trimYReset 3"));
-    const qint64 start = t.now();
-
-    // A label shorter than 2 after the capture: trim Y moves only once its reset is done.
-    QVERIFY(t.waitForCount("20,1,4,1,300,0;", 1, 4000));
-    const qint64 moved = t.times("20,1,4,1,300,0;").first();
-    const QList<qint64> asked = t.times("2,0,3,1;");
-    QVERIFY(!asked.isEmpty() && asked.last() < moved);
-    QCOMPARE(t.times("2,1,3,1;").size(), resetSent ? 1 : 0);
-    if (!resetSent) {
-        QVERIFY2(moved - start >= 750, qPrintable(QString::number(moved - start)));
-        QVERIFY(asked.size() >= 2);
-        for (int i = 1; i < asked.size(); ++i)
-            QVERIFY2(asked.at(i) - asked.at(i - 1) >= 280, qPrintable(QString::number(asked.at(i) - asked.at(i - 1))));
+    void scenarios_data()
+    {
+        QTest::addColumn<QStringList>("simArguments");
+        QTest::addColumn<PollScript>("script");
+        const QStringList rollers{"--set", "collectRoller=90", "--set", "filmRoller=70"};
+        const PollStep noInspection = param(Config::CPT_Enable_Detection, false);
+        // Roller 10 above trigger 80, band (120 - 80) x 0.65 = 26: 100 x 10 / 26
+        // = 38 for the label length 50, at most once a second; below its
+        // trigger the rewind stops; without fresh roller readings it is left
+        // alone, and the log says so once.
+        QTest::newRow("rewind follows its roller") << rollers << PollScript{
+            noInspection, param(Config::CPT_Collect_Roller_Max, 120), param(Config::CPT_Collect_Speed, 100), startPolling(),
+            expect("20,1,3,0,38,50;", 3), only("20,1,3,", QStringList(3, "20,1,3,0,38,50;")),
+            check("once a second", [](PollRun &r) { const auto t = r.times("20,1,3,"); return t[1] - t[0] >= 980 && t[2] - t[1] >= 980; }),
+            sim("set collectRoller 70"), expect("20,1,3,0,0,0;"), sim("on 18 drop"),
+            check("stale", [](PollRun &r) { QTest::qWait(2400); return true; }), quiet("20,1,3,", 1200),
+            check("said once", [](PollRun &r) { return r.log.lines("pollworkerCollect::doCollect no recent rewind roller reading").size() == 1; })};
+        // A run without cutting rewinds at 75 % of the cut speed, 400000 long,
+        // between the roller's limit and trigger.
+        QTest::newRow("run without cutting") << QStringList{"--set", "collectRoller=70", "--set", "filmRoller=70"} << PollScript{
+            noInspection, param(Config::CPT_Enable_Cut, false), param(Config::CPT_CUT_SPEED, 80), status(1), startPolling(),
+            expect("20,1,3,"), check("first", [](PollRun &r) { return r.commands("20,1,3,").first() == "20,1,3,0,60,400000;"; })};
+        // Inspection: no task, no rewind; a running task one label (2 x 30)
+        // per move, each stopped and its label captured before the next; the
+        // application's capture request arms one of its own.
+        QTest::newRow("one label per capture") << rollers + QStringList{"--set", "moveMs=300"} << PollScript{
+            param(Config::CPT_Collect_len, 30), param(Config::CPT_Collect_Speed, 60), param(Config::CPT_Collect_Scale, 2.0),
+            startPolling(), quiet("20,1,3,", 1200), status(1),
+            check("in order", [](PollRun &r) {
+                bool inOrder = true;
+                return r.waitFor([&] {
+                    const int rewinds = int(r.commands("20,1,3,0,60,60;").size());
+                    inOrder = inOrder && rewinds <= captures(r) && captures(r) <= rewinds + 1;
+                    return rewinds >= 3;
+                }, 20000) && inOrder;
+            }),
+            only("20,1,3,", QStringList(3, "20,1,3,0,60,60;")),
+            check("check camera, labels seen", [](PollRun &r) {
+                return r.f.vision->captures().count(2) == captures(r)
+                       && QTest::qWaitFor([&] { return r.f.vision->lostLabelViews().size() >= 3; }, 10000) && !r.f.vision->lostLabelViews().contains(true);
+            }),
+            status(2), check("requested capture", [](PollRun &r) {
+                QTest::qWait(1600);
+                const int before = captures(r);
+                r.f.vision->requestLabelCapture();
+                return QTest::qWaitFor([&] { return captures(r) == before + 1; }, 10000);
+            })};
+        // The guide follows the paper offset of each label: within what it
+        // holds (0.1) nothing; 3.0 with the second label, cut to the longest
+        // move 0.5; -3.0 against 0.5 the other way.
+        QTest::newRow("web guide follows the paper offset") << rollers + QStringList{"--set", "moveMs=300"} << PollScript{
+            param(Config::CPT_Rectify, true), param(Config::CPT_Rectify_Len, 0.5),
+            check("offset", [](PollRun &r) { r.f.vision->setPaperOffset(0.1); return true; }), status(1), startPolling(),
+            check("first label", [](PollRun &r) { return r.waitFor([&] { return captures(r) >= 1; }, 10000); }),
+            check("moved with the second", [](PollRun &r) {
+                r.f.vision->setPaperOffset(3.0);
+                int at = 0;
+                return r.waitFor([&] { at = captures(r); return !r.commands("20,1,2,0,30,").isEmpty(); }, 10000) && at == 2;
+            }),
+            check("offset", [](PollRun &r) { r.f.vision->setPaperOffset(-3.0); return true; }), expect("20,1,2,0,30,-0.5;"),
+            only("20,1,2,0,30,", {"20,1,2,0,30,0.5;", "20,1,2,0,30,-0.5;"}),
+            check("logged", [](PollRun &r) { return !r.log.lines("pollworkerCollect::doRectification 3 0 offset 3").isEmpty(); })};
+        // Edge sensors: both dark, the error bit, said once, no move; the left
+        // only for longer than the span, one step; both seen, stop; the right
+        // only, the other way.
+        QTest::newRow("edge sensors steer the guide") << rollers + QStringList{"--set", "moveMs=1500"} << PollScript{
+            noInspection, param(Config::CPT_Rectify, true), param(Config::CPT_Rectify_Span, 300), param(Config::CPT_Rectify_Len, 0.5),
+            startPolling(), bit(MachineAlarms::WebGuideError), quiet("20,1,2,0,30,", 1200),
+            check("said once", [](PollRun &r) { return r.log.lines("pollworkerCollect::doRectification Rectify Error: left and right are not triggered").size() == 1; }),
+            mark(), sim("set sensors 0000010"), expect("20,1,2,0,30,0.5;"), bit(MachineAlarms::WebGuideError, false),
+            sim("set sensors 0000011"), expect("20,1,2,0,0,0.0;"), only("20,1,2,0,30,", {"20,1,2,0,30,0.5;"}),
+            sim("set sensors 0000001"), expect("20,1,2,0,30,-0.5;")};
+        // A label shorter than 2: trim Y moves only once its reset is done
+        // (running: waited for, asked again at most every 300 ms; not reset:
+        // asked for); then the rewind, then trim X (1.1 x 50).
+        for (const bool needed : {false, true}) {
+            const QStringList args{"--personality", "module", "--set", QStringLiteral("trimYReset=%1").arg(needed ? 0 : 1),
+                                   "--set", "collectRoller=90", "--set", "filmRoller=70"};
+            PollScript script{param(Config::CPT_Trim, true), check("short", [](PollRun &r) { r.f.vision->setCollectLen(1.5); return !r.f.config->trimReset(); }),
+                              status(1), startPolling()};
+            if (!needed)
+                script << sim("at 800 set trimYReset 3");
+            script << expect("20,1,4,1,300,0;")
+                   << expect("20,1,3,0,50,50;") << expect("20,1,4,0,40,55;")
+                   << check("in order", [needed](PollRun &r) {
+                          const QStringList all = r.commands("");
+                          const int moved = int(all.indexOf("20,1,4,1,300,0;")), asked = int(all.lastIndexOf("2,0,3,1;", moved));
+                          const QList<qint64> times = r.times("2,0,3,1;");
+                          bool spaced = times.size() >= 2;
+                          for (int i = 1; i < times.size(); ++i)
+                              spaced = spaced && times.at(i) - times.at(i - 1) >= 280;
+                          return asked >= 0 && all.mid(0, moved).count("2,1,3,1;") == (needed ? 1 : 0) && (needed || spaced)
+                                 && r.f.config->trimReset() && moved < all.indexOf("20,1,3,0,50,50;")
+                                 && all.indexOf("20,1,3,0,50,50;") < all.indexOf("20,1,4,0,40,55;");
+                      });
+            QTest::newRow(needed ? "trim Y reset asked for" : "trim Y reset waited for") << args << script;
+        }
     }
-    QVERIFY(f.config->trimReset());
-    // The rewind waited for it; then the rewind (the configured length, the
-    // label being short), and trim X after it, 1.1 x 50.
-    QVERIFY(t.waitForCount("20,1,3,0,50,50;", 1, 3000));
-    QVERIFY(t.waitForCount("20,1,4,0,40,55;", 1, 3000));
-    QVERIFY(t.indexOf("20,1,4,1,300,0;") < t.indexOf("20,1,3,0,50,50;"));
-    QVERIFY(t.indexOf("20,1,3,0,50,50;") < t.indexOf("20,1,4,0,40,55;"));
-}
+
+    void scenarios()
+    {
+        QFETCH(QStringList, simArguments);
+        QFETCH(PollScript, script);
+        runPollScript(simArguments, script);
+    }
+};
 
 DRAVO_TEST_MAIN(TestPollWorkerCollect)
 #include "tst_pollworkercollect.moc"
