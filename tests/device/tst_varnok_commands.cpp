@@ -34,7 +34,7 @@ private:
 
 // A host whose label capture waits until released, as one that only the GUI
 // thread answers would while that thread shuts the driver down.
-struct SlowCaptureHost : RecordingHost
+struct SlowCaptureHost : RecordingVision
 {
     QSemaphore entered, release;
     bool doCapture(int) override { return entered.release(), release.tryAcquire(1, 30000), false; }
@@ -324,7 +324,7 @@ private slots:
         SlowCaptureHost slow;
         DriverFixture f;
         QVERIFY(f.link());
-        f.driver->setHost(&slow);
+        f.driver->setVision(&slow);
         f.driver->setPolling(true);
         QVERIFY(slow.entered.tryAcquire(1, 20000));
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^Varnok120X::unInit m_collectThread did not end within"));
