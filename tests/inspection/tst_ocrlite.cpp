@@ -43,10 +43,13 @@ class TestOcrLite : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { QVERIFY(initLikeTheApplication(m_ocr, "./nowhere")); } // the system's language file
     void models();
-    void readsWordsWithBoxesOnOneThread();
-    void readsUpsideDownWithAngle();
+    void readsOnOneThreadUprightOrTurned();
     void badImagesReadNothing();
+
+private:
+    OcrLite m_ocr;
 };
 
 void TestOcrLite::models()
@@ -77,15 +80,13 @@ void TestOcrLite::models()
 // count). The runtime takes OMP_THREAD_LIMIT, which the suite sets, only when
 // it loads, so the count is checked in a copy of this test started without
 // it, as the program runs.
-void TestOcrLite::readsWordsWithBoxesOnOneThread()
+void TestOcrLite::readsOnOneThreadUprightOrTurned()
 {
     if (qEnvironmentVariableIsSet("OMP_THREAD_LIMIT")) {
         qunsetenv("OMP_THREAD_LIMIT");
         QCOMPARE(QProcess::execute(QCoreApplication::applicationFilePath(), {QTest::currentTestFunction()}), 0);
         return;
     }
-    OcrLite ocr;
-    QVERIFY(initLikeTheApplication(ocr, "./nowhere"));
     QImage image = paper(900, 260);
     printed(image, QPointF(40, 160), QStringLiteral("LABEL"), 80);
     printed(image, QPointF(480, 160), QStringLiteral("4711"), 80);
@@ -93,7 +94,7 @@ void TestOcrLite::readsWordsWithBoxesOnOneThread()
     const cv::Mat bgr = CodeReader::bgrMatrix(image);
     const QDir tasks(QStringLiteral("/proc/self/task"));
     const qsizetype before = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
-    const OcrResult result = ocr.detect(bgr, 20, 600, 0.8f, 0.8f, 1.5f, true, true);
+    const OcrResult result = m_ocr.detect(bgr, 20, 600, 0.8f, 0.8f, 1.5f, true, true);
     QCOMPARE(tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before);
     QCOMPARE(result.strRes, QStringLiteral("LABEL\n4711\n"));
     QCOMPARE(result.textBlocks.size(), 2);
@@ -106,22 +107,17 @@ void TestOcrLite::readsWordsWithBoxesOnOneThread()
         QVERIFY(box.contains(ink.adjusted(3, 3, -3, -3)) && box.width() < ink.width() * 2 && image.rect().contains(box));
     }
     // Above every word's score nothing is left, turned or not.
-    QVERIFY(read(ocr, image, 1.01f).textBlocks.isEmpty());
-}
+    QVERIFY(read(m_ocr, image, 1.01f).textBlocks.isEmpty());
 
-void TestOcrLite::readsUpsideDownWithAngle()
-{
-    OcrLite ocr;
-    QVERIFY(initLikeTheApplication(ocr, "./nowhere"));
     QImage upright = paper(700, 240);
     printed(upright, QPointF(120, 150), QStringLiteral("20240517"), 80);
     const QImage turned = upright.mirrored(true, true);
-    const OcrResult result = read(ocr, turned);
-    QCOMPARE(result.strRes, QStringLiteral("20240517\n"));
-    QVERIFY(QPolygon(result.textBlocks[0].boxPoint.toVector()).boundingRect().contains(inkBox(turned, 0, 700).center()));
+    const OcrResult back = read(m_ocr, turned);
+    QCOMPARE(back.strRes, QStringLiteral("20240517\n"));
+    QVERIFY(QPolygon(back.textBlocks[0].boxPoint.toVector()).boundingRect().contains(inkBox(turned, 0, 700).center()));
     // Without the angle pass nothing reads well enough.
-    QVERIFY(!read(ocr, turned, 0.8f, false).strRes.contains(QStringLiteral("20240517")));
-    QVERIFY(read(ocr, paper(600, 200)).textBlocks.isEmpty()); // nothing on a blank page either way
+    QVERIFY(!read(m_ocr, turned, 0.8f, false).strRes.contains(QStringLiteral("20240517")));
+    QVERIFY(read(m_ocr, paper(600, 200)).textBlocks.isEmpty()); // nothing on a blank page either way
 }
 
 void TestOcrLite::badImagesReadNothing()
@@ -129,16 +125,14 @@ void TestOcrLite::badImagesReadNothing()
     OcrLite idle;
     QTest::ignoreMessage(QtWarningMsg, "OcrLite::detect no models loaded, nothing read");
     QVERIFY(read(idle, paper(100, 100)).textBlocks.isEmpty());
-    OcrLite ocr;
-    QVERIFY(initLikeTheApplication(ocr, "./nowhere"));
     for (const cv::Mat &bad : {cv::Mat(), cv::Mat(50, 50, CV_16UC1, cv::Scalar(0)), cv::Mat(50, 50, CV_8UC2, cv::Scalar(0)),
                                cv::Mat(20000, 2, CV_8UC1, cv::Scalar(255))}) {
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^OcrLite::detect unreadable image")));
-        QVERIFY(ocr.detect(bad, 20, 600, 0.8f, 0.8f, 1.5f, true, true).textBlocks.isEmpty());
+        QVERIFY(m_ocr.detect(bad, 20, 600, 0.8f, 0.8f, 1.5f, true, true).textBlocks.isEmpty());
     }
     // One-pixel and odd images are read without harm; a negative margin counts as none.
-    QVERIFY(ocr.detect(cv::Mat(1, 1, CV_8UC1, cv::Scalar(0)), -5, 600, 0.8f, 0.8f, 1.5f, true, true).textBlocks.isEmpty());
-    QVERIFY(ocr.detect(cv::Mat(3, 5000, CV_8UC4, cv::Scalar(0, 0, 0, 255)), 20, 600, 0.8f, 0.8f, 1.5f, true, true).textBlocks.isEmpty());
+    QVERIFY(m_ocr.detect(cv::Mat(1, 1, CV_8UC1, cv::Scalar(0)), -5, 600, 0.8f, 0.8f, 1.5f, true, true).textBlocks.isEmpty());
+    QVERIFY(m_ocr.detect(cv::Mat(3, 5000, CV_8UC4, cv::Scalar(0, 0, 0, 255)), 20, 600, 0.8f, 0.8f, 1.5f, true, true).textBlocks.isEmpty());
 }
 
 DRAVO_GUI_TEST_MAIN(TestOcrLite)

@@ -1,8 +1,8 @@
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "hpgl.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <cmath>
 
 namespace {
@@ -12,7 +12,8 @@ struct Result
 {
     QStringList records;
     qint64 points = 0;
-    bool finite = true;
+    bool bounded = true; // every coordinate finite and within 2^31
+    HPGL_Stats stats;
 };
 
 void collect(void *context, HPGL_Info info)
@@ -25,23 +26,21 @@ void collect(void *context, HPGL_Info info)
     QStringList points;
     for (const HPGL_Point *p = info.points; p; p = p->next) {
         points << QStringLiteral("%1,%2").arg(p->x).arg(p->y);
-        r->finite = r->finite && std::isfinite(p->x) && std::isfinite(p->y) && std::fabs(p->x) <= 2147483648.0
-            && std::fabs(p->y) <= 2147483648.0;
+        r->bounded = r->bounded && std::fabs(p->x) <= 2147483648.0 && std::fabs(p->y) <= 2147483648.0;
     }
     QCOMPARE(points.size(), info.count);
     r->points += info.count;
     r->records << QString::number(info.pen) + QLatin1Char(':') + points.join(QLatin1Char(' '));
 }
 
-Result parse(const QByteArray &text, HPGL_Stats *stats = nullptr, qint64 maxPoints = 0, qint64 maxPathPoints = 0)
+Result parse(const QByteArray &text, qint64 maxPoints = 0, qint64 maxPathPoints = 0)
 {
     Result r;
     HPGL_Reader *reader = init_HPGL();
     if (maxPoints > 0)
         limits_HPGL(reader, maxPoints, maxPathPoints);
     read_HPGL_data(reader, text.constData(), text.size(), collect, &r);
-    if (stats)
-        *stats = stats_HPGL(reader);
+    r.stats = stats_HPGL(reader);
     exit_HPGL(reader);
     return r;
 }
@@ -104,23 +103,18 @@ void TestHpgl::read()
     QFETCH(QByteArray, text);
     QFETCH(QString, records);
     QFETCH(int, skipped);
-    HPGL_Stats stats;
-    const Result r = parse(text, &stats);
+    const Result r = parse(text);
     if (records != QLatin1String("*"))
         QCOMPARE(r.records.join(QLatin1Char('\n')), records);
     if (skipped >= 0)
-        QCOMPARE(int(stats.skippedValues), skipped);
-    QCOMPARE(stats.bytes, qint64(text.size()));
-    QCOMPARE(stats.points, r.points);
-    QVERIFY(r.finite);
+        QCOMPARE(int(r.stats.skippedValues), skipped);
+    QVERIFY(r.stats.bytes == text.size() && r.stats.points == r.points && r.bounded);
 }
 
 // A file, a missing one, and two readers at once, each with its own context: nothing is shared.
 void TestHpgl::fileAndSeparateReaders()
 {
-    QFile file("cut.plt");
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("IN;PU0,0;PD40,0,40,40;") > 0);
-    file.close();
+    QVERIFY(writeFile("cut.plt", "IN;PU0,0;PD40,0,40,40;"));
     Result a, b;
     HPGL_Reader *ra = init_HPGL();
     HPGL_Reader *rb = init_HPGL();
@@ -143,16 +137,15 @@ void TestHpgl::millionTinySegmentsAndLimits()
     text += "0,0;";
     QElapsedTimer timer;
     timer.start();
-    HPGL_Stats stats;
-    const Result r = parse(text, &stats);
+    const Result r = parse(text);
     QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
-    QCOMPARE(stats.points, qint64(1000002));
+    QCOMPARE(r.stats.points, qint64(1000002));
     QCOMPARE(r.records.size(), 1);
 
     // Long paths come in pieces of four points, each starting where the last ended, up to ten points in all.
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("stopped after"));
-    const Result limited = parse("PU0,0;PD1,0,2,0,3,0,4,0,5,0;PU;PD9,9;PU0,0;PD1,1,2,2,3,3,4,4,5,5,6,6,7,7;", &stats, 10, 4);
-    QVERIFY(stats.truncated && stats.points <= 10);
+    const Result limited = parse("PU0,0;PD1,0,2,0,3,0,4,0,5,0;PU;PD9,9;PU0,0;PD1,1,2,2,3,3,4,4,5,5,6,6,7,7;", 10, 4);
+    QVERIFY(limited.stats.truncated && limited.stats.points <= 10);
     QCOMPARE(limited.records.mid(0, 2), (QStringList{"1:0,0 1,0 2,0 3,0", "1:3,0 4,0 5,0"}));
 }
 
