@@ -20,8 +20,7 @@ QRect inkBox(const QImage &image, int from, int to)
     QRect box;
     for (int y = 0; y < image.height(); ++y)
         for (int x = from; x < to; ++x)
-            if (qGray(image.pixel(x, y)) < 128)
-                box |= QRect(x, y, 1, 1);
+            box |= qGray(image.pixel(x, y)) < 128 ? QRect(x, y, 1, 1) : QRect();
     return box;
 }
 

@@ -13,38 +13,32 @@ private slots:
     void writtenAsRead();
 };
 
-// Page length and width, area length and width, mark size (0: none), lanes.
 using Sizes = QList<double>;
 
+// A 12000 x 8000 page, its marked area from MD or, without it, with the same margin on both sides.
 void TestPltHeader::parse_data()
 {
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<Sizes>("sizes");
-    QTest::addColumn<QList<double>>("lanes");
+    QTest::addColumn<double>("markSize"); // 0: none
+    QTest::addColumn<Sizes>("lanes");
     const QByteArray md = "MD4,0,11000,7600,3;";
-    QTest::newRow("five values") << "IN;PS12000,8000,400,200,4;" + md + "SP1;PD1,1;" << Sizes{12000, 8000, 11000, 7600, 0}
-                                 << QList<double>{};
-    QTest::newRow("mark size") << "PS12000,8000,400,200,1,120;" + md << Sizes{12000, 8000, 11000, 7600, 120} << QList<double>{};
-    QTest::newRow("0,400,800") << "PS12000,8000,400,200,0,0,400,800;" + md << Sizes{12000, 8000, 11000, 7600, 0}
-                               << QList<double>{0, 400, 800};
-    QTest::newRow("size then lanes") << "PS12000,8000,400,200,0,120,0,400,800;" + md << Sizes{12000, 8000, 11000, 7600, 120}
-                                     << QList<double>{0, 400, 800};
-    QTest::newRow("fraction starts") << "PS12000,8000,400,200,0,120,400.5,800;" + md << Sizes{12000, 8000, 11000, 7600, 120}
-                                     << QList<double>{400.5, 800};
-    QTest::newRow("empty field starts") << "PS12000,8000,400,200,0,,400;" + md << Sizes{12000, 8000, 11000, 7600, 0}
-                                        << QList<double>{0, 400};
-    // Without MD the marked area keeps the same margin on both sides.
-    QTest::newRow("without MD") << QByteArray("PS12000,8000,400,200,4;") << Sizes{12000, 8000, 11200, 7600, 0} << QList<double>{};
+    QTest::newRow("five values") << "IN;PS12000,8000,400,200,4;" + md + "SP1;PD1,1;" << 0.0 << Sizes{};
+    QTest::newRow("mark size") << "PS12000,8000,400,200,1,120;" + md << 120.0 << Sizes{};
+    QTest::newRow("0,400,800") << "PS12000,8000,400,200,0,0,400,800;" + md << 0.0 << Sizes{0, 400, 800};
+    QTest::newRow("size then lanes") << "PS12000,8000,400,200,0,120,0,400,800;" + md << 120.0 << Sizes{0, 400, 800};
+    QTest::newRow("fraction starts") << "PS12000,8000,400,200,0,120,400.5,800;" + md << 120.0 << Sizes{400.5, 800};
+    QTest::newRow("empty field starts") << "PS12000,8000,400,200,0,,400;" + md << 0.0 << Sizes{0, 400};
+    QTest::newRow("without MD") << QByteArray("PS12000,8000,400,200,4;") << 0.0 << Sizes{};
 }
 
 void TestPltHeader::parse()
 {
     QFETCH(QByteArray, text);
-    QFETCH(Sizes, sizes);
     const PltHeader h = PltHeader::parse(text);
-    QVERIFY(h.valid);
-    QCOMPARE((Sizes{h.pageLength, h.pageWidth, h.areaLength, h.areaWidth, h.hasMarkSize ? h.markSize : 0}), sizes);
-    QCOMPARE(h.hasArea, text.contains("MD"));
+    const bool md = text.contains("MD");
+    QVERIFY(h.valid && h.hasArea == md);
+    QCOMPARE((Sizes{h.pageLength, h.pageWidth, h.areaLength, h.areaWidth}), (Sizes{12000, 8000, md ? 11000.0 : 11200.0, 7600}));
+    QTEST(h.hasMarkSize ? h.markSize : 0, "markSize");
     QTEST(h.lanes, "lanes");
 }
 
