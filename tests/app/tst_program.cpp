@@ -43,6 +43,7 @@ struct ProgramCopy
     bool start(const QStringList &arguments = {}, QProcess *other = nullptr)
     {
         QProcess &p = other ? *other : process;
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel); // a sanitizer's reports show in the test's output
         p.setWorkingDirectory(m_dir.path());
         p.start(program(), arguments);
         return p.waitForStarted(10000);

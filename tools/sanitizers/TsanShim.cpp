@@ -1,29 +1,52 @@
 // Preloaded (LD_PRELOAD) into the ThreadSanitizer runs of scripts/sanitize.sh.
 //
-// Debian's Qt is not built with ThreadSanitizer. Where Qt hands data from one
-// thread to another on its own (a contended QMutex sleeping on a futex, a
-// QSemaphore, a QReadWriteLock, the event queue of a queued signal, a thread
-// that has finished) ThreadSanitizer sees no order and reports races that are
-// none. The entry points our code calls are exported by libQt6Core, so a
-// preloaded library that defines the same symbols runs first: it calls Qt's
-// own and tells ThreadSanitizer the order Qt provides (a release before a
-// hand-off, an acquire after it), on the object's address as its atomics do.
+// Debian's Qt is not built with ThreadSanitizer. QMutex is seen all the same:
+// its inline lock and unlock, compiled into our sanitized code, annotate
+// themselves (qtsan_impl.h). Everything else Qt does between threads on its
+// own is not seen (a QWaitCondition letting its QMutex go and taking it back,
+// a recursive mutex, a QSemaphore, a QReadWriteLock, the event queue of a
+// queued signal, a thread that has finished), so ThreadSanitizer reports
+// double locks and races that are none. The entry points our code calls are
+// exported by libQt6Core, so a preloaded library that defines the same
+// symbols runs first: it calls Qt's own and tells ThreadSanitizer what Qt
+// does (a release before a hand-off, an acquire after it).
 //
-//  - mutexes, read-write locks, semaphores, wait conditions: on the object;
+//  - a wait condition our code waits on: its QMutex unlocked and locked
+//    again, as a mutex (when Qt itself waits, its mutex was never seen);
+//  - recursive mutexes, read-write locks, semaphores, wait conditions: an
+//    order on the object's address;
 //  - queued signals, posted events, invoked methods, single-shot timers: one
-//    process-wide hand-off that every event dispatch (glib's, which Qt's event
-//    loops use) acquires before and releases after;
+//    process-wide hand-off, released before posting and again when Qt wakes
+//    the receiving event loop (after it copied a signal's arguments and queued
+//    the event), and acquired whenever an event loop wakes from poll (Qt's
+//    event loops poll, through glib or not, before they deliver what was
+//    posted) or sends posted events;
 //  - a finished thread: its event dispatcher's glib context is released last
-//    thing on it, and QThread::wait/isFinished/isRunning acquire afterwards.
+//    thing on it, and QThread::wait/isFinished/isRunning acquire afterwards;
+//  - QProcess: Qt 6.4 starts children with clone(CLONE_VM | CLONE_VFORK),
+//    whose child shares the parent's memory, and the clone interceptor of
+//    ThreadSanitizer 14 re-attaches its thread state in that child, so the
+//    parent then fails its own check ("!thr->slot") and dies. As the
+//    interceptor's next clone, the shim makes it a plain fork, as
+//    ThreadSanitizer does with vfork itself: the child gets its own copy of
+//    memory and the parent goes on at once (the child's exec or its failure
+//    reaches Qt through a pipe either way).
 //
 // The symbols are declared by their mangled names, so the shim needs neither
 // Qt's headers nor its libraries; in a process that is not sanitized (a
 // broker, a shell) the annotations are absent and it only forwards.
+#include <cstdarg>
 #include <dlfcn.h>
+#include <sched.h>
+#include <sys/types.h>
 
 extern "C" {
 void __tsan_acquire(void *address) __attribute__((weak));
 void __tsan_release(void *address) __attribute__((weak));
+void __tsan_mutex_pre_lock(void *address, unsigned flags) __attribute__((weak));
+void __tsan_mutex_post_lock(void *address, unsigned flags, int recursion) __attribute__((weak));
+int __tsan_mutex_pre_unlock(void *address, unsigned flags) __attribute__((weak));
+void __tsan_mutex_post_unlock(void *address, unsigned flags) __attribute__((weak));
 }
 
 namespace {
@@ -40,6 +63,34 @@ void release(const void *address)
 {
     if (__tsan_release)
         __tsan_release(const_cast<void *>(address));
+}
+
+// True when the code that called the hook is the sanitized program's own.
+bool calledFromSanitized(const void *returnAddress)
+{
+    static const void *const program = [] {
+        Dl_info info{};
+        return __tsan_acquire && dladdr(reinterpret_cast<void *>(__tsan_acquire), &info) ? info.dli_fbase : nullptr;
+    }();
+    Dl_info caller{};
+    return program && dladdr(returnAddress, &caller) && caller.dli_fbase == program;
+}
+
+// A QMutex that Qt unlocks or locks again inside QWaitCondition::wait.
+void mutexUnlocked(void *mutex)
+{
+    if (__tsan_mutex_pre_unlock) {
+        __tsan_mutex_pre_unlock(mutex, 0);
+        __tsan_mutex_post_unlock(mutex, 0);
+    }
+}
+
+void mutexLocked(void *mutex)
+{
+    if (__tsan_mutex_pre_lock) {
+        __tsan_mutex_pre_lock(mutex, 0);
+        __tsan_mutex_post_lock(mutex, 0, 0);
+    }
 }
 
 template <typename Function> Function real(const char *name)
@@ -60,32 +111,6 @@ struct Deadline
 #define FORWARD(name, type) static const auto next = real<type>(#name)
 
 extern "C" {
-
-// void QBasicMutex::lockInternal()
-void _ZN11QBasicMutex12lockInternalEv(void *self)
-{
-    FORWARD(_ZN11QBasicMutex12lockInternalEv, void (*)(void *));
-    next(self);
-    acquire(self);
-}
-
-// bool QBasicMutex::lockInternal(int timeout)
-bool _ZN11QBasicMutex12lockInternalEi(void *self, int timeout)
-{
-    FORWARD(_ZN11QBasicMutex12lockInternalEi, bool (*)(void *, int));
-    const bool locked = next(self, timeout);
-    if (locked)
-        acquire(self);
-    return locked;
-}
-
-// void QBasicMutex::unlockInternal()
-void _ZN11QBasicMutex14unlockInternalEv(void *self)
-{
-    FORWARD(_ZN11QBasicMutex14unlockInternalEv, void (*)(void *));
-    release(self);
-    next(self);
-}
 
 // bool QRecursiveMutex::tryLock(int timeout)
 bool _ZN15QRecursiveMutex7tryLockEi(void *self, int timeout)
@@ -203,9 +228,12 @@ void _ZN10QSemaphore7releaseEi(void *self, int n)
 bool _ZN14QWaitCondition4waitEP6QMutex14QDeadlineTimer(void *self, void *mutex, Deadline deadline)
 {
     FORWARD(_ZN14QWaitCondition4waitEP6QMutex14QDeadlineTimer, bool (*)(void *, void *, Deadline));
-    release(mutex);
+    const bool ours = calledFromSanitized(__builtin_return_address(0));
+    if (ours)
+        mutexUnlocked(mutex);
     const bool woken = next(self, mutex, deadline);
-    acquire(mutex);
+    if (ours)
+        mutexLocked(mutex);
     acquire(self);
     return woken;
 }
@@ -213,9 +241,12 @@ bool _ZN14QWaitCondition4waitEP6QMutex14QDeadlineTimer(void *self, void *mutex, 
 bool _ZN14QWaitCondition4waitEP6QMutexm(void *self, void *mutex, unsigned long milliseconds)
 {
     FORWARD(_ZN14QWaitCondition4waitEP6QMutexm, bool (*)(void *, void *, unsigned long));
-    release(mutex);
+    const bool ours = calledFromSanitized(__builtin_return_address(0));
+    if (ours)
+        mutexUnlocked(mutex);
     const bool woken = next(self, mutex, milliseconds);
-    acquire(mutex);
+    if (ours)
+        mutexLocked(mutex);
     acquire(self);
     return woken;
 }
@@ -313,14 +344,47 @@ void _ZN6QTimer14singleShotImplEiN2Qt9TimerTypeEPK7QObjectPN9QtPrivate15QSlotObj
     next(msec, type, receiver, slot);
 }
 
-// gboolean g_main_context_dispatch(GMainContext *): where Qt's event loops deliver.
-int g_main_context_dispatch(void *context)
+// int poll(struct pollfd *, nfds_t, int) and ppoll: where an event loop waits and
+// wakes. In a sanitized process only ThreadSanitizer's interceptors call these, as
+// their next poll.
+int poll(void *fds, unsigned long count, int timeout)
 {
-    FORWARD(g_main_context_dispatch, int (*)(void *));
+    FORWARD(poll, int (*)(void *, unsigned long, int));
+    const int ready = next(fds, count, timeout);
     acquire(&g_handOff);
-    const int dispatched = next(context);
+    return ready;
+}
+
+int ppoll(void *fds, unsigned long count, const void *timeout, const void *mask)
+{
+    FORWARD(ppoll, int (*)(void *, unsigned long, const void *, const void *));
+    const int ready = next(fds, count, timeout, mask);
+    acquire(&g_handOff);
+    return ready;
+}
+
+// void QCoreApplication::sendPostedEvents(QObject *, int)
+void _ZN16QCoreApplication16sendPostedEventsEP7QObjecti(void *receiver, int type)
+{
+    FORWARD(_ZN16QCoreApplication16sendPostedEventsEP7QObjecti, void (*)(void *, int));
+    acquire(&g_handOff);
+    next(receiver, type);
+}
+
+// void g_main_context_wakeup(GMainContext *) and int eventfd_write(int, eventfd_t): how Qt
+// wakes a thread's event loop (glib's or its own) once an event is queued for it.
+void g_main_context_wakeup(void *context)
+{
+    FORWARD(g_main_context_wakeup, void (*)(void *));
     release(&g_handOff);
-    return dispatched;
+    next(context);
+}
+
+int eventfd_write(int fd, unsigned long long value)
+{
+    FORWARD(eventfd_write, int (*)(int, unsigned long long));
+    release(&g_handOff);
+    return next(fd, value);
 }
 
 // void g_main_context_unref(GMainContext *): the last thing a finishing QThread does
@@ -355,6 +419,22 @@ bool _ZNK7QThread9isRunningEv(const void *self)
     const bool running = next(self);
     acquire(&g_handOff);
     return running;
+}
+
+// int clone(int (*fn)(void *), void *stack, int flags, void *arg, pid_t *ptid, void *tls, pid_t *ctid)
+// In a sanitized process only ThreadSanitizer's interceptor calls this, as its next clone.
+int clone(int (*fn)(void *), void *stack, int flags, void *arg, ...)
+{
+    FORWARD(clone, int (*)(int (*)(void *), void *, int, void *, pid_t *, void *, pid_t *));
+    va_list rest;
+    va_start(rest, arg);
+    pid_t *parentTid = va_arg(rest, pid_t *);
+    void *tls = va_arg(rest, void *);
+    pid_t *childTid = va_arg(rest, pid_t *);
+    va_end(rest);
+    if (__tsan_acquire && (flags & CLONE_VM) && (flags & CLONE_VFORK))
+        flags &= ~(CLONE_VM | CLONE_VFORK);
+    return next(fn, stack, flags, arg, parentTid, tls, childTid);
 }
 
 } // extern "C"
