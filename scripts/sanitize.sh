@@ -37,12 +37,11 @@ if [ "$KIND" = tsan ]; then
   # The shim is built plainly (no sanitizer of its own): preloaded into helper
   # programs that are not sanitized (the broker, the shell) it only forwards.
   mkdir -p "$BUILD/tsan-shim"
-  clang++ -std=c++17 -O2 -g -fPIC -shared -o "$BUILD/tsan-shim/libtsanshim.so" "$TOOLS/TsanShim.cpp" -ldl
+  clang++ -std=c++17 -O2 -g -fPIC -shared -Wall -Wextra -o "$BUILD/tsan-shim/libtsanshim.so" "$TOOLS/TsanShim.cpp" -ldl
   export LD_PRELOAD="$BUILD/tsan-shim/libtsanshim.so"
   export TSAN_OPTIONS="suppressions=$TOOLS/tsan-suppressions.txt second_deadlock_stack=1 history_size=4 halt_on_error=0 exitcode=66"
 else
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
-  export LSAN_OPTIONS="suppressions=$TOOLS/lsan-suppressions.txt"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 cd "$BUILD"
