@@ -13,7 +13,8 @@
 
 // The real program in a folder of its own, under a name of its own: the
 // single-copy guard is keyed by the file name, so a copy running elsewhere on
-// the machine does not count. A watchdog shell outlives the test: however the
+// the machine does not count; and bound to a controller identity of its own
+// (serial()), so a simulator that runs elsewhere is never adopted. A watchdog shell outlives the test: however the
 // test ends (a failure, its time-out, ctest's SIGKILL) its stdin closes and it
 // kills every process of this binary, restarted (detached) copies too (three
 // sweeps: a copy may be starting its successor during the first), and removes
@@ -30,8 +31,7 @@ struct ProgramCopy
             for (const QString &file : QDir(bin + folder).entryList(QDir::Files))
                 ok = ok && QFile::copy(bin + folder + file, path(folder + file));
         }
-        m_watchdog.setStandardOutputFile(QProcess::nullDevice());
-        m_watchdog.start("/bin/sh", {"-c", "cat >/dev/null; for i in 1 2 3; do for e in $(find /proc/[0-9]*/exe"
+        m_watchdog.start("/bin/sh", {"-c", "exec >/dev/null 2>&1; cat; for i in 1 2 3; do for e in $(find /proc/[0-9]*/exe"
                                            " -maxdepth 0 -lname \"$0\" 2>/dev/null); do e=${e%/exe}; kill -9 ${e#/proc/};"
                                            " done; sleep 0.2; done; rm -rf \"${0%/*}\"", program()});
         ok = ok && m_watchdog.waitForStarted(10000);
@@ -40,6 +40,7 @@ struct ProgramCopy
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString program() const { return path(QStringLiteral("Dravolinte-") + m_name); }
+    QString serial() const { return m_name.left(4); }
     bool start(const QStringList &arguments = {}, QProcess *other = nullptr)
     {
         QProcess &p = other ? *other : process;
@@ -77,7 +78,7 @@ class TestProgram : public QObject
     Q_OBJECT
 private slots:
     void secondCopyRefusedCrashedCopyNot();
-    void findsAdoptsAndLinksTheSimulator();
+    void findsAndLinksItsController();
     void otherVersionRestartsTheProgram();
 };
 
@@ -86,14 +87,14 @@ void TestProgram::secondCopyRefusedCrashedCopyNot()
     ProgramCopy copy;
     // Test mode takes the exact first argument only: "test" with more after it, not "tests" or "Test".
     const QString testMode = QStringLiteral("DravolinteApp::setEnabledTest true");
-    QVERIFY(copy.ok && copy.start({"tests"}));
+    QVERIFY(copy.ok && writeFile(copy.path("config.ini"), "[Dravolinte]\nVersion=3\nIdent=SM07x5" + copy.serial().toLatin1())
+            && copy.start({"tests"}));
     QVERIFY(copy.waitForCount(QStringLiteral("mqttMessage::connectToServer"), 1)); // one second into the event loop
     QProcess second;
     QElapsedTimer clock;
     clock.start();
     QVERIFY(copy.start({"test", "x"}, &second));
-    QVERIFY(second.waitForFinished(60000));
-    QCOMPARE(second.exitCode(), 255); // -1, once the box closed itself after three seconds
+    QVERIFY(second.waitForFinished(60000) && second.exitCode() == 255); // -1, once the box closed itself after three seconds
     QVERIFY2(clock.elapsed() >= 2900, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(copy.count(QStringLiteral("main Instance Is Running!")), 1);
     QCOMPARE(copy.count(kInitialised), 1);
@@ -101,8 +102,7 @@ void TestProgram::secondCopyRefusedCrashedCopyNot()
     QCOMPARE(copy.process.state(), QProcess::Running);
 
     copy.process.kill(); // no clean-up: the guard's block stays behind
-    QVERIFY(copy.process.waitForFinished(10000));
-    QVERIFY(copy.start({"Test"}));
+    QVERIFY(copy.process.waitForFinished(10000) && copy.start({"Test"}));
     QVERIFY(copy.waitForCount(kInitialised, 2));
     QCOMPARE(copy.count(QStringLiteral("Instance Is Running!")), 1);
     QCOMPARE(copy.count(testMode), 1);
@@ -110,16 +110,13 @@ void TestProgram::secondCopyRefusedCrashedCopyNot()
     QVERIFY(copy.log().contains(QStringLiteral("main exit 0")));
 }
 
-void TestProgram::findsAdoptsAndLinksTheSimulator()
+void TestProgram::findsAndLinksItsController()
 {
     ProgramCopy copy;
-    // The working file already knows the machine version; no identity yet.
-    QVERIFY(copy.ok && writeFile(copy.path(QStringLiteral("config.ini")), "[Dravolinte]\nVersion=3\n"));
+    QVERIFY(copy.ok && writeFile(copy.path("config.ini"), "[Dravolinte]\nVersion=3\nIdent=SM07x5" + copy.serial().toLatin1()));
     SimController sim;
-    QVERIFY(sim.start({QStringLiteral("--announce-interval"), QStringLiteral("200")}));
+    QVERIFY(sim.start({QStringLiteral("--announce-interval"), QStringLiteral("200"), QStringLiteral("--serial"), copy.serial()}));
     QVERIFY(copy.start({"x", "test"}));
-    QVERIFY(QTest::qWaitFor([&] { return copy.ini(QStringLiteral("Dravolinte/Ident")) == "SM07x50001"; }, 60000));
-    QCOMPARE(copy.ini(QStringLiteral("Dravolinte/Version")), QStringLiteral("3"));
     QVERIFY(copy.waitForCount(QStringLiteral("Varnok120X::link Connect succeed ") + sim.address(), 1));
     QVERIFY(QTest::qWaitFor([&] { // the link's initial reads
         const QStringList commands = sim.receivedCommands();
@@ -127,6 +124,7 @@ void TestProgram::findsAdoptsAndLinksTheSimulator()
     }, 60000));
     QCOMPARE(copy.count(QStringLiteral("main start")), 1);
     QVERIFY(!copy.log().contains(QStringLiteral("DravolinteApp::setEnabledTest true")));
+    QCOMPARE(copy.ini(QStringLiteral("Dravolinte/Version")), QStringLiteral("3"));
     QVERIFY(copy.stop());
     QVERIFY(sim.waitForLine(QStringLiteral("DISCONNECT"), 30000));
 }
@@ -134,17 +132,19 @@ void TestProgram::findsAdoptsAndLinksTheSimulator()
 void TestProgram::otherVersionRestartsTheProgram()
 {
     ProgramCopy copy;
-    // A first start (no "config.ini"): the first controller heard decides the version.
+    // A first start (no "config.ini" yet, the working file "tmp.ini"): the controller decides the version.
+    QVERIFY(copy.ok && writeFile(copy.path("tmp.ini"), "[Dravolinte]\nIdent=SM07x6" + copy.serial().toLatin1()));
     SimController sim;
-    QVERIFY(copy.ok && sim.start({QStringLiteral("--announce-interval"), QStringLiteral("200"), QStringLiteral("--type"), QStringLiteral("07x6")}));
+    QVERIFY(sim.start({QStringLiteral("--announce-interval"), QStringLiteral("200"), QStringLiteral("--type"), QStringLiteral("07x6"),
+                       QStringLiteral("--serial"), copy.serial()}));
     QVERIFY(copy.start());
     QVERIFY(copy.process.waitForFinished(60000) && copy.process.exitCode() == 0);
     QVERIFY(copy.log().contains(QStringLiteral("Notifier::information 机器连接成功，重启完成初始化")));
     QCOMPARE(copy.ini(QStringLiteral("Dravolinte/Version")), QStringLiteral("4"));
-    QCOMPARE(copy.ini(QStringLiteral("Dravolinte/Ident")), QStringLiteral("SM07x60001"));
 
     // The new, detached copy runs on the version's parameters and links again.
     QVERIFY(copy.waitForCount(QStringLiteral("Varnok120X::link Connect succeed ") + sim.address(), 2));
+    QCOMPARE(copy.ini(QStringLiteral("Dravolinte/Ident")), "SM07x6" + copy.serial());
     static const QRegularExpression started(QStringLiteral("main start \\S+ (\\d+)"));
     QList<qint64> pids;
     for (auto it = started.globalMatch(copy.log()); it.hasNext();)
