@@ -25,8 +25,9 @@ function(dravo_add_test name)
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 120)
   endif()
+  # OMP_THREAD_LIMIT: Tesseract's OpenMP team spins against a loaded machine; one thread reads.
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DRAVO_BIN_DIR=${DRAVO_RUNTIME_DIR}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DRAVO_BIN_DIR=${DRAVO_RUNTIME_DIR};OMP_THREAD_LIMIT=1"
     TIMEOUT ${A_TIMEOUT})
   if(A_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}")

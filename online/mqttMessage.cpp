@@ -32,8 +32,13 @@ void mqttMessage::release()
 {
     if (!m_client)
         return;
-    if (m_loopRunning)
-        mosquitto_loop_stop(m_client, true);
+    if (m_loopRunning) {
+        // Cancelling the network thread could leave it holding one of the
+        // client's mutexes, which mosquitto_destroy then destroys: the thread
+        // is asked to end (a disconnect ends its loop) and joined instead.
+        mosquitto_disconnect(m_client);
+        mosquitto_loop_stop(m_client, false);
+    }
     m_loopRunning = false;
     mosquitto_destroy(m_client);
     m_client = nullptr;

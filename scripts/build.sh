@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, configures once and builds everything (program, tests, benchmarks).
+# Installs what is missing, configures once and builds everything (program, tests, benchmarks),
+# or only the named targets and what they need: scripts/build.sh [target...]
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BUILD_DIR:-$ROOT/build}"
@@ -11,4 +12,6 @@ if command -v ninja >/dev/null; then GEN=(-G Ninja); fi
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   cmake -S "$ROOT" -B "$BUILD" "${GEN[@]}" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" >/dev/null
 fi
-cmake --build "$BUILD" -j "$(nproc)"
+TARGETS=()
+if [ $# -gt 0 ]; then TARGETS=(--target "$@"); fi
+cmake --build "$BUILD" -j "$(nproc)" "${TARGETS[@]}"

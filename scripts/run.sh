@@ -46,7 +46,9 @@ for arg in "$@"; do
   esac
 done
 
-"$ROOT/scripts/build.sh"
+# The program and the simulator only (with the presets and translations they
+# load at run time); the tests and benchmarks are left to scripts/test.sh.
+"$ROOT/scripts/build.sh" Dravolinte simcontroller
 if [ ! -x "$BIN/Dravolinte" ]; then
   echo "The program was not built; see the build output above." >&2
   exit 1
@@ -68,6 +70,8 @@ if [ "$SIMULATOR" = 1 ]; then
   echo "simulated controller on 127.0.0.2 (transcript: $BUILD/simcontroller.transcript)"
 fi
 
+# The program writes its log in the folder it runs in.
+echo "log: $BIN/log/output$(date +%Y-%m-%d).log"
 rc=0
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "no display: running under Xvfb"

@@ -26,8 +26,9 @@ public:
         m_origin = box.topLeft();
         const double area = std::max(box.width() * box.height(), 1e-12);
         m_cell = std::max(std::sqrt(area / double(std::max<size_t>(points.size(), 1))) * 2, 1e-6);
-        m_cols = std::clamp(int(box.width() / m_cell) + 1, 1, 4096);
-        m_rows = std::clamp(int(box.height() / m_cell) + 1, 1, 4096);
+        // Points along one line make a flat box and tiny cells: bounded before the cast.
+        m_cols = int(std::min(box.width() / m_cell, 4095.0)) + 1;
+        m_rows = int(std::min(box.height() / m_cell, 4095.0)) + 1;
         m_cell = std::max(box.width() / m_cols, box.height() / m_rows) + 1e-9;
         m_cells.resize(size_t(m_cols) * size_t(m_rows));
         m_slot.resize(points.size());
@@ -51,8 +52,8 @@ public:
     // The piece whose point is nearest to p; -1 when none is left or the budget ran out.
     int nearest(const QPointF &p, const std::vector<QPointF> &points, qint64 &budget) const
     {
-        const int cx = std::clamp(int((p.x() - m_origin.x()) / m_cell), 0, m_cols - 1);
-        const int cy = std::clamp(int((p.y() - m_origin.y()) / m_cell), 0, m_rows - 1);
+        const int cx = cellOf(p.x() - m_origin.x(), m_cols);
+        const int cy = cellOf(p.y() - m_origin.y(), m_rows);
         int best = -1;
         double bestDistance = 0;
         const int maxRing = std::max(m_cols, m_rows);
@@ -88,11 +89,18 @@ public:
     }
 
 private:
+    // Clamped while still a double: a point far off the grid (the knife at the
+    // origin when every start lies at one spot, cells of 1e-9) is billions of
+    // cells away, past what an int holds.
+    int cellOf(double offset, int count) const
+    {
+        const double at = offset / m_cell;
+        return at >= count - 1 ? count - 1 : at > 0 ? int(at) : 0;
+    }
+
     size_t index(const QPointF &p) const
     {
-        const int x = std::clamp(int((p.x() - m_origin.x()) / m_cell), 0, m_cols - 1);
-        const int y = std::clamp(int((p.y() - m_origin.y()) / m_cell), 0, m_rows - 1);
-        return size_t(y) * size_t(m_cols) + size_t(x);
+        return size_t(cellOf(p.y() - m_origin.y(), m_rows)) * size_t(m_cols) + size_t(cellOf(p.x() - m_origin.x(), m_cols));
     }
 
     QPointF m_origin;

@@ -152,6 +152,7 @@ void HpglParser::reset()
 {
     m_absolute = true;
     m_penDown = false;
+    m_lifted = false;
     m_x = 0;
     m_y = 0;
     m_path.clear();
@@ -245,19 +246,16 @@ bool HpglParser::number(double &value)
 
 void HpglParser::moveTo(double x, double y)
 {
-    if (!std::isfinite(x) || !std::isfinite(y)) {
-        ++m_stats.skippedValues;
-        endPath();
-        return;
-    }
     const double tx = m_absolute ? x : m_x + x;
     const double ty = m_absolute ? y : m_y + y;
-    if (!(std::fabs(tx) <= kLimit && std::fabs(ty) <= kLimit)) {
+    if (!(std::fabs(tx) <= kLimit && std::fabs(ty) <= kLimit)) { // NaN too
         ++m_stats.skippedValues;
         endPath();
+        // Joining the points either side would cut a line the file never had.
+        m_lifted = true;
         return;
     }
-    if (m_penDown) {
+    if (m_penDown && !m_lifted) {
         if (m_path.empty())
             m_path.push_back({m_x, m_y, nullptr});
         const HPGL_Point &last = m_path.back();
@@ -273,6 +271,7 @@ void HpglParser::moveTo(double x, double y)
     } else {
         endPath();
     }
+    m_lifted = false;
     m_x = tx;
     m_y = ty;
 }

@@ -42,6 +42,7 @@ private:
     bool m_absolute = true;
     bool m_penDown = false;
     bool m_stopped = false;
+    bool m_lifted = false; // a dropped point: the pen travels up to the next one
     double m_x = 0;
     double m_y = 0;
     int m_pen = 1;

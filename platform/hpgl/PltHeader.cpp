@@ -105,6 +105,9 @@ PltHeader PltHeader::parse(const QByteArray &fileStart)
             h.areaWidth = h.pageWidth - h.areaOffsetWidth;
         if (h.areaLength < 1 || h.areaWidth < 1)
             return refuse(h, QStringLiteral("area offset beyond the page"));
+        // A negative offset widens the area; it is written out as MD and must read back.
+        if (h.areaLength > kLimit || h.areaWidth > kLimit)
+            return refuse(h, QStringLiteral("area size beyond 2^31"));
     }
     h.valid = true;
     return h;

@@ -11,7 +11,8 @@
 // with commas or blanks between numbers, signed and decimal numbers.
 // Anything else is skipped up to the next ";" or command letter.
 // Coordinates outside +-2^31 plotter units, or not numbers, are dropped with
-// the path they belong to broken there; the count shows in the statistics.
+// the path they belong to broken there (the pen travels up to the next point);
+// the count shows in the statistics.
 
 #include <QString>
 #include <QtGlobal>

@@ -7,6 +7,7 @@
 #include <QRectF>
 #include <QtMath>
 
+#include <dlfcn.h>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <tesseract/baseapi.h>
@@ -29,6 +30,22 @@ const char *const kSystemFolders[] = {
     "/usr/share/tessdata",
     "/usr/local/share/tessdata",
 };
+
+// Tesseract spreads a read over an OpenMP team; on a busy machine the team's
+// threads spin against the load and one read took seconds instead of ~15 ms.
+// With no active parallel level allowed on the reading thread every region
+// runs on that thread alone. The runtime reads OMP_THREAD_LIMIT only when it
+// loads, before main, so the limit is set here, per reading thread, where the
+// runtime honours it at any time; looked up so that a Tesseract built without
+// OpenMP needs nothing.
+void readOnThisThreadAlone()
+{
+    using SetLevels = void (*)(int);
+    static const auto setMaxActiveLevels =
+        reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
+    if (setMaxActiveLevels)
+        setMaxActiveLevels(0);
+}
 
 } // namespace
 
@@ -197,6 +214,7 @@ QList<OcrLite::Word> OcrLite::readWords(const cv::Mat &grey, float boxScoreThres
 {
     QList<Word> words;
     cv::Mat packed = grey.isContinuous() ? grey : grey.clone();
+    readOnThisThreadAlone();
     m_api->SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
     m_api->SetImage(packed.data, packed.cols, packed.rows, 1, int(packed.step));
     tesseract::ETEXT_DESC monitor;

@@ -2,8 +2,12 @@
 # Builds one fuzz target with clang into BUILD_DIR and runs it for SECONDS.
 # Usage: run_fuzz.sh BUILD_DIR [SECONDS] [TARGET]
 # TARGET is a folder here holding a CMake project that builds fuzz_TARGET, its
-# seeds in TARGET/seeds and optionally the largest input in TARGET/max_len
-# (default 4096); it defaults to framecodec.
+# seeds in TARGET/seeds, optionally the largest input in TARGET/max_len
+# (default 4096) and a dictionary of tokens in TARGET/dict; it defaults to
+# framecodec. Any crash, leak, sanitizer report or failed check ends the run
+# with a non-zero status, and so fails the test. Inputs that failed before
+# are replayed first: those kept as seeds (TARGET/seeds) and those this build
+# found (BUILD_DIR/artifacts).
 set -euo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
 BUILD="$1"
@@ -22,6 +26,8 @@ cmake --build "$BUILD" -j "$(nproc)"
 mkdir -p "$BUILD/corpus" "$BUILD/artifacts"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+DICT=()
+if [ -f "$HERE/$TARGET/dict" ]; then DICT=(-dict="$HERE/$TARGET/dict"); fi
 exec "$BUILD/fuzz_$TARGET" -max_total_time="$SECONDS_TO_RUN" -max_len="$MAX_LEN" -rss_limit_mb=2048 \
-  -timeout=10 -print_final_stats=1 -artifact_prefix="$BUILD/artifacts/" \
-  "$BUILD/corpus" "$HERE/$TARGET/seeds"
+  -timeout=10 -print_final_stats=1 -artifact_prefix="$BUILD/artifacts/" "${DICT[@]}" \
+  "$BUILD/corpus" "$HERE/$TARGET/seeds" "$BUILD/artifacts"

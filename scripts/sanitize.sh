@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the project with clang and a sanitizer into a folder of its own, then
+# runs the test suite there (the fuzz tests, sanitized builds of their own,
+# are left to scripts/test.sh).
+#
+#   scripts/sanitize.sh asan [ctest arguments]   AddressSanitizer + UndefinedBehaviorSanitizer, build-asan/
+#   scripts/sanitize.sh tsan [ctest arguments]   ThreadSanitizer, build-tsan/
+#
+# Qt comes from Debian, not built with ThreadSanitizer, so the hand-offs inside
+# its mutexes, wait conditions and event queues are invisible to it:
+# tools/sanitizers/TsanShim.cpp, preloaded into every test, tells
+# ThreadSanitizer about them, and tools/sanitizers/tsan-suppressions.txt names
+# the reports that lie wholly inside Qt and the libraries below it.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+KIND="${1:-}"
+case "$KIND" in
+  asan) FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined" ;;
+  tsan) FLAGS="-fsanitize=thread" ;;
+  *) echo "usage: $0 asan|tsan [ctest arguments]" >&2; exit 2 ;;
+esac
+shift
+BUILD="${BUILD_DIR:-$ROOT/build-$KIND}"
+"$ROOT/scripts/install-deps.sh"
+export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
+GEN=()
+if command -v ninja >/dev/null; then GEN=(-G Ninja); fi
+if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+  CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" "${GEN[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS="$FLAGS -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="$FLAGS" \
+    -DCMAKE_SHARED_LINKER_FLAGS="$FLAGS" >/dev/null
+fi
+cmake --build "$BUILD" -j "$(nproc)"
+
+TOOLS="$ROOT/tools/sanitizers"
+if [ "$KIND" = tsan ]; then
+  # The shim is built plainly (no sanitizer of its own): preloaded into helper
+  # programs that are not sanitized (the broker, the shell) it only forwards.
+  mkdir -p "$BUILD/tsan-shim"
+  clang++ -std=c++17 -O2 -g -fPIC -shared -Wall -Wextra -o "$BUILD/tsan-shim/libtsanshim.so" "$TOOLS/TsanShim.cpp" -ldl
+  export LD_PRELOAD="$BUILD/tsan-shim/libtsanshim.so"
+  export TSAN_OPTIONS="suppressions=$TOOLS/tsan-suppressions.txt second_deadlock_stack=1 history_size=4 halt_on_error=0 exitcode=66"
+else
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+cd "$BUILD"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" -LE fuzz "$@"
