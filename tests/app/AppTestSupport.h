@@ -81,8 +81,12 @@ struct PartsFixture : AppFixture
         driver->setVision(&vision);
         QObject::connect(&cut, &CutScene::openScene, &cut, &CutScene::open);
     }
+    // As the program's cleanUp: waits that only this thread would end give up
+    // first, or the driver's shutdown leaves a thread inside a part that goes.
     ~PartsFixture()
     {
+        vision.cancelCaptures();
+        cut.close();
         threads.joinAll();
         driver->unInit();
         driver->setHost(nullptr);
