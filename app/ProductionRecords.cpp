@@ -46,10 +46,10 @@ bool ProductionRecords::finishedOneCopies(double copyLengthMm, bool printing)
             });
             emit cutCopiesChanged();
             const float metres = float(copyLengthMm * 0.001);
-            cfg->setTodayCopies(cfg->todayCopies() + 1);
-            cfg->setTotalCopies(cfg->totalCopies() + 1);
-            cfg->setTodayCut(cfg->todayCut() + metres);
-            cfg->setTotalCut(cfg->totalCut() + metres);
+            cfg->addToCounter(Config::CPT_Today_Copies, 1);
+            cfg->addToCounter(Config::CPT_Total_Copies, 1);
+            cfg->addToCounter(Config::CPT_Today_Cut, metres);
+            cfg->addToCounter(Config::CPT_Total_Cut, metres);
             if (coded)
                 updateCutRecord();
         }

@@ -71,6 +71,16 @@ void Config::setProperty(ConfigParamType key, const QVariant &val)
         emitRowChanged(key);
 }
 
+void Config::addToCounter(ConfigParamType key, double delta)
+{
+    QVariant old, now;
+    const bool changed = m_rows.add(key, delta, &old, &now);
+    emit propertyChanged(key, now);
+    sideEffect(key, now, old);
+    if (changed)
+        emitRowChanged(key);
+}
+
 // The row's own change signal, found through the property that shows it.
 void Config::emitRowChanged(ConfigParamType key)
 {

@@ -257,6 +257,10 @@ public:
     // propertyChanged on every call, runs the id's side effects and, when the
     // value really changed, emits the change signal of the row's property.
     Q_INVOKABLE void setProperty(Config::ConfigParamType key, const QVariant &val);
+    // Books delta onto a counter (copies, scans, metres) as setProperty
+    // would, but read and written in one step: threads booking at once
+    // each count.
+    void addToCounter(Config::ConfigParamType key, double delta);
     Q_INVOKABLE void setPropertyName(Config::ConfigParamType key, const QString &showName);
     void setCheckCameraName(const QString &newCheckCamera);
 

@@ -43,6 +43,29 @@ bool ParamRows::store(int id, const QVariant &val, QVariant *old, bool memoryOnl
     return changed;
 }
 
+bool ParamRows::add(int id, double delta, QVariant *old, QVariant *now)
+{
+    QMutexLocker lock(&m_lock);
+    auto it = m_rows.find(id);
+    if (it == m_rows.end()) {
+        it = m_rows.insert(id, ConfigParam());
+        it->key = id;
+    }
+    const QVariant before = it->value;
+    const int type = it->defaultValue.isValid() ? it->defaultValue.typeId() : before.typeId();
+    if (type == QMetaType::Float)
+        *now = QVariant(before.toFloat() + float(delta));
+    else if (type == QMetaType::Double)
+        *now = QVariant(before.toDouble() + delta);
+    else
+        *now = QVariant(int(quint32(qint64(before.toInt()) + qRound64(delta))));
+    if (!it->iniKey.isEmpty() && m_writeThrough)
+        m_writeThrough(it->iniKey, *now);
+    *old = before;
+    it->value = *now;
+    return before != *now;
+}
+
 void ParamRows::define(int id, const QString &iniKey, const QVariant &defaultValue)
 {
     QMutexLocker lock(&m_lock);

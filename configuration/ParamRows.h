@@ -31,6 +31,10 @@ public:
     // memoryOnly. True when it differs from the value held before (returned
     // in *old): the real change that the row's change signal reports.
     bool store(int id, const QVariant &val, QVariant *old = nullptr, bool memoryOnly = false);
+    // Adds delta to a counter row in one step under the lock, in the row's
+    // type (whole counts wrap at 32 bits as the stored totals do), and
+    // writes it through. *old and *now get the values before and after.
+    bool add(int id, double delta, QVariant *old, QVariant *now);
 
     // What the load pass registers: key and default, label (false and no
     // change without a row; *value gets the row's value) and range.

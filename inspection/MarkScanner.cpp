@@ -58,11 +58,11 @@ void countScan(Config *config, bool found)
     if (!config)
         return;
     if (!found) {
-        config->setTodayScanMark(config->todayScanMark() + 1);
-        config->setTotalScanMark(config->totalScanMark() + 1);
+        config->addToCounter(Config::CPT_Today_Scan_Mark, 1);
+        config->addToCounter(Config::CPT_Total_Scan_Mark, 1);
     } else {
-        config->setTodayScanMarkOk(config->todayScanMarkOk() + 1);
-        config->setTotalScanMarkOk(config->totalScanMarkOk() + 1);
+        config->addToCounter(Config::CPT_Today_Scan_Mark_OK, 1);
+        config->addToCounter(Config::CPT_Total_Scan_Mark_OK, 1);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "ParamTable.h"
 #include "TestMain.h"
 
+#include <QThread>
 #include <cmath>
 
 // The live table: typed conversion of stored text, real-change reports, the
@@ -80,6 +81,32 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^ParamRows::outOfRange  = 150 outside 0 .. 100"));
         QCOMPARE(rows.outOfRange(), QList<int>{33});
         QVERIFY(rows.value(76) == QVariant(0) && !rows.contains(76) && !rows.setLabel(76, QStringLiteral("x")));
+    }
+
+    // Threads booking onto one counter at once each count (a read, then a
+    // set, lost bookings); whole counts wrap at 32 bits as the totals do.
+    void countersBookedInOneStep()
+    {
+        ParamRows rows;
+        rows.define(Config::CPT_Today_Copies, QString(), QVariant(uint(0)));
+        rows.define(Config::CPT_Today_Cut, QString(), QVariant(float(0)));
+        QList<QThread *> threads;
+        for (int t = 0; t < 4; ++t)
+            threads << QThread::create([&rows] {
+                QVariant old, now;
+                for (int i = 0; i < 5000; ++i)
+                    rows.add(Config::CPT_Today_Copies, 1, &old, &now), rows.add(Config::CPT_Today_Cut, 0.5, &old, &now);
+            });
+        for (QThread *t : threads)
+            t->start();
+        for (QThread *t : threads) {
+            QVERIFY(t->wait(60000));
+            delete t;
+        }
+        QVERIFY(rows.value(Config::CPT_Today_Copies) == QVariant(20000) && rows.value(Config::CPT_Today_Cut) == QVariant(10000.0f));
+        QVariant old, now;
+        rows.store(Config::CPT_Today_Copies, -1);
+        QVERIFY(rows.add(Config::CPT_Today_Copies, 1, &old, &now) && now == QVariant(0));
     }
 
     // Each row a property shows names its own; the property's NOTIFY is the row's signal.
