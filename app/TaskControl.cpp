@@ -183,42 +183,35 @@ void TaskControl::stopTask(bool wait)
 
 void TaskControl::pauseBody()
 {
-    Varnok120X *device = m_driver.load();
-    if (!device)
-        return;
-    if (!device->rCutMotorStatus()) {
-        qCritical().noquote() << "DravolinteApp::pauseTask::<lambda_1>::operator ()" << "rCutMotorStatus failed";
-        return;
-    }
-    const int motor = device->cutMotorStatus();
-    qDebug().noquote() << "DravolinteApp::pauseTask::<lambda_1>::operator ()" << "cutMotorStatus: " << motor
-                       << "PPLT:" << device->cutSent();
-    if (device->cutSent() && motor == 1 && !device->wPause(true)) {
-        qCritical().noquote() << "DravolinteApp::pauseTask::<lambda_1>::operator ()" << "wPause failed, 请稍后重试";
-        device->setErrorMessage(QCoreApplication::translate("DravolinteApp", "请稍后重试 \n"));
-        return;
-    }
-    setTaskStatus(0);
+    moveJob("DravolinteApp::pauseTask::<lambda_1>::operator ()", 1, "wPause", [](Varnok120X *d) { return d->wPause(true); }, 0);
 }
 
 void TaskControl::resumeBody()
+{
+    moveJob("DravolinteApp::resumeTask::<lambda_1>::operator ()", 2, "wResume", [](Varnok120X *d) { return d->wResume(); }, 1);
+}
+
+// Pause and resume ask the motor first: the machine is told only while the
+// job it runs is in the state to leave (running for a pause, paused for a
+// resume); the task's status follows unless the machine refused.
+void TaskControl::moveJob(const char *origin, int fromMotor, const char *actName,
+                          const std::function<bool(Varnok120X *)> &act, int status)
 {
     Varnok120X *device = m_driver.load();
     if (!device)
         return;
     if (!device->rCutMotorStatus()) {
-        qCritical().noquote() << "DravolinteApp::resumeTask::<lambda_1>::operator ()" << "rCutMotorStatus failed";
+        qCritical().noquote() << origin << "rCutMotorStatus failed";
         return;
     }
     const int motor = device->cutMotorStatus();
-    qDebug().noquote() << "DravolinteApp::resumeTask::<lambda_1>::operator ()" << "cutMotorStatus: " << motor
-                       << "PPLT:" << device->cutSent();
-    if (device->cutSent() && motor == 2 && !device->wResume()) {
-        qCritical().noquote() << "DravolinteApp::resumeTask::<lambda_1>::operator ()" << "wResume failed, 请稍后重试";
+    qDebug().noquote() << origin << "cutMotorStatus: " << motor << "PPLT:" << device->cutSent();
+    if (device->cutSent() && motor == fromMotor && !act(device)) {
+        qCritical().noquote() << origin << actName << "failed, 请稍后重试";
         device->setErrorMessage(QCoreApplication::translate("DravolinteApp", "请稍后重试 \n"));
         return;
     }
-    setTaskStatus(1);
+    setTaskStatus(status);
 }
 
 void TaskControl::stopBody()

@@ -78,6 +78,8 @@ private:
     void refuseBusy(const char *origin);
     void pauseBody();
     void resumeBody();
+    void moveJob(const char *origin, int fromMotor, const char *actName, const std::function<bool(Varnok120X *)> &act,
+                 int status);
     void stopBody();
 
     ProductionRecords &m_records;

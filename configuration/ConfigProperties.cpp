@@ -151,32 +151,16 @@ double Config::closeCompensateVal() const { return m_cutScene.closeCompensateVal
 bool Config::knifeCompensate() const { return m_cutScene.knifeCompensate(); }
 double Config::knifeCompensateVal() const { return m_cutScene.knifeCompensateVal(); }
 
-void Config::setAutoSort(bool on)
-{
-    if (m_cutScene.setAutoSort(on))
-        emit autoSortChanged();
-}
+// The cut-scene settings signal only a change their part reports.
+#define CONFIG_SCENE_SETTER(Param, getter, setter)                                                                     \
+    void Config::setter(Param v)                                                                                       \
+    {                                                                                                                  \
+        if (m_cutScene.setter(v))                                                                                      \
+            emit getter##Changed();                                                                                    \
+    }
 
-void Config::setCloseCompensate(bool on)
-{
-    if (m_cutScene.setCloseCompensate(on))
-        emit closeCompensateChanged();
-}
-
-void Config::setCloseCompensateVal(double mm)
-{
-    if (m_cutScene.setCloseCompensateVal(mm))
-        emit closeCompensateValChanged();
-}
-
-void Config::setKnifeCompensate(bool on)
-{
-    if (m_cutScene.setKnifeCompensate(on))
-        emit knifeCompensateChanged();
-}
-
-void Config::setKnifeCompensateVal(double mm)
-{
-    if (m_cutScene.setKnifeCompensateVal(mm))
-        emit knifeCompensateValChanged();
-}
+CONFIG_SCENE_SETTER(bool, autoSort, setAutoSort)
+CONFIG_SCENE_SETTER(bool, closeCompensate, setCloseCompensate)
+CONFIG_SCENE_SETTER(double, closeCompensateVal, setCloseCompensateVal)
+CONFIG_SCENE_SETTER(bool, knifeCompensate, setKnifeCompensate)
+CONFIG_SCENE_SETTER(double, knifeCompensateVal, setKnifeCompensateVal)
