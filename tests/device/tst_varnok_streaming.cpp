@@ -111,10 +111,8 @@ private slots:
         const auto packageCount = [&] { return int(packages(f.sim.received().mid(from)).size()); };
         QVERIFY(startCut(data) && QTest::qWaitFor([&] { return packageCount() >= 5; }, 10000));
         f.host->setTaskStatus(0);
-        QTest::qWait(200);
-        const int held = packageCount();
-        QTest::qWait(400);
-        QVERIFY(packageCount() == held && held < all);
+        int held = 0;
+        QVERIFY(settles(packageCount, 600, &held) && held < all);
         QVERIFY(f.driver->rCutMotorStatus() && f.driver->cutMotorStatus() == 0); // nothing to pause yet
         f.host->setTaskStatus(1);
         QVERIFY(waitIdle() && packageCount() == all);
