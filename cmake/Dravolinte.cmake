@@ -13,6 +13,10 @@ function(dravo_add_library name)
   dravo_warnings(${name})
 endfunction()
 
+# A sanitized build runs the suite several times slower: scripts/sanitize.sh
+# stretches every test's time-out by this factor.
+set(DRAVO_TEST_TIMEOUT_SCALE 1 CACHE STRING "Factor on every test's time-out")
+
 # dravo_add_test(name SOURCES ... LIBS ... [LABELS ...] [RESOURCE_LOCK ...] [TIMEOUT s])
 # Every test runs headless; the test main moves it into a temporary folder of its own.
 function(dravo_add_test name)
@@ -25,6 +29,7 @@ function(dravo_add_test name)
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 120)
   endif()
+  math(EXPR A_TIMEOUT "${A_TIMEOUT} * ${DRAVO_TEST_TIMEOUT_SCALE}")
   # OMP_THREAD_LIMIT: Tesseract's OpenMP team spins against a loaded machine; one thread reads.
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DRAVO_BIN_DIR=${DRAVO_RUNTIME_DIR};OMP_THREAD_LIMIT=1"

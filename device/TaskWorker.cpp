@@ -20,10 +20,17 @@ TaskWorker::TaskWorker(Varnok120X *device, int type, const QByteArray &data, QOb
     m_taskStatus->set(Running);
     // The status is written on whatever thread changed the application's
     // status; the lambda holds the gate, not the worker, so a change that
-    // races with the worker's end touches nothing freed.
+    // races with the worker's end touches nothing freed. Each call holds a
+    // reference of its own: the worker's thread may let the connection (and
+    // its copy) go while a call runs, and the gate must then outlive the call
+    // by our own count, not by how Qt keeps the connection alive.
     connect(
         device, &Varnok120X::appTaskStatusChanged, this,
-        [gate = m_taskStatus](int status) { gate->set(status); }, Qt::DirectConnection);
+        [gate = m_taskStatus](int status) {
+            const std::shared_ptr<TaskStatusGate> held = gate;
+            held->set(status);
+        },
+        Qt::DirectConnection);
 }
 
 TaskWorker::~TaskWorker() = default;

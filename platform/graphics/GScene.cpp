@@ -35,12 +35,14 @@ GScene::GScene(QObject *parent) : QGraphicsScene(parent)
 GScene::~GScene()
 {
     polish();
-    removeItem(m_root);
-    delete m_root;
+    clear();
 }
 
 // Items added to a scene wait in a list for their polish, and every removal
 // searches that list: deliver the polish now so that clearing stays linear.
+// The scene's own clear() then empties its item index in one go (the root is
+// the only top-level item); removing the root item by item would take each
+// of its children out of that sorted list one at a time, moving the rest.
 void GScene::polish()
 {
     if (QThread::currentThread() == thread())
@@ -50,8 +52,7 @@ void GScene::polish()
 void GScene::gClear()
 {
     polish();
-    removeItem(m_root);
-    delete m_root;
+    clear();
     m_root = new RootItem;
     addItem(m_root);
     m_items.clear();

@@ -5,7 +5,9 @@
 #include "SimController.h"
 #include "Varnok120X.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +23,23 @@ inline QList<QByteArray> packages(const QList<QByteArray> &frames)
             out << frame.mid(at + 6, frame.size() - at - 7);
     }
     return out;
+}
+
+// Whether count() stays the same for quietMs at some point within timeoutMs,
+// and what it stayed at: a pause reaches a loop late on a loaded machine, so
+// the test waits for the stillness instead of a fixed time.
+inline bool settles(const std::function<int()> &count, int quietMs, int *value, int timeoutMs = 20000)
+{
+    QElapsedTimer still;
+    still.start();
+    *value = count();
+    for (const QDeadlineTimer deadline(timeoutMs); !deadline.hasExpired(); QTest::qWait(20)) {
+        if (const int now = count(); now != *value)
+            *value = now, still.restart();
+        else if (still.elapsed() >= quietMs)
+            return true;
+    }
+    return false;
 }
 
 // Counts a signal on the test's thread, whichever thread emits it: the count

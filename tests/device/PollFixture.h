@@ -96,6 +96,20 @@ struct PollRun
     LogCapture log;
     int mark = 0;
 };
+// How late the test may see a command: it reads the simulator's transcript in
+// turns, each slower on a loaded or sanitized machine. A least interval
+// between commands, measured as seen, allows this much.
+constexpr qint64 kSeenLate = 300;
+// Each of times at least ms after the one before.
+inline bool spaced(const QList<qint64> &times, qint64 ms)
+{
+    for (qsizetype i = 1; i < times.size(); ++i) {
+        if (times[i] - times[i - 1] < ms - kSeenLate)
+            return false;
+    }
+    return true;
+}
+
 using PollStep = std::pair<QString, std::function<bool(PollRun &)>>;
 using PollScript = QList<PollStep>;
 Q_DECLARE_METATYPE(PollScript)

@@ -35,7 +35,7 @@ private slots:
         QTest::newRow("film motor follows the film roller") << QStringList{"--set", "filmRoller=50"} << PollScript{
             param(Config::CPT_Film_Roller_Trigger, 60), param(Config::CPT_Film_Roller_Limit, 20), noPrint, noGyro, filmTop, startPolling(),
             expect("20,1,1,0,38,0;", 2),
-            check("again after 2 s", [](PollRun &r) { const auto t = r.times("20,1,1,"); return speeds(r, "20,1,1,").mid(0, 2) == QList<int>{38, 38} && t[1] - t[0] > 1950; }),
+            check("again after 2 s", [](PollRun &r) { const auto t = r.times("20,1,1,"); return speeds(r, "20,1,1,").mid(0, 2) == QList<int>{38, 38} && spaced(t.mid(0, 2), 2000); }),
             check("running", [](PollRun &r) { return r.f.driver->filmMotorRunning(); }),
             mark(), sim("set filmRoller 120"), expect("20,1,1,0,0,0;"), only("20,1,1,", {"20,1,1,0,0,0;"}), bit(FilmRollerMax),
             check("stopped", [](PollRun &r) { return !r.f.driver->filmMotorRunning(); })};
@@ -62,7 +62,7 @@ private slots:
             startPolling(), expect("18,0,0;", 2), check("jog", [](PollRun &r) { return r.f.driver->wMoveX(1); }),
             mark(), sim("set collectRoller 50"), expect("15,0,0;"), expect("20,1,3,0,0,0;"), bit(CollectRollerLimit),
             check("jog refused forward only", [](PollRun &r) { return !r.f.driver->wMoveX(1) && r.f.driver->wMoveX(-1); }),
-            check("stop repeated once a second", [](PollRun &r) { r.watch(1500); const auto n = r.times("20,1,3,0,0,0;", r.mark).size(); return n >= 2 && n <= 3; }),
+            check("stop repeated once a second", [](PollRun &r) { return r.waitFor([&] { return r.times("20,1,3,0,0,0;", r.mark).size() >= 3; }) && spaced(r.times("20,1,3,0,0,0;", r.mark), 1000); }),
             sim("set collectRoller 90"), bit(CollectRollerLimit, false), check("jog", [](PollRun &r) { return r.f.driver->wMoveX(1); })};
         // At the rewind maximum a running cut pauses the machine, not the
         // application's task.
@@ -80,7 +80,7 @@ private slots:
                                  "on 18 reply CCMD;18,0,0,0,x,0,0,50.00,abc,50.00; skip 20 count 2", "on 18 fields 4 skip 24 count 2"})
             wild << sim(QString::fromLatin1(line));
         wild << check("speeds in range", [](PollRun &r) {
-            r.watch(2500);
+            r.waitFor([&] { return r.times("18,0,0;").size() >= 34; }, 30000); // past the scripted replies
             const QList<int> sent = speeds(r, "20,1,1,") + speeds(r, "20,1,0,");
             return !sent.isEmpty() && std::all_of(sent.begin(), sent.end(), [](int v) { return v >= 0 && v <= 100; })
                    && sent.contains(100) && r.f.driver->filmRoller() == 50.0;
@@ -93,7 +93,7 @@ private slots:
             check("back", [](PollRun &r) { return r.waitFor([&] { return !r.log.lines("PollWorker::doReadState roller reading back").isEmpty(); }, 20000); }),
             check("backed off", [](PollRun &r) { const auto t = r.times("18,0,0;", r.mark); return t.size() >= 4 && t.size() <= 5 && t[3] - t[0] > 3000; }),
             check("said once", [](PollRun &r) { return r.log.lines("PollWorker::doReadState no roller reading").size() == 1 && r.log.lines("Varnok120X::sendCMD").filter("18,0,0;").size() == 3; }),
-            mark(), check("interval", [](PollRun &r) { r.watch(500); return r.times("18,0,0;", r.mark).size() >= 3; })};
+            mark(), check("interval", [](PollRun &r) { return r.waitFor([&] { return r.times("18,0,0;", r.mark).size() >= 3; }, 3000); })};
         // Polling off: nothing asked; off and on at once: the loop goes on;
         // link down: both pollers silent, on the link and in the log.
         QTest::newRow("idle while off, quiet while unlinked") << QStringList{} << PollScript{

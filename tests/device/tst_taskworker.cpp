@@ -133,10 +133,8 @@ private slots:
         QVERIFY(f.driver->rCutMotorStatus());
         QVERIFY(f.driver->cutMotorStatus() != 1 || f.driver->wPause(true));
         f.host->setTaskStatus(0);
-        QTest::qWait(200);
-        const int quiet = int(f.commands().size());
-        QTest::qWait(700);
-        QCOMPARE(int(f.commands().size()), quiet);
+        int quiet = 0;
+        QVERIFY(settles([&] { return int(f.commands().size()); }, 700, &quiet) && !f.driver->isWorkIdle());
         QVERIFY(f.driver->wResume());
         f.host->setTaskStatus(1);
         QVERIFY(waitIdle(f));

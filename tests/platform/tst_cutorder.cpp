@@ -1,7 +1,6 @@
 #include "CutOrder.h"
 #include "TestMain.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <numeric>
@@ -84,8 +83,7 @@ void TestCutOrder::orders()
 
 void TestCutOrder::farPilesAndLinesStayBounded()
 {
-    QElapsedTimer timer;
-    timer.start();
+    // The work is counted, not timed: a search past its budget says so in the log.
     QTest::failOnWarning(QRegularExpression("start-point order given up"));
     // Far from the origin (a file's coordinates may reach 2^31 plotter units) the order holds.
     std::vector<CutOrder::Piece> far;
@@ -107,7 +105,6 @@ void TestCutOrder::farPilesAndLinesStayBounded()
         nested.push_back(square(i, i, 20000 - 2 * i));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("CutOrder::sort inside-first order given up"));
     QVERIFY(isPermutation(CutOrder::sort(nested, {true, true, 2000000}), nested.size()));
-    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
 }
 
 DRAVO_TEST_MAIN(TestCutOrder)
