@@ -21,6 +21,17 @@ PACKAGES=(
   libzint-dev libzbar-dev libquazip1-qt6-dev libxlsxwriter-dev
   # benchmarks, fuzzing
   libbenchmark-dev clang libclang-rt-14-dev
+  # the pages: file and folder dialogs (their non-native form needs the folder model), the on-screen
+  # keyboard, SVG pictures; the icon font is made from Font Awesome by a fonttools script
+  qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel qml6-module-qtquick-virtualkeyboard
+  qt6-virtualkeyboard-plugin libqt6svg6 qml6-module-qtquick-shapes python3 python3-fonttools fonts-font-awesome
+  # the industrial camera (USB3 Vision and GigE Vision) and its fake devices
+  libaravis-dev libusb-1.0-0-dev aravis-tools
+  # QML cameras (GStreamer), label check reading Chinese, the report read back by a spreadsheet
+  qt6-multimedia-dev qml6-module-qtmultimedia gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  tesseract-ocr-chi-sim libreoffice-calc-nogui
+  # printing: a CUPS queue in front of an IPP Everywhere printer, print-file previews, a window manager
+  cups-daemon cups-client cups-ipp-utils libcups2-dev dbus-daemon qt6-pdf-dev xdg-utils openbox
 )
 
 missing=()
