@@ -12,6 +12,8 @@ Popup {
 
     padding: 0
     modal: true
+    // Escape reaches a popup only while it has the focus.
+    focus: true
     anchors.centerIn: Overlay.overlay
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
 
