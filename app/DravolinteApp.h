@@ -102,6 +102,7 @@ public:
     ImageProvider *imageProvider() const { return m_imageProvider; }
     // The engine took the provider over (it deletes it).
     void releaseImageProvider() { m_imageProviderOwned = false; }
+    bool ownsImageProvider() const { return m_imageProviderOwned; }
     QObject *checkCamera() const { return m_checkCamera; }
 
     // --- QML surface ---

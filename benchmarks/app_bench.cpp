@@ -56,7 +56,7 @@ bool waitForLog(const QString &folder, const QByteArray &text, int timeoutMs)
 
 void BM_ProgramStartup(benchmark::State &state)
 {
-    const QString program = programDir() + QStringLiteral("/Dravolinte");
+    const QString program = programDir() + QStringLiteral("/dravolinte");
     if (!QFile::exists(program)) {
         state.SkipWithError("the program is not built");
         return;
@@ -64,7 +64,7 @@ void BM_ProgramStartup(benchmark::State &state)
     double rssAtLoop = 0.0, rssSettled = 0.0;
     for (auto _ : state) {
         QTemporaryDir dir;
-        QFile::copy(program, dir.filePath(QStringLiteral("Dravolinte")));
+        QFile::copy(program, dir.filePath(QStringLiteral("dravolinte")));
         // The debug gate on: "LOAD QML" is logged right after the window is up.
         QFile ini(dir.filePath(QStringLiteral("config.ini")));
         if (!ini.open(QIODevice::WriteOnly) || ini.write("[LogSetting]\nLOG_DEBUG=true\n[Dravolinte]\nVersion=3\n") < 0) {
@@ -80,7 +80,7 @@ void BM_ProgramStartup(benchmark::State &state)
         process.setProcessEnvironment(env);
         QElapsedTimer clock;
         clock.start();
-        process.start(dir.filePath(QStringLiteral("Dravolinte")), QStringList());
+        process.start(dir.filePath(QStringLiteral("dravolinte")), QStringList());
         const bool up = process.waitForStarted(5000) && waitForLog(dir.path(), "main main LOAD QML", 20000);
         const double seconds = clock.nsecsElapsed() / 1e9;
         if (!up) {

@@ -23,8 +23,8 @@ struct ProgramCopy
     ProgramCopy()
     {
         const QString bin = qEnvironmentVariable("DRAVO_BIN_DIR") + QLatin1Char('/');
-        ok = m_dir.isValid() && (::link(QFile::encodeName(bin + "Dravolinte"), QFile::encodeName(program())) == 0
-                                   || QFile::copy(bin + "Dravolinte", program()));
+        ok = m_dir.isValid() && (::link(QFile::encodeName(bin + "dravolinte"), QFile::encodeName(program())) == 0
+                                   || QFile::copy(bin + "dravolinte", program()));
         for (const QString &folder : {QStringLiteral("config/"), QStringLiteral("translations/")}) {
             QDir().mkpath(path(folder));
             for (const QString &file : QDir(bin + folder).entryList(QDir::Files))
