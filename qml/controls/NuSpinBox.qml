@@ -102,6 +102,12 @@ T.SpinBox {
         onEditingFinished: control.commitText(true)
         Keys.onReturnPressed: function(event) { control.commitUnacceptable(event) }
         Keys.onEnterPressed: function(event) { control.commitUnacceptable(event) }
+        // The edit is finished here; the spin box would read the field once
+        // more on the key's release and signal again.
+        Keys.onReleased: function(event) {
+            if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
+                event.accepted = true
+        }
         onActiveFocusChanged: {
             if (!activeFocus && !acceptableInput)
                 control.commitText(false)
@@ -126,11 +132,11 @@ T.SpinBox {
         textInput.text = Qt.binding(function() { return control.displayText })
     }
     function commitUnacceptable(event) {
-        if (!textInput.acceptableInput)
+        // An acceptable text goes on to the field, which ends the edit
+        // (editingFinished); any other ends here.
+        event.accepted = !textInput.acceptableInput
+        if (event.accepted)
             commitText(false)
-        // The spin box reads the field again when the key is let go: it
-        // finds the value it shows and changes nothing.
-        event.accepted = false
     }
     // Steps the value there through the spin box's own setter: an assignment
     // from here would end the user's binding on value.
@@ -167,13 +173,6 @@ T.SpinBox {
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
-        StepArea {
-            anchors.fill: parent
-            spinBox: control
-            indicator: control.up
-            timer: longPressTimer
-            increase: true
-        }
     }
 
     down.indicator: Rectangle {
@@ -196,13 +195,6 @@ T.SpinBox {
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
-        StepArea {
-            anchors.fill: parent
-            spinBox: control
-            indicator: control.down
-            timer: longPressTimer
-            increase: false
-        }
     }
 
     background: Rectangle {
@@ -222,6 +214,36 @@ T.SpinBox {
             color: Qt.rgba(0.4, 0.4, 0.4, 1)
             visible: control.hovered || control.activeFocus || textInput.activeFocus
         }
+    }
+
+    // The press areas lie over the indicators rather than in them: the
+    // template disables an indicator at its bound, and a press there still
+    // reports the value on release.
+    StepArea {
+        objectName: "upArea"
+        z: 4
+        x: control.up.indicator.x
+        y: control.up.indicator.y
+        width: control.up.indicator.width
+        height: control.up.indicator.height
+        visible: control.up.indicator.visible
+        spinBox: control
+        indicator: control.up
+        timer: longPressTimer
+        increase: true
+    }
+    StepArea {
+        objectName: "downArea"
+        z: 4
+        x: control.down.indicator.x
+        y: control.down.indicator.y
+        width: control.down.indicator.width
+        height: control.down.indicator.height
+        visible: control.down.indicator.visible
+        spinBox: control
+        indicator: control.down
+        timer: longPressTimer
+        increase: false
     }
 
     // Press and hold: a first step 10 ms after the press, a second 500 ms
