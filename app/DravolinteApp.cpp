@@ -10,6 +10,7 @@
 #include "Varnok120X.h"
 
 #include <QAtomicPointer>
+#include <QCamera>
 #include <QDebug>
 #include <QFileInfo>
 #include <QQmlApplicationEngine>
@@ -27,11 +28,18 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
 {
     g_app.storeRelease(this);
     m_imageProvider = new ImageProvider;
-    m_checkCamera = new QObject;
-    m_checkCamera->setObjectName(QStringLiteral("checkCamera"));
+    auto *checkCamera = new QCamera;
+    checkCamera->setObjectName(QStringLiteral("checkCamera"));
+    connect(checkCamera, &QCamera::cameraDeviceChanged, this, &DravolinteApp::checkCameraChanged);
+    m_checkCamera = checkCamera;
     m_printCutScene = std::make_unique<GScene>();
     m_task.setPrintFileOpen([this] { return !printImage().isNull(); });
     relayPartSignals();
+    // The label check takes the page of each opened cut file and the check
+    // camera's images; the overlays draw what it found.
+    m_cut.setTemplateLoader([this] { return m_labels.loadTemplate(); });
+    m_vision.setLabelSink([this](int id, const QImage &image) { return m_labels.submit(id, image); });
+    OverlaySource::setCurrent(this);
     firewall();
 
     m_onlineTimer.setSingleShot(true);
@@ -59,6 +67,13 @@ void DravolinteApp::relayPartSignals()
     relay(&m_vision, &MarkVision::filmViewUpdate, qOverload<const QRect &>(&DravolinteApp::filmViewUpdate));
     relay(&m_vision, &MarkVision::collectLenChanged, &DravolinteApp::collectLenChanged);
     relay(&m_vision, &MarkVision::showLostLabelViewChanged, &DravolinteApp::showLostLabelViewChanged);
+    relay(&m_labels, &LabelInspection::lostViewUpdate, qOverload<const QRect &>(&DravolinteApp::lostViewUpdate));
+    relay(&m_labels, &LabelInspection::pagecheckedChanged, &DravolinteApp::pagecheckedChanged);
+    relay(&m_labels, &LabelInspection::checkCameraScaleChanged, &DravolinteApp::checkCameraScaleChanged);
+    connect(&m_labels, &LabelInspection::checkedImageSize, this, [this](const QSize &size) {
+        setImageHeight(size.height());
+        setImageWidth(size.width());
+    }, Qt::DirectConnection);
     // The other way: an open asked for (by a switch of the cut file, or by
     // the pages) runs on the main thread; a label-capture request also
     // reaches the driver's collect poller; a job's print request prints.
@@ -70,6 +85,7 @@ void DravolinteApp::relayPartSignals()
 
 DravolinteApp::~DravolinteApp()
 {
+    OverlaySource::unsetCurrent(this);
     // Whatever cleanUp did not get to (a test, an early return) ends here.
     m_vision.cancelCaptures();
     m_threads.joinAll();
@@ -103,6 +119,7 @@ void DravolinteApp::setDriver(Varnok120X *driver)
     }
     m_task.setDriver(driver);
     m_cut.setDriver(driver);
+    m_labels.setDriver(driver);
     m_discovery.setDriver(driver);
     if (driver) {
         driver->setHost(&m_task);

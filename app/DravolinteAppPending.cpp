@@ -16,10 +16,6 @@ void DravolinteApp::selectHKCamera(const QString &name)
     qInfo().noquote() << "DravolinteApp::selectHKCamera" << name << "industrial camera support not available in this build";
 }
 
-void DravolinteApp::checkCameraChanged()
-{
-}
-
 void DravolinteApp::print()
 {
     Config *cfg = Config::instance();
