@@ -56,7 +56,10 @@ QString CheckImages::save(bool enabled, const QDateTime &now)
     saveJpeg(m_image, m_imagePath, "check image");
     if (m_templatePath.isEmpty()) {
         // Tried again with the next saved image when it could not be saved.
-        const QString templatePath = freshName(folder, stamp, QStringLiteral("bk.jpg"));
+        // Named after the image it goes with.
+        QString templatePath = m_imagePath;
+        templatePath.chop(4);
+        templatePath += QStringLiteral("bk.jpg");
         if (saveJpeg(m_template, templatePath, "template"))
             m_templatePath = templatePath;
     }
