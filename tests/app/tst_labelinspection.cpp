@@ -214,6 +214,42 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { QMutexLocker lock(&widthsLock); return widths.size() == 2 && running == 0; }, 10000));
         QCOMPARE(widths, (QList<int>{401, 403}));
         QCOMPARE(most.load(), 1);
+        // No thread to check on: answered at once, unchecked.
+        fx.threads.joinAll();
+        QVERIFY(!fx.labels.submit(2, frame(404)));
+        QVERIFY(log.count("no check thread: image of camera 2 not checked"));
+    }
+
+    // Whatever the library hands back (reversed edges are tested above): labels
+    // by the thousand, outside the image, codes of any bytes. The row keeps its cells.
+    void oddLibraryResults()
+    {
+        PartsFixture fx(kConfig);
+        fx.task.loadCheckParams();
+        fx.cut.open(sceneFile(fx));
+        ReadData odd = paper(100, 1100, 150);
+        for (int i = 0; i < 3000; ++i) {
+            LabelRecord l;
+            l.status = i % 3;
+            l.x = -50000 + 37 * i;
+            l.y = i % 2 ? 2000000000 : -7;
+            l.width = -4;
+            l.height = 1 << 30;
+            LabelCode c;
+            c.type = "QR-Code";
+            c.code = std::string("\"a,\"\r\n\xff\xfe\xf0\x9f\x98\x80", 12) + std::to_string(i);
+            l.qrCodes.push_back(c);
+            odd.labels.push_back(l);
+        }
+        for (const ReadData &r : {paper(100, 1100, 100), paper(100, 1100, 120), odd}) {
+            fx.labels.setDetector(giving(r));
+            fx.labels.checkLabelCapture(frame());
+        }
+        QFile report("label.csv");
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        const QByteArray row = report.readAll();
+        QVERIFY(row.endsWith("\"\r\n") && row.count('"') % 2 == 0 && row.count("\"\"a,\"\"\r\n??") == 2000);
+        QVERIFY(row.contains("\"lost: 1000, check: 2000, QR: 2000\""));
     }
 
     // The library throws: a log line with the saved image, an empty (faulty) result; the next check runs.
