@@ -43,7 +43,13 @@ QString LabelInspection::imageFolder() const
 
 bool LabelInspection::hasTemplate() const
 {
-    return m_hasTemplate.load();
+    return currentTemplate() != nullptr;
+}
+
+std::shared_ptr<const LabelInspection::Template> LabelInspection::currentTemplate() const
+{
+    QMutexLocker lock(&m_templateLock);
+    return m_template;
 }
 
 std::shared_ptr<const ReadData> LabelInspection::checkResult() const
@@ -129,33 +135,29 @@ bool LabelInspection::loadTemplate()
     if (!background.save(QStringLiteral("bk.png")))
         qWarning().noquote() << "DravolinteApp::loadTemplate" << "cannot save bk.png";
     // Blue first, as the check image is, whatever the background's format.
-    const QImage bgr = background.convertToFormat(QImage::Format_BGR888);
-    Template next;
-    next.bgr = cv::Mat(bgr.height(), bgr.width(), CV_8UC3, const_cast<uchar *>(bgr.constBits()),
-                       size_t(bgr.bytesPerLine()))
-                   .clone();
-    next.rows = rows;
-    next.cols = cols;
+    auto next = std::make_shared<Template>();
+    next->image = background.convertToFormat(QImage::Format_BGR888);
+    next->bgr = cv::Mat(next->image.height(), next->image.width(), CV_8UC3, const_cast<uchar *>(next->image.constBits()),
+                        size_t(next->image.bytesPerLine()));
+    next->rows = rows;
+    next->cols = cols;
     // The label cells: each row band crossed with each column band, in
     // template pixels (the background covers the page's width).
     const QSizeF page = m_cut.pageSize();
     if (page.width() > 0.0) {
-        const double k = bgr.width() / page.width();
+        const double k = next->image.width() / page.width();
         for (const SceneSegment &r : std::as_const(rows)) {
             for (const SceneSegment &c : std::as_const(cols)) {
                 const cv::Rect cell(int(std::lround(c.start * k)), int(std::lround(r.start * k)),
                                     int(std::lround((c.end - c.start) * k)), int(std::lround((r.end - r.start) * k)));
                 if (cell.width > 0 && cell.height > 0)
-                    next.cells.push_back(cell);
+                    next->cells.push_back(cell);
             }
         }
     }
     {
-        // Not while a check reads the template.
-        QMutexLocker lock(&m_checkLock);
+        QMutexLocker lock(&m_templateLock);
         m_template = std::move(next);
-        m_images.setTemplate(bgr);
-        m_hasTemplate.store(true);
     }
     // A first image for the new template; with the cut-off on, the collect
     // side captures when the label is cut.
@@ -181,10 +183,10 @@ ReadData LabelInspection::detect(const QImage &checkImage)
                                         const_cast<uchar *>(checkImage.constBits()), size_t(checkImage.bytesPerLine()));
     const TaskControl::CheckParams params = m_task.checkParams();
     PageLabels page;
-    page.cells = m_template.cells;
+    page.cells = m_checked->cells;
     page.threshold = params.threshold;
     try {
-        return m_detect(input, m_template.bgr, params.enableOCR, params.enableQRCode, params.enableBARCode,
+        return m_detect(input, m_checked->bgr, params.enableOCR, params.enableQRCode, params.enableBARCode,
                         params.modelPath.toLocal8Bit().toStdString(), page);
     } catch (const std::exception &e) {
         qCritical().noquote() << "DravolinteApp::checkLabelCapture" << "process_frame fatal" << e.what()
@@ -205,11 +207,16 @@ void LabelInspection::check(const QImage &img)
     const int turn = 90 - cfg->getProperty(Config::CPT_Check_Camera_Rotation).toInt();
     if (turn != 0 && !image.isNull())
         image = image.transformed(QTransform().rotate(turn), Qt::SmoothTransformation);
-    if (m_template.bgr.empty()) {
+    const std::shared_ptr<const Template> templ = currentTemplate();
+    if (!templ || templ->bgr.empty()) {
         if (!m_vision.isCapturing())
             setErrorMessage(QCoreApplication::translate("LabelInspection", "切割文件未打开 \n"));
         return;
     }
+    // A new template is saved with the next saved check image.
+    if (templ != m_checked)
+        m_images.setTemplate(templ->image);
+    m_checked = templ;
     QImage checkImage;
     if (qint64(image.width()) * image.height() > kMaxPixels)
         qCritical().noquote() << "DravolinteApp::checkLabelCapture" << "image too large to check:" << image.size();
@@ -228,9 +235,9 @@ void LabelInspection::check(const QImage &img)
         qCritical().noquote() << origin << "input image width: " << checkImage.width();
         qCritical().noquote() << origin << "input image height: " << checkImage.height();
         qCritical().noquote() << origin << "input image channels: " << (checkImage.isNull() ? 0 : 3);
-        qCritical().noquote() << origin << "template image width: " << m_template.bgr.cols;
-        qCritical().noquote() << origin << "template image height: " << m_template.bgr.rows;
-        qCritical().noquote() << origin << "template image channels: " << m_template.bgr.channels();
+        qCritical().noquote() << origin << "template image width: " << templ->bgr.cols;
+        qCritical().noquote() << origin << "template image height: " << templ->bgr.rows;
+        qCritical().noquote() << origin << "template image channels: " << templ->bgr.channels();
         qCritical().noquote() << origin << "last_edge:" << result.last_edge;
         qCritical().noquote() << origin << "first_edge" << result.first_edge;
         qCritical().noquote() << origin << "segmentX" << result.segmentX;

@@ -30,7 +30,10 @@ class Varnok120X;
 // Images are checked one at a time on a thread of their own; while one is
 // checked at most one more waits, and a newer image takes its place (the one
 // it replaces is answered unchecked, so its requester does not wait for
-// nothing). The check lock serialises the checks and the template's change.
+// nothing). The check lock serialises the checks. A new template is handed
+// over whole under a lock of its own: a running check keeps the one it began
+// with, and the main thread, which loads templates, never waits for a check
+// (which may wait for a stop that waits for the main thread).
 class LabelInspection : public QObject
 {
     Q_OBJECT
@@ -86,7 +89,8 @@ signals:
 private:
     struct Template
     {
-        cv::Mat bgr;
+        QImage image; // blue-green-red
+        cv::Mat bgr;  // over image's pixels
         std::vector<cv::Rect> cells; // template pixels
         QList<SceneSegment> rows, cols;
     };
@@ -100,6 +104,7 @@ private:
     // The check itself, the check lock held.
     void check(const QImage &img);
     ReadData detect(const QImage &checkImage);
+    std::shared_ptr<const Template> currentTemplate() const;
     void setErrorMessage(const QString &text);
 
     CutScene &m_cut;
@@ -115,10 +120,12 @@ private:
 
     mutable QMutex m_checkLock; // a check; the members below
     Detector m_detect;
-    Template m_template;
+    std::shared_ptr<const Template> m_checked; // the template of the running check
     CheckImages m_images;
-    std::atomic<bool> m_hasTemplate{false};
     std::atomic<bool> m_pageChecked{false};
+
+    mutable QMutex m_templateLock;
+    std::shared_ptr<const Template> m_template;
 
     mutable QMutex m_resultLock;
     std::shared_ptr<const ReadData> m_result;

@@ -103,8 +103,10 @@ void LabelInspection::labelReport()
     page.time = QDateTime::currentDateTime();
     page.segmentX = m_task.segmentX();
     page.scale = m_vision.paperEdge().scale();
-    page.rows = m_template.rows;
-    page.cols = m_template.cols;
+    if (m_checked) {
+        page.rows = m_checked->rows;
+        page.cols = m_checked->cols;
+    }
     page.barCodes = params.enableBARCode;
     page.qrCodes = params.enableQRCode;
     page.texts = params.enableOCR;

@@ -1,10 +1,14 @@
 #include "AppTestSupport.h"
+#include "FilmView.h"
 #include "LostLabelView.h"
+#include "QmlSetup.h"
 #include "SceneWriter.h"
 #include "SimCheckCamera.h"
 
 #include <QApplication>
 #include <QPainter>
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QThread>
 
 // The label check in the application, with a check camera answering its
@@ -45,6 +49,24 @@ class TestLabelCheckRun : public QObject
     }
 
 private slots:
+    // The overlays as the pages import them, each from a module of its own name.
+    void overlaysInQml()
+    {
+        QmlSetup::registerTypes();
+        QQmlEngine engine;
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nimport FilmView\nimport LostLabelView\n"
+                          "Item { FilmView { objectName: \"film\"; videoOutputWidth: 640; showHistory: true }\n"
+                          "       LostLabelView { objectName: \"lost\"; imageH: 900 } }",
+                          QUrl());
+        std::unique_ptr<QObject> root(component.create());
+        QVERIFY2(root, qPrintable(component.errorString()));
+        auto *film = root->findChild<FilmView *>("film");
+        auto *lost = root->findChild<LostLabelView *>("lost");
+        QVERIFY(film && film->videoOutputWidth() == 640 && film->showHistory());
+        QVERIFY(lost && lost->imageH() == 900);
+    }
+
     // The worker wakes once its frame is checked: the result, the image size
     // after the turn, the overlay shown; the overlay draws that result.
     void captureChecksAndOverlayDraws()
