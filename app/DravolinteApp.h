@@ -26,6 +26,7 @@
 
 class GPathItem;
 class GScene;
+class GraphicsView;
 class ImageProvider;
 class QQmlApplicationEngine;
 class QTranslator;
@@ -160,6 +161,9 @@ public:
     }
     Q_INVOKABLE QPolygonF currentPageMarkPoint(bool scan = true) const { return m_cut.currentPageMarkPoint(scan); }
     Q_INVOKABLE QList<int> currentKnifeIntInterval() const { return m_cut.currentKnifeIntInterval(); }
+    // The cut view (a GraphicsView on the cut scene) for the cut-file page's
+    // QuickItemWidget; it stays this object's.
+    Q_INVOKABLE QVariant getCutGraphicsView() const;
     bool setSwitchCutFile(bool b) { return m_cut.setSwitchCutFile(b); }
     bool switchingCutFile() const { return m_cut.switchingCutFile(); }
     QString sceneFile() const { return m_cut.sceneFile(); }
@@ -310,6 +314,7 @@ private:
     std::unique_ptr<GScene> m_printCutScene;
 
     QPointer<QObject> m_camera;
+    GraphicsView *m_cutView = nullptr;
     ImageProvider *m_imageProvider = nullptr;
     bool m_imageProviderOwned = true;
     // Stands for the check camera until the camera support comes.

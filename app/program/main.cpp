@@ -5,6 +5,8 @@
 #include "DravolinteApp.h"
 #include "ImageProvider.h"
 #include "InstanceGuard.h"
+#include "PltQuickView.h"
+#include "QuickItemWidget.h"
 #include "Log.h"
 #include "ProgramNotifier.h"
 #include "TerminationSignals.h"
@@ -71,6 +73,8 @@ int main(int argc, char *argv[])
         qWarning().noquote() << "main" << "Failed to load OrunFont.ttf";
     qRegisterMetaType<Config::ConfigParamType>("ConfigParamType");
     // The painted views register here as they come; the store's enums are there already.
+    qmlRegisterType<PltQuickView>("PltQuickView", 1, 0, "PltQuickView");
+    qmlRegisterType<QuickItemWidget>("QuickItemWidget", 1, 0, "QuickItemWidget");
     qmlRegisterUncreatableType<Config>("ORUN_Config", 1, 0, "ORUN_Config", QStringLiteral("enums only"));
 
     auto config = std::make_unique<Config>(QCoreApplication::applicationDirPath());
