@@ -4,6 +4,7 @@
 
 #include "GScene.h"
 #include "GraphicsView.h"
+#include "HostLookup.h"
 #include "ImageProvider.h"
 #include "Log.h"
 #include "Notifier.h"
@@ -35,6 +36,12 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
     m_cutView->setScene(m_cut.scene());
     m_printCutScene = std::make_unique<GScene>();
     m_task.setPrintFileOpen([this] { return !printImage().isNull(); });
+    // The firmware queries carry the host's public address and location, as the upgrade server tells them.
+    const auto askServer = [](const char *path) {
+        const Config *cfg = Config::instance();
+        return cfg ? HostLookup::ask(cfg->getProperty(Config::CPT_IP).toString(), QString::fromLatin1(path)) : QString();
+    };
+    m_upgrades.setHostLookup([askServer] { return askServer("/getIP"); }, [askServer] { return askServer("/getLocation"); });
     relayPartSignals();
     firewall();
 
@@ -114,6 +121,7 @@ void DravolinteApp::setDriver(Varnok120X *driver)
     m_task.setDriver(driver);
     m_cut.setDriver(driver);
     m_discovery.setDriver(driver);
+    m_upgrades.setDriver(driver);
     if (driver) {
         driver->setHost(&m_task);
         driver->setCutSource(&m_cut);
