@@ -3,8 +3,12 @@
 #include "GPage.h"
 #include "GScene.h"
 #include "GraphicsView.h"
+#include "PltQuickView.h"
+#include "QuickItemWidget.h"
 #include "SceneWriter.h"
 
+#include <QQmlComponent>
+#include <QQmlContext>
 #include <QQmlEngine>
 #include <QSignalSpy>
 
@@ -56,6 +60,7 @@ class TestAppViews : public QObject
 
 private slots:
     void cutViewOnTheCutScene();
+    void pagesHostTheViewAndPreviewTheFile();
     void labelCaptureAfterTemplateLoad_data();
     void labelCaptureAfterTemplateLoad();
 };
@@ -80,6 +85,37 @@ void TestAppViews::cutViewOnTheCutScene()
     QVERIFY(app.cutScene()->page());
     const QRectF page = view->mapFromScene(app.cutScene()->page()->sceneRect()).boundingRect();
     QVERIFY2(page.width() > 200 && page.width() < 300, qPrintable(QString::number(page.width())));
+}
+
+// As the pages use them: the cut view handed through QML to its host item,
+// the preview bound to the copy of the opened file.
+void TestAppViews::pagesHostTheViewAndPreviewTheFile()
+{
+    AppFixture fx("[Dravolinte]\nwaitCapture=100\n");
+    DravolinteApp &app = AppFixture::app();
+    qmlRegisterType<PltQuickView>("PltQuickView", 1, 0, "PltQuickView");
+    qmlRegisterType<QuickItemWidget>("QuickItemWidget", 1, 0, "QuickItemWidget");
+    QQmlEngine engine;
+    engine.rootContext()->setContextProperty(QStringLiteral("app"), &app);
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick 2.0\nimport QuickItemWidget 1.0\nimport PltQuickView 1.0\n"
+                      "Item { QuickItemWidget { objectName: 'host'; width: 100; height: 80;"
+                      "                         widget: app.getCutGraphicsView(); enabled: false }"
+                      "       PltQuickView { objectName: 'preview'; width: 320; height: 200; file: app.cutShowFile } }",
+                      QUrl());
+    std::unique_ptr<QObject> root(component.create());
+    QVERIFY2(root, qPrintable(component.errorString()));
+    auto *host = root->findChild<QuickItemWidget *>(QStringLiteral("host"));
+    auto *preview = root->findChild<PltQuickView *>(QStringLiteral("preview"));
+    QVERIFY(host && preview);
+    QCOMPARE(host->hostedWidget(), app.getCutGraphicsView().value<QWidget *>());
+    QVERIFY(!host->hostedWidget()->isEnabled());
+    app.onOpenScene(sceneWithBackground(fx.dir.path()));
+    QCOMPARE(preview->file(), fx.dir.filePath(QStringLiteral("showplt.plt")));
+    QCOMPARE(preview->paths().size(), 1);
+    QVERIFY(preview->layout().hasMarks);
+    root.reset();
+    QVERIFY(app.getCutGraphicsView().value<QWidget *>()); // C++'s, not the page's
 }
 
 void TestAppViews::labelCaptureAfterTemplateLoad_data()
