@@ -118,6 +118,7 @@ PopupLook {
                 }
             }
             Button {
+                Accessible.name: text
                 objectName: "loginButton"
                 width: 70
                 height: 30

@@ -77,6 +77,7 @@ PopupLook {
             spacing: 10
 
             Button {
+                Accessible.name: text
                 objectName: "factoryButton"
                 height: 30
                 font.pointSize: 9
@@ -84,6 +85,7 @@ PopupLook {
                 onClicked: factoryBox.open()
             }
             Button {
+                Accessible.name: text
                 objectName: "restoreButton"
                 height: 30
                 font.pointSize: 9
@@ -92,6 +94,7 @@ PopupLook {
                 onClicked: restoreBox.open()
             }
             Button {
+                Accessible.name: text
                 objectName: "saveDefaultButton"
                 height: 30
                 font.pointSize: 9
@@ -99,6 +102,7 @@ PopupLook {
                 onClicked: saveDefaultBox.open()
             }
             Button {
+                Accessible.name: text
                 id: saveButton
                 objectName: "saveButton"
                 width: 80
