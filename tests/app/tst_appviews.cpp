@@ -4,6 +4,7 @@
 #include "GScene.h"
 #include "GraphicsView.h"
 #include "PltQuickView.h"
+#include "QmlSetup.h"
 #include "QuickItemWidget.h"
 #include "SceneWriter.h"
 
@@ -93,8 +94,7 @@ void TestAppViews::pagesHostTheViewAndPreviewTheFile()
 {
     AppFixture fx("[Dravolinte]\nwaitCapture=100\n");
     DravolinteApp &app = AppFixture::app();
-    qmlRegisterType<PltQuickView>("PltQuickView", 1, 0, "PltQuickView");
-    qmlRegisterType<QuickItemWidget>("QuickItemWidget", 1, 0, "QuickItemWidget");
+    QmlSetup::registerTypes(); // as the program registers them
     QQmlEngine engine;
     engine.rootContext()->setContextProperty(QStringLiteral("app"), &app);
     QQmlComponent component(&engine);
