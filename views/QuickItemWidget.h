@@ -5,8 +5,8 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QVariant>
+#include <QWidget>
 
-class QWidget;
 
 // Hosts a QWidget ("QuickItemWidget" 1.0, `widget`) over the item's place in
 // its QML window: the widget's native window becomes a child of the item's
