@@ -40,6 +40,7 @@ private:
     // Arcs and circles (HpglParserArcs.cpp), drawn as chords.
     void arc(bool relative);
     void circle();
+    bool curveValues(double *v, int max, int least);
     bool arcFits(double cx, double cy, double r) const;
     void arcTo(double cx, double cy, double r, double phi0, double sweep, double startX, double startY);
     // An instruction this reader cannot carry out: named once in the statistics.

@@ -25,6 +25,19 @@ int chordCount(double reach, double sweep)
 
 } // namespace
 
+// The numbers of an arc or circle; fewer than `least` are dropped (counted).
+bool HpglParser::curveValues(double *v, int max, int least)
+{
+    const int n = values(v, max);
+    if (n < least) {
+        m_stats.skippedValues += qMax(n, 1);
+        return false;
+    }
+    if (m_scaling.isBroken())
+        unhonoured('S', 'C');
+    return true;
+}
+
 // The whole curve lies within the coordinate limit, or it is not drawn at all:
 // a curve out of range would otherwise cost its every chord for nothing.
 bool HpglParser::arcFits(double cx, double cy, double r) const
@@ -55,13 +68,8 @@ void HpglParser::arcTo(double cx, double cy, double r, double phi0, double sweep
 void HpglParser::arc(bool relative)
 {
     double v[4];
-    const int n = values(v, 4);
-    if (n < 3) {
-        m_stats.skippedValues += qMax(n, 1);
+    if (!curveValues(v, 4, 3))
         return;
-    }
-    if (m_scaling.isBroken())
-        unhonoured('S', 'C');
     const double ax = m_scaling.ax(), ay = m_scaling.ay();
     const double cx = relative ? m_x + ax * v[0] : m_scaling.x(v[0]);
     const double cy = relative ? m_y + ay * v[1] : m_scaling.y(v[1]);
@@ -87,13 +95,8 @@ void HpglParser::arc(bool relative)
 void HpglParser::circle()
 {
     double v[2];
-    const int n = values(v, 2);
-    if (n < 1) {
-        m_stats.skippedValues += qMax(n, 1);
+    if (!curveValues(v, 2, 1))
         return;
-    }
-    if (m_scaling.isBroken())
-        unhonoured('S', 'C');
     const double r = std::fabs(v[0]);
     if (r == 0)
         return;
