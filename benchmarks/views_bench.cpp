@@ -53,4 +53,37 @@ void BM_PreviewPaint(benchmark::State &state)
 }
 BENCHMARK(BM_PreviewPaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The baseline of the paint: every point of every path stroked, per lane, in
+// the same turned page (what the preview draws without thinning).
+void BM_PreviewPaintEveryPoint(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = writeTemp(dir, "cut.plt", fileOf(int(state.range(0))));
+    PltQuickView view;
+    view.setSize(QSizeF(1280, 720));
+    view.setFile(path);
+    const PltLayout layout = view.layout();
+    const double scale = std::min(716 / layout.page.width(), 1276 / layout.page.height());
+    const QList<double> lanes = layout.lanes.isEmpty() ? QList<double>{0.0} : layout.lanes;
+    QImage image(1280, 720, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate((1280 - layout.page.height() * scale) / 2, (720 + layout.page.width() * scale) / 2);
+        painter.rotate(-90);
+        painter.scale(scale, scale);
+        QPen pen(Qt::blue, 0);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        for (double lane : lanes) {
+            painter.save();
+            painter.translate(layout.area.left() + lane, layout.area.top());
+            for (const QPolygonF &p : view.paths())
+                painter.drawPolyline(p);
+            painter.restore();
+        }
+    }
+}
+BENCHMARK(BM_PreviewPaintEveryPoint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 } // namespace
