@@ -45,6 +45,8 @@ void QuickItemWidget::setWidget(const QVariant &value)
         m_widget = widget;
         emit widgetChanged();
     }
+    // The view fits its page only while disabled: that holds from the start.
+    onEnabledChanged();
     if (m_widget && window())
         embed();
 }

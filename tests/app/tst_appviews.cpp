@@ -60,46 +60,26 @@ class TestAppViews : public QObject
     }
 
 private slots:
-    void cutViewOnTheCutScene();
     void pagesHostTheViewAndPreviewTheFile();
     void labelCaptureAfterTemplateLoad_data();
     void labelCaptureAfterTemplateLoad();
 };
 
-// One view on the cut scene, the application's own; an opened file refits it.
-void TestAppViews::cutViewOnTheCutScene()
+// As the pages use them: the application's one cut view on the cut scene,
+// handed through QML to its host item (and staying the application's), refitted
+// when a file opens; the preview bound to the copy of the opened file.
+void TestAppViews::pagesHostTheViewAndPreviewTheFile()
 {
     AppFixture fx("[Dravolinte]\nwaitCapture=100\n"); // the open's label request finds no camera
     DravolinteApp &app = AppFixture::app();
-    const QVariant handed = app.getCutGraphicsView();
-    auto *view = qobject_cast<GraphicsView *>(handed.value<QWidget *>());
-    QVERIFY(view);
-    QCOMPARE(app.getCutGraphicsView().value<QWidget *>(), view);
-    QCOMPARE(QQmlEngine::objectOwnership(view), QQmlEngine::CppOwnership);
-    QCOMPARE(view->scene(), app.cutScene());
-    QCOMPARE(view->transform(), QTransform().rotate(-90));
-
-    view->setEnabled(false);
-    view->resize(300, 500);
-    const QString file = sceneWithBackground(fx.dir.path());
-    app.onOpenScene(file);
-    QVERIFY(app.cutScene()->page());
-    const QRectF page = view->mapFromScene(app.cutScene()->page()->sceneRect()).boundingRect();
-    QVERIFY2(page.width() > 200 && page.width() < 300, qPrintable(QString::number(page.width())));
-}
-
-// As the pages use them: the cut view handed through QML to its host item,
-// the preview bound to the copy of the opened file.
-void TestAppViews::pagesHostTheViewAndPreviewTheFile()
-{
-    AppFixture fx("[Dravolinte]\nwaitCapture=100\n");
-    DravolinteApp &app = AppFixture::app();
+    auto *view = qobject_cast<GraphicsView *>(app.getCutGraphicsView().value<QWidget *>());
+    QVERIFY(view && view->scene() == app.cutScene());
     QmlSetup::registerTypes(); // as the program registers them
     QQmlEngine engine;
     engine.rootContext()->setContextProperty(QStringLiteral("app"), &app);
     QQmlComponent component(&engine);
     component.setData("import QtQuick 2.0\nimport QuickItemWidget 1.0\nimport PltQuickView 1.0\n"
-                      "Item { QuickItemWidget { objectName: 'host'; width: 100; height: 80;"
+                      "Item { QuickItemWidget { objectName: 'host'; width: 300; height: 500;"
                       "                         widget: app.getCutGraphicsView(); enabled: false }"
                       "       PltQuickView { objectName: 'preview'; width: 320; height: 200; file: app.cutShowFile } }",
                       QUrl());
@@ -107,15 +87,17 @@ void TestAppViews::pagesHostTheViewAndPreviewTheFile()
     QVERIFY2(root, qPrintable(component.errorString()));
     auto *host = root->findChild<QuickItemWidget *>(QStringLiteral("host"));
     auto *preview = root->findChild<PltQuickView *>(QStringLiteral("preview"));
-    QVERIFY(host && preview);
-    QCOMPARE(host->hostedWidget(), app.getCutGraphicsView().value<QWidget *>());
-    QVERIFY(!host->hostedWidget()->isEnabled());
+    QVERIFY(host && preview && host->hostedWidget() == view && !view->isEnabled());
+    view->resize(300, 500); // as the window would place it
     app.onOpenScene(sceneWithBackground(fx.dir.path()));
+    const QRectF page = view->mapFromScene(app.cutScene()->page()->sceneRect()).boundingRect();
+    QVERIFY2(page.width() > 200 && page.width() < 300, qPrintable(QString::number(page.width())));
     QCOMPARE(preview->file(), fx.dir.filePath(QStringLiteral("showplt.plt")));
     QCOMPARE(preview->paths().size(), 1);
     QVERIFY(preview->layout().hasMarks);
     root.reset();
-    QVERIFY(app.getCutGraphicsView().value<QWidget *>()); // C++'s, not the page's
+    QCOMPARE(QQmlEngine::objectOwnership(view), QQmlEngine::CppOwnership);
+    QCOMPARE(app.getCutGraphicsView().value<QWidget *>(), view); // the page went, the view stays
 }
 
 void TestAppViews::labelCaptureAfterTemplateLoad_data()
