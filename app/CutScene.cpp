@@ -124,9 +124,12 @@ void CutScene::open(const QString &file)
 
 bool CutScene::loadTemplate()
 {
-    if (m_templateLoader)
-        return m_templateLoader();
-    qInfo().noquote() << "DravolinteApp::loadTemplate" << "no label check to load the template";
+    if (m_templateLoader && m_templateLoader()) {
+        emit templateLoaded();
+        return true;
+    }
+    if (!m_templateLoader)
+        qInfo().noquote() << "DravolinteApp::loadTemplate" << "no label check to load the template";
     return false;
 }
 

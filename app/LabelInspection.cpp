@@ -159,13 +159,6 @@ bool LabelInspection::loadTemplate()
         QMutexLocker lock(&m_templateLock);
         m_template = std::move(next);
     }
-    // A first image for the new template; with the cut-off on, the collect
-    // side captures when the label is cut.
-    Config *cfg = Config::instance();
-    if (cfg && cfg->getProperty(Config::CPT_Trim).toBool())
-        m_vision.requestLabelCapture();
-    else
-        m_threads.run("DravolinteApp::loadTemplate", [this] { m_vision.doCapture(2); }, false);
     return true;
 }
 

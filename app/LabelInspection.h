@@ -58,7 +58,7 @@ public:
     bool submit(int id, const QImage &image);
 
     // The cut scene's background becomes the template (main thread); false
-    // without a scene or a background. Asks for a first check image.
+    // without a background. (The cut scene then asks for a first image.)
     bool loadTemplate();
     bool hasTemplate() const;
 

@@ -5,6 +5,8 @@
 #include "FilmView.h"
 #include "ImageProvider.h"
 #include "LostLabelView.h"
+#include "PltQuickView.h"
+#include "QuickItemWidget.h"
 #include "Varnok120X.h"
 
 #include <QDebug>
@@ -37,6 +39,8 @@ void registerTypes()
     done = true;
     loadIconFont();
     qRegisterMetaType<Config::ConfigParamType>("ConfigParamType");
+    qmlRegisterType<PltQuickView>("PltQuickView", 1, 0, "PltQuickView");
+    qmlRegisterType<QuickItemWidget>("QuickItemWidget", 1, 0, "QuickItemWidget");
     qmlRegisterUncreatableType<Config>("ORUN_Config", 1, 0, "ORUN_Config", QStringLiteral("enums only"));
     // The camera overlays, each in a module of its own name.
     qmlRegisterType<FilmView>("FilmView", 1, 0, "FilmView");

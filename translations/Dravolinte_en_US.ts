@@ -441,6 +441,13 @@
     </message>
 </context>
 <context>
+    <name>UpgradeHandover</name>
+    <message>
+        <source>升级工具无法启动：%1</source>
+        <translation>The upgrade tool cannot be started: %1</translation>
+    </message>
+</context>
+<context>
     <name>LabelInspection</name>
     <message>
         <source>切割文件未打开 
