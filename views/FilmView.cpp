@@ -30,15 +30,8 @@ int markCameraRotation()
 
 } // namespace
 
-FilmView::FilmView(QQuickItem *parent) : QQuickPaintedItem(parent)
+FilmView::FilmView(QQuickItem *parent) : OverlayItem(SIGNAL(filmViewUpdate(QRect)), parent)
 {
-    if (OverlaySource *source = OverlaySource::current())
-        connect(source->overlayNotifier(), SIGNAL(filmViewUpdate(QRect)), this, SLOT(repaintRequested(QRect)));
-}
-
-void FilmView::repaintRequested(const QRect &rect)
-{
-    update(rect);
 }
 
 void FilmView::storeInt(int &field, int v, void (FilmView::*changed)())

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QQuickPaintedItem>
-#include <QRect>
+#include "OverlayItem.h"
+
 
 struct FilmRecord;
 
@@ -10,7 +10,7 @@ struct FilmRecord;
 // with its history on, the marks of the running task as thumbnails in the
 // corners ("未检出" where no mark was found). It keeps nothing of its own:
 // it draws the application's film list at paint time.
-class FilmView : public QQuickPaintedItem
+class FilmView : public OverlayItem
 {
     Q_OBJECT
     Q_PROPERTY(int videoOutputX READ videoOutputX WRITE setVideoOutputX NOTIFY videoOutputXChanged)
@@ -42,9 +42,6 @@ signals:
     void videoOutputXChanged();
     void videoOutputYChanged();
     void showHistoryChanged();
-
-private slots:
-    void repaintRequested(const QRect &rect);
 
 private:
     // The code's outline and text of a record, mapped by the rotation from

@@ -20,15 +20,8 @@ QPointF at(int x, int y, double scale)
 
 } // namespace
 
-LostLabelView::LostLabelView(QQuickItem *parent) : QQuickPaintedItem(parent)
+LostLabelView::LostLabelView(QQuickItem *parent) : OverlayItem(SIGNAL(lostViewUpdate(QRect)), parent)
 {
-    if (OverlaySource *source = OverlaySource::current())
-        connect(source->overlayNotifier(), SIGNAL(lostViewUpdate(QRect)), this, SLOT(repaintRequested(QRect)));
-}
-
-void LostLabelView::repaintRequested(const QRect &rect)
-{
-    update(rect);
 }
 
 void LostLabelView::setImageW(double v)

@@ -1,9 +1,8 @@
 #pragma once
 
+#include "OverlayItem.h"
 #include "ReadData.h"
 
-#include <QQuickPaintedItem>
-#include <QRect>
 #include <vector>
 
 // The check camera's overlay, in the check image's pixels scaled to the item:
@@ -11,7 +10,7 @@
 // their outlines, the paper edges in blue and the cut line in red; "未检出"
 // when no paper edge was found while a page is being followed. It draws the
 // application's last check result at paint time.
-class LostLabelView : public QQuickPaintedItem
+class LostLabelView : public OverlayItem
 {
     Q_OBJECT
     Q_PROPERTY(double imageW READ imageW WRITE setImageW NOTIFY imageWChanged)
@@ -33,9 +32,6 @@ public:
 signals:
     void imageWChanged();
     void imageHChanged();
-
-private slots:
-    void repaintRequested(const QRect &rect);
 
 private:
     double m_imageW = 0.0;

@@ -1,12 +1,12 @@
 #include "AppTestSupport.h"
 #include "FilmView.h"
 #include "LostLabelView.h"
+#include "OverlayFixture.h"
 #include "QmlSetup.h"
 #include "SceneWriter.h"
 #include "SimCheckCamera.h"
 
 #include <QApplication>
-#include <QPainter>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QThread>
@@ -91,11 +91,7 @@ private slots:
         LostLabelView view;
         view.setSize(QSizeF(600, 450));
         view.setImageH(900);
-        QImage canvas(600, 450, QImage::Format_RGB32);
-        canvas.fill(Qt::white);
-        QPainter painter(&canvas);
-        view.paint(&painter);
-        painter.end();
+        const QImage canvas = OverlayFixture::paint(view);
         const LabelRecord &lost = result->labels[1];
         const QColor area = canvas.pixelColor((lost.x + lost.width / 2) / 2, (lost.y + lost.height / 2) / 2);
         QVERIFY2(area.red() == 255 && area.green() < 120 && area.blue() < 120, qPrintable(area.name()));

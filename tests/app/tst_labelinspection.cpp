@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "CheckResults.h"
 #include "GScene.h"
 #include "LabelPage.h"
 #include "SceneWriter.h"
@@ -40,18 +41,9 @@ class TestLabelInspection : public QObject
             return result;
         };
     }
-    static ReadData paper(int first, int last, int segment, QList<int> statuses = {})
+    static ReadData paper(int first, int last, int segment, const QList<int> &statuses = {})
     {
-        ReadData r;
-        r.first_edge = first;
-        r.last_edge = last;
-        r.segmentX = segment;
-        for (int s : statuses) {
-            LabelRecord l;
-            l.status = s;
-            r.labels.push_back(l);
-        }
-        return r;
+        return CheckResults::paper(first, last, segment, statuses);
     }
     static QImage frame(int w = 400, int h = 300)
     {

@@ -1,3 +1,4 @@
+#include "CheckResults.h"
 #include "LabelReport.h"
 #include "TestMain.h"
 
@@ -15,16 +16,7 @@ class TestLabelReport : public QObject
 {
     Q_OBJECT
 
-    static LabelRecord label(int status, int x, int y, int w = 120, int h = 80)
-    {
-        LabelRecord l;
-        l.status = status;
-        l.x = x;
-        l.y = y;
-        l.width = w;
-        l.height = h;
-        return l;
-    }
+    static LabelRecord label(int status, int x, int y) { return CheckResults::label(status, x, y); }
     static LabelCode code(const std::string &type, const std::string &content)
     {
         LabelCode c;
@@ -52,10 +44,7 @@ class TestLabelReport : public QObject
     }
     static ReadData result(std::vector<LabelRecord> labels)
     {
-        ReadData r;
-        r.first_edge = 100;
-        r.last_edge = 500;
-        r.segmentX = 200;
+        ReadData r = CheckResults::paper(100, 500, 200);
         r.labels = std::move(labels);
         return r;
     }

@@ -1,8 +1,7 @@
 #include "SimCheckCamera.h"
 
-SimCheckCamera::SimCheckCamera(QObject *parent) : QObject(parent)
+SimCheckCamera::SimCheckCamera(QObject *parent) : SimCamera(parent)
 {
-    connect(this, &SimCheckCamera::capture, this, &SimCheckCamera::onCapture);
 }
 
 void SimCheckCamera::onCapture(const QVariant &camera)

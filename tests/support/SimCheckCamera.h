@@ -1,15 +1,14 @@
 #pragma once
 
 #include "LabelPage.h"
+#include "SimCamera.h"
 
-#include <QObject>
-#include <QVariant>
 #include <atomic>
 
 // The check camera of a test: answers the application's capture request for
 // camera 2 with the frame of its view of the printed page, delivered as a
 // camera turned by `rotation` delivers it (the check turns it upright).
-class SimCheckCamera : public QObject
+class SimCheckCamera : public SimCamera
 {
     Q_OBJECT
 
@@ -21,11 +20,6 @@ public:
     int rotation = 0;
     std::atomic<int> answered{0};
 
-signals:
-    void capture(const QVariant &camera);
-    void capturedMarkImage(int id, const QVariant &img);
-    void capturedLabelImage(int id, const QVariant &img);
-
 public slots:
-    void onCapture(const QVariant &camera);
+    void onCapture(const QVariant &camera) override;
 };

@@ -1,3 +1,4 @@
+#include "CheckResults.h"
 #include "LostLabelView.h"
 #include "OverlayFixture.h"
 #include "TestMain.h"
@@ -18,22 +19,10 @@ class TestLostLabelView : public QObject
         view.setSize(QSizeF(400, 300));
         view.setImageH(600);
     }
-    static LabelRecord label(int status, int x, int y, int w, int h)
-    {
-        LabelRecord l;
-        l.status = status;
-        l.x = x;
-        l.y = y;
-        l.width = w;
-        l.height = h;
-        return l;
-    }
     static std::shared_ptr<const ReadData> result(int first, int last, int segment)
     {
-        auto r = std::make_shared<ReadData>();
-        r->first_edge = first;
-        r->last_edge = last;
-        r->segmentX = segment;
+        using CheckResults::label;
+        auto r = std::make_shared<ReadData>(CheckResults::paper(first, last, segment));
         r->labels.push_back(label(0, 40, 40, 100, 60));
         r->labels.push_back(label(2, 200, 40, 100, 60));
         LabelRecord passed = label(1, 40, 300, 500, 260);
@@ -110,11 +99,7 @@ private slots:
         QFETCH(int, segment);
         QFETCH(int, following);
         OverlayFixture source;
-        auto r = std::make_shared<ReadData>();
-        r->first_edge = first;
-        r->last_edge = last;
-        r->segmentX = segment;
-        source.result = r;
+        source.result = std::make_shared<ReadData>(CheckResults::paper(first, last, segment));
         source.segment = following;
         LostLabelView view;
         lay(view);
