@@ -11,11 +11,6 @@
 #include <QDebug>
 #include <QTranslator>
 
-void DravolinteApp::selectHKCamera(const QString &name)
-{
-    qInfo().noquote() << "DravolinteApp::selectHKCamera" << name << "industrial camera support not available in this build";
-}
-
 void DravolinteApp::checkCameraChanged()
 {
 }
