@@ -69,25 +69,7 @@ struct CameraDevice::Private
     bool registered = false;
     VideoRecorder recorder;
 
-    // Back to the stream's input queue. A frame that did not fit its buffer
-    // (the camera's payload grew: a new size or pixel format) gets a buffer
-    // of the new payload instead, so the stream keeps its four.
-    void requeue(ArvBuffer *buffer)
-    {
-        const gsize allocated = GPOINTER_TO_SIZE(arv_buffer_get_user_data(buffer));
-        if (arv_buffer_get_status(buffer) == ARV_BUFFER_STATUS_SIZE_MISMATCH) {
-            const guint payload = arv_camera_get_payload(camera, nullptr);
-            if (payload > allocated) {
-                g_object_unref(buffer);
-                buffer = newBuffer(payload);
-            }
-        }
-        arv_stream_push_buffer(stream, buffer);
-    }
-    static ArvBuffer *newBuffer(gsize size)
-    {
-        return arv_buffer_new_full(size, nullptr, GSIZE_TO_POINTER(size), nullptr);
-    }
+    void requeue(ArvBuffer *buffer) { arv_stream_push_buffer(stream, buffer); }
     void record(ArvBuffer *buffer)
     {
         if (!recorder.isRecording())
@@ -202,7 +184,7 @@ CameraStatus CameraDevice::startGrabbing()
     if (!d->stream)
         return AravisSupport::takeError(error, CameraError::NotConnected);
     for (int i = 0; i < kBuffers; ++i)
-        arv_stream_push_buffer(d->stream, Private::newBuffer(payload));
+        arv_stream_push_buffer(d->stream, arv_buffer_new_allocate(payload));
     arv_camera_start_acquisition(d->camera, &error);
     if (error) {
         g_clear_object(&d->stream);
