@@ -236,6 +236,7 @@ public:
     QImage frameImage() const { return m_feed.frame(); }
     // Settles the industrial check camera and starts its grab loop (initApp's step).
     void selectHKCamera(const QString &name) { m_feed.select(name); }
+    bool hkCameraGrabbing() const { return m_feed.isGrabbing(); }
     // The print preview; null when no print file is open.
     QImage printImage() const { return m_printImage.get(); }
 

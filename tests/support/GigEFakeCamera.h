@@ -77,6 +77,19 @@ public:
     }
     int framesSent() const { return m_frames.load(); }
 
+    // Whether another client asking now gets control of the camera (the
+    // answer takes Aravis's 2.5 s when some client holds it).
+    static bool otherClientGetsControl()
+    {
+        GInetAddress *lo = g_inet_address_new_from_string("127.0.0.1");
+        ArvDevice *device = arv_gv_device_new(lo, lo, nullptr);
+        const bool controls = device && arv_gv_device_is_controller(ARV_GV_DEVICE(device));
+        if (device)
+            g_object_unref(device);
+        g_object_unref(lo);
+        return controls;
+    }
+
 private:
     // Runs on the fake camera's thread for every frame; the buffer is as
     // large as the frame, though it reports no size yet.
