@@ -4,6 +4,7 @@
 #include "Config.h"
 #include "HKCamera.h"
 #include "LocalFile.h"
+#include "PixelConversion.h"
 
 #include <QDebug>
 #include <QDeadlineTimer>
@@ -163,8 +164,8 @@ void CheckCameraFeed::hkCameraGrabLoop()
 
 void CheckCameraFeed::publish(const cv::Mat &rgb)
 {
-    const QImage view(rgb.data, rgb.cols, rgb.rows, int(rgb.step), QImage::Format_RGB888);
-    m_frame.exchange(view.copy());
+    // The image owns the new matrix's pixels: nothing else writes them.
+    m_frame.exchange(PixelConversion::toImage(rgb));
     // A new address per frame, or the pages would keep the cached picture.
     QElapsedTimer now;
     now.start();

@@ -1,6 +1,8 @@
 #include "PixelConversion.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <opencv2/imgproc.hpp>
 
 namespace {
@@ -76,17 +78,27 @@ cv::Mat plane8(const Format &f, const uchar *src, int width, int height)
     case Layout::Plain8:
         std::copy(src, src + pixels, dst);
         break;
-    case Layout::Unpacked16:
+    case Layout::Unpacked16: {
+        const int shift = f.shift;
         for (std::size_t i = 0; i < pixels; ++i) {
             // Bits above the format's depth are noise: they saturate, not wrap.
-            const unsigned v = unsigned(src[2 * i]) | unsigned(src[2 * i + 1]) << 8;
-            dst[i] = uchar(std::min(v >> f.shift, 255u));
+            std::uint16_t v;
+            std::memcpy(&v, src + 2 * i, sizeof v); // little-endian, as the cameras send it
+            dst[i] = uchar(std::min(unsigned(v) >> shift, 255u));
         }
         break;
-    case Layout::Packed:
-        for (std::size_t i = 0; i < pixels; ++i)
-            dst[i] = src[(i / 2) * 3 + (i % 2) * 2];
+    }
+    case Layout::Packed: {
+        // Two pixels in three bytes: their high bits are the first and the last.
+        const std::size_t pairs = pixels / 2;
+        for (std::size_t p = 0; p < pairs; ++p) {
+            dst[2 * p] = src[3 * p];
+            dst[2 * p + 1] = src[3 * p + 2];
+        }
+        if (pixels % 2)
+            dst[pixels - 1] = src[3 * pairs];
         break;
+    }
     default:
         break;
     }
@@ -223,4 +235,14 @@ cv::Mat PixelConversion::toRgb(const void *data, std::size_t length, int width, 
         fail(error, QString::fromStdString(e.what()));
         return cv::Mat();
     }
+}
+
+QImage PixelConversion::toImage(const cv::Mat &rgb)
+{
+    if (rgb.empty() || rgb.type() != CV_8UC3)
+        return QImage();
+    auto *owner = new cv::Mat(rgb); // one more reference to the pixels
+    return QImage(
+        owner->data, owner->cols, owner->rows, int(owner->step), QImage::Format_RGB888,
+        [](void *matrix) { delete static_cast<cv::Mat *>(matrix); }, owner);
 }

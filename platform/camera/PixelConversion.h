@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QtGlobal>
 #include <cstddef>
@@ -54,5 +55,10 @@ std::size_t frameBytes(quint32 pixelType, int width, int height);
 // shorter than the frame.
 cv::Mat toRgb(const void *data, std::size_t length, int width, int height, quint32 pixelType,
               QString *error = nullptr);
+
+// The frame as a 24-bit RGB image that shares its pixels: the image keeps
+// the matrix's pixels alive as long as any copy of it lives, so handing a
+// frame on costs no copy of its megabytes.
+QImage toImage(const cv::Mat &rgb);
 
 } // namespace PixelConversion
