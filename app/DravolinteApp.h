@@ -1,11 +1,13 @@
 #pragma once
 
+#include "AdminLogin.h"
 #include "CheckCameraFeed.h"
 #include "Config.h"
 #include "CutScene.h"
 #include "DbRecords.h"
 #include "DeviceDiscovery.h"
 #include "Guarded.h"
+#include "LocalFile.h"
 #include "MarkVision.h"
 #include "ProductionRecords.h"
 #include "TaskControl.h"
@@ -133,6 +135,14 @@ public:
     Q_INVOKABLE void startRecorder(const QString &fileName) { m_feed.startRecorder(fileName); }
     Q_INVOKABLE void stopRecorder() { m_feed.stopRecorder(); }
     Q_INVOKABLE bool allowedExit();
+    // The settings' administrator login: 0 accepted, 1 unknown user name, 2 wrong password.
+    Q_INVOKABLE int checkLogin(const QString &userName, const QString &password) const
+    {
+        return AdminLogin::check(userName, password);
+    }
+    // File URLs from the dialogs to stored paths and back (LocalFile).
+    Q_INVOKABLE QString localPath(const QVariant &url) const { return LocalFile::pathFromVariant(url); }
+    Q_INVOKABLE QUrl fileUrl(const QString &path) const { return LocalFile::urlFromPath(path); }
     Q_INVOKABLE void exitApp(int code = 0);
     Q_INVOKABLE int exitCode() const { return m_exitCode.load(); }
 
