@@ -55,6 +55,7 @@ void CheckCameraFeed::select(const QString &name)
     // open, which the next one must not overlap.
     endLoop(-1);
     HKCamera *camera = HKCamera::getInstance();
+    m_cameraUsed = true;
     const QList<QByteArray> serials = camera->cameraList();
     Config *cfg = Config::instance();
     if (serials.isEmpty() && cfg && cfg->version() == kVersionWithDriverInstaller)
@@ -104,7 +105,8 @@ void CheckCameraFeed::stop()
         qWarning().noquote() << "DravolinteApp::cleanUp" << "the grab thread is still in a camera call";
     // Waits for that call, if any (the cameras' lock is held through it);
     // the thread then sees its end at once.
-    HKCamera::getInstance()->closeCameras();
+    if (m_cameraUsed)
+        HKCamera::getInstance()->closeCameras();
     endLoop(-1);
 }
 

@@ -75,6 +75,7 @@ private:
     std::condition_variable m_wake;
     std::atomic<bool> m_loopEnd{false};
     std::atomic<bool> m_closed{false};
+    bool m_cameraUsed = false; // a selection brought the camera object into use
     QMetaObject::Connection m_cameraFollow;
     Guarded<QByteArray> m_serial;
     Guarded<QImage> m_frame;

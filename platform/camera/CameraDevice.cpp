@@ -66,6 +66,8 @@ struct CameraDevice::Private
     ArvDevice *gvDevice = nullptr; // our own reference to a GigE Vision device
     ArvCamera *camera = nullptr;
     ArvStream *stream = nullptr;
+    gsize bufferBytes = 0; // each of the stream's buffers
+    bool acquiring = false;
     bool registered = false;
     VideoRecorder recorder;
 
@@ -174,44 +176,50 @@ CameraStatus CameraDevice::startGrabbing()
 {
     if (!d->camera)
         return notCreated();
-    if (d->stream)
+    if (d->acquiring)
         return CameraStatus::failure(CameraError::Busy, QStringLiteral("already grabbing"));
     GError *error = nullptr;
     const guint payload = arv_camera_get_payload(d->camera, &error);
     if (error)
         return AravisSupport::takeError(error);
-    d->stream = arv_camera_create_stream(d->camera, nullptr, nullptr, &error);
-    if (!d->stream)
-        return AravisSupport::takeError(error, CameraError::NotConnected);
-    for (int i = 0; i < kBuffers; ++i)
-        arv_stream_push_buffer(d->stream, arv_buffer_new_allocate(payload));
-    arv_camera_start_acquisition(d->camera, &error);
-    if (error) {
+    // A stream of a stop before is taken up again while its buffers hold a
+    // frame: its channel stays where the camera sends (a camera that missed
+    // the short stop goes on sending there).
+    if (d->stream && payload > d->bufferBytes)
         g_clear_object(&d->stream);
-        return AravisSupport::takeError(error);
+    if (!d->stream) {
+        d->stream = arv_camera_create_stream(d->camera, nullptr, nullptr, &error);
+        if (!d->stream)
+            return AravisSupport::takeError(error, CameraError::NotConnected);
+        for (int i = 0; i < kBuffers; ++i)
+            arv_stream_push_buffer(d->stream, arv_buffer_new_allocate(payload));
+        d->bufferBytes = payload;
     }
+    arv_camera_start_acquisition(d->camera, &error);
+    if (error)
+        return AravisSupport::takeError(error);
+    d->acquiring = true;
     return CameraStatus();
 }
 
 CameraStatus CameraDevice::stopGrabbing()
 {
-    if (!d->stream)
+    if (!d->acquiring)
         return CameraStatus::failure(CameraError::NotConnected, QStringLiteral("not grabbing"));
     GError *error = nullptr;
     arv_camera_stop_acquisition(d->camera, &error);
-    // The stream goes with its buffers: a new start makes new ones.
-    g_clear_object(&d->stream);
+    d->acquiring = false;
     return result(error);
 }
 
 bool CameraDevice::isGrabbing() const
 {
-    return d->stream != nullptr;
+    return d->acquiring;
 }
 
 CameraStatus CameraDevice::getImageBuffer(CameraFrame *frame, int timeoutMs)
 {
-    if (!d->stream)
+    if (!d->acquiring)
         return CameraStatus::failure(CameraError::NotConnected, QStringLiteral("not grabbing"));
     if (frame->buffer)
         return CameraStatus::failure(CameraError::Busy, QStringLiteral("the frame lent before is not back"));
@@ -297,12 +305,9 @@ CameraStatus CameraDevice::close()
     CameraStatus status;
     if (d->recorder.isRecording())
         d->recorder.stop();
-    if (d->stream) {
-        GError *error = nullptr;
-        arv_camera_stop_acquisition(d->camera, &error);
-        g_clear_object(&d->stream);
-        status = result(error);
-    }
+    if (d->acquiring)
+        status = stopGrabbing();
+    g_clear_object(&d->stream);
     if (d->registered) {
         QMutexLocker lock(&g_openedLock);
         g_opened.remove(d->info.address);

@@ -58,7 +58,10 @@ public:
     CameraStatus getEnumValue(const char *feature, qint64 *value) const;
     CameraStatus getFloatValue(const char *feature, double *value) const;
 
+    // Starts the acquisition into the stream (made at the first start, and
+    // again when the frames have outgrown its buffers).
     CameraStatus startGrabbing();
+    // Stops the acquisition; the stream and its buffers stay for the next start.
     CameraStatus stopGrabbing();
     bool isGrabbing() const;
     // Waits up to timeoutMs for a frame and lends out the newest complete one
@@ -68,7 +71,7 @@ public:
     CameraStatus getImageBuffer(CameraFrame *frame, int timeoutMs);
     // Gives the lent frame back to the stream.
     CameraStatus freeImageBuffer(CameraFrame *frame);
-    // Buffers in the stream's input and output queues; false when not grabbing.
+    // Buffers in the stream's input and output queues; false before the first start.
     bool bufferCounts(int *input, int *output) const;
 
     CameraStatus startRecord(const RecordParams &params);

@@ -48,6 +48,8 @@ private slots:
         m_fake.setPicture(PixelEncoding::quarters(640, 480, m_colours));
         qputenv("DRAVO_CAMERAS", "Fake,127.0.0.1");
     }
+    // Let go while the fake camera still answers.
+    void cleanupTestCase() { HKCamera::getInstance()->closeCameras(); }
 
     // A name that is no camera here starts nothing; the check camera stays a QML camera.
     void unknownName()
