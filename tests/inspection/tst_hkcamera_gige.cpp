@@ -22,6 +22,7 @@ class TestHKCameraGigE : public QObject
     Q_OBJECT
 
     GigEFakeCamera m_fake;
+    QProcess m_tool; // Aravis's fake camera program, when a test runs it
     const QList<QColor> m_colours{QColor(200, 30, 40), QColor(30, 180, 60), QColor(20, 40, 220), QColor(250, 240, 10)};
 
     static HKCamera *camera() { return HKCamera::getInstance(); }
@@ -56,7 +57,15 @@ private slots:
         m_fake.write(GigEFakeCamera::kPixelFormat, 0x01080001);
         m_fake.setPicture(PixelEncoding::quarters(640, 480, m_colours));
     }
-    void cleanup() { camera()->closeCameras(); }
+    void cleanup()
+    {
+        // Let go while the camera still answers.
+        camera()->closeCameras();
+        if (m_tool.state() != QProcess::NotRunning) {
+            m_tool.kill();
+            m_tool.waitForFinished();
+        }
+    }
 
     // Found at its address by its serial number, opened in milliseconds.
     void foundAndOpened()
@@ -187,16 +196,16 @@ private slots:
     }
 
     // Aravis's own fake camera program, losing 30 % of the packets: every
-    // frame of 1280 x 960 comes incomplete. Each is an empty frame; no
+    // frame of 1280 x 960 comes incomplete. Each is an empty frame, said
+    // when that begins (again only when the kind of failure changes); no
     // buffer is lost, so the stream keeps sending rather than starving.
     void missingPackets()
     {
         m_fake.stop();
-        QProcess tool;
-        tool.start(QStringLiteral("arv-fake-gv-camera-0.8"),
-                   {QStringLiteral("-i"), QStringLiteral("127.0.0.1"), QStringLiteral("-s"), QStringLiteral("CHK01"),
-                    QStringLiteral("-r"), QStringLiteral("300")});
-        QVERIFY(tool.waitForStarted());
+        m_tool.start(QStringLiteral("arv-fake-gv-camera-0.8"),
+                     {QStringLiteral("-i"), QStringLiteral("127.0.0.1"), QStringLiteral("-s"), QStringLiteral("CHK01"),
+                      QStringLiteral("-r"), QStringLiteral("300")});
+        QVERIFY(m_tool.waitForStarted());
         {
             GInetAddress *lo = g_inet_address_new_from_string("127.0.0.1");
             ArvDevice *setup = nullptr;
@@ -218,12 +227,11 @@ private slots:
                 ++failed;
             }
         }
-        QVERIFY(failed >= 8);
-        QCOMPARE(log.count("HKCamera::getFrame Get Image fail! nRet  3 incomplete frame: missing packets"), 1);
-        QCOMPARE(log.count("nRet  5"), 0); // never starved into a time-out
-        camera()->closeCameras();
-        tool.kill();
-        tool.waitForFinished();
+        const QString said = LogCapture::lines.join(QLatin1Char('\n'));
+        QVERIFY2(failed >= 8, qPrintable(said));
+        QVERIFY2(log.count("HKCamera::getFrame Get Image fail! nRet  3 incomplete frame: missing packets") >= 1, qPrintable(said));
+        QVERIFY2(log.count("HKCamera::getFrame Get Image fail!") < failed / 2, qPrintable(said));
+        QVERIFY2(log.count("no frame within") == 0, qPrintable(said)); // never starved into a time-out
     }
 };
 
