@@ -59,6 +59,8 @@ public:
     void scanMark(const QImage &image);
     // Saves the latest check-camera frame as fileName + ".jpg".
     void saveFrame(const QString &fileName) const;
+    // Where the industrial check camera's latest frame comes from.
+    void setCheckFrameSource(std::function<QImage()> source);
     QList<FilmRecord> filmRecords() const { return m_films.records(); }
     // The label check asks the collect side for a label image.
     void requestLabelCapture() { notifyLabelCapture(); }
@@ -94,6 +96,7 @@ signals:
     void showLostLabelViewChanged();
 
 private:
+    QImage checkFrame() const;
     // Hands a check-camera image to the label check (or answers it unchecked).
     bool submitLabel(int id, const QImage &image);
 
@@ -110,7 +113,7 @@ private:
     mutable QMutex m_lock; // the scan result and the frames
     QPointF m_scanPoint;
     float m_scanSize = 0.0f;
-    QImage m_checkFrame; // the latest check-camera frame
+    std::function<QImage()> m_checkFrameSource; // the latest check-camera frame
     QImage m_labelImage;
     std::function<bool(int, const QImage &)> m_labelSink;
     PaperEdge m_paperEdge;
