@@ -1,5 +1,7 @@
 #include "AppTestSupport.h"
 #include "FilmView.h"
+#include "GigEFakeCamera.h"
+#include "HKCamera.h"
 #include "LostLabelView.h"
 #include "OverlayFixture.h"
 #include "QmlSetup.h"
@@ -99,6 +101,48 @@ private slots:
         QVERIFY(canvas.pixelColor(x1, 5).blue() == 255 && canvas.pixelColor(x1, 5).red() < 200);
         QCOMPARE(canvas.pixelColor((result->first_edge + result->last_edge) / 4, result->segmentX / 2), QColor(Qt::red));
         app().connectCamera(nullptr);
+    }
+
+    // The same frames from the industrial camera: over GigE Vision, through
+    // the grab loop, to the check of a worker's capture.
+    void sameFramesThroughTheGigECamera()
+    {
+        GigEFakeCamera fake;
+        QVERIFY2(fake.start("CHK17"), "the fake camera found 127.0.0.1:3956 taken");
+        qputenv("DRAVO_CAMERAS", "127.0.0.1");
+        HKCamera::getInstance()->searchCamera(); // before the store decides the check camera is no QML camera
+        AppFixture fx("[Dravolinte]\nCheck_Camera=CHK17\nwaitCapture=20000\nMinPaperWidthPix=500\n");
+        app().loadCheckParams();
+        SimCheckCamera scene; // its page and view, delivered by the fake camera instead
+        scene.view.frame = QSize(800, 600);
+        scene.view.paperLeft = 50;
+        scene.view.paperRight = 750; // 7 pixels per mm
+        scene.view.pageRow = 100;
+        const QImage picture = scene.view.camera(scene.page, fx.config->checkCameraRotation());
+        fake.setSize(picture.width(), picture.height());
+        fake.write(GigEFakeCamera::kPixelFormat, 0x02180014); // RGB 8 bits
+        fake.setPicture(picture);
+        app().selectHKCamera(QStringLiteral("CHK17"));
+        QTRY_COMPARE_WITH_TIMEOUT(app().frameImage().size(), picture.size(), 20000);
+        const QString file = fx.dir.filePath(QStringLiteral("page.tqc"));
+        QVERIFY(SceneWriter::writeFile(file, SceneWriter::tqc(scene.page.scene(8.0))));
+        app().onOpenScene(file);
+
+        QVERIFY(captureFromWorker());
+        auto result = app().checkResult();
+        QVERIFY(result && qAbs(result->first_edge - 50) <= 2 && qAbs(result->last_edge - 750) <= 2);
+        QVERIFY(qAbs(result->segmentX - 100) <= 2 && result->labels.size() == 6);
+        QVERIFY(result->labels[0].qrCodes.size() == 1 && result->labels[0].qrCodes[0].code == "LBL-0001");
+        QCOMPARE(QSize(app().imageWidth(), app().imageHeight()), QSize(800, 600));
+
+        scene.view.faults.removed = {2};
+        fake.setPicture(scene.view.camera(scene.page, fx.config->checkCameraRotation()));
+        QTRY_VERIFY_WITH_TIMEOUT(captureFromWorker() && app().checkResult()->labels.size() == 6
+                                     && app().checkResult()->labels[2].status == 0, 20000);
+        app().selectHKCamera(QStringLiteral("NOPE"));
+        HKCamera::getInstance()->closeCameras(); // let go while the fake camera still answers
+        qunsetenv("DRAVO_CAMERAS");
+        HKCamera::getInstance()->searchCamera();
     }
 
     // A running task without cutting: a missing label pauses it, a web 10 mm
