@@ -56,6 +56,8 @@ public:
     // Opens file into the scene (main thread): a turned page when cutting
     // in reverse, the preview copy "showplt.plt", the label template.
     void open(const QString &file);
+    // Asks for an open through openScene (run at once on the main thread).
+    void requestOpen(const QString &file) { emit openScene(file); }
     void loadTemplate();
 
     // 4 with nothing open, -1 for a page without a mark item.

@@ -1,5 +1,6 @@
 // Life cycle of the application object: construction, initApp, the online
-// start-up, the wiring to the QML camera, cleanUp and the exit request.
+// start-up, the wiring to the QML camera, cleanUp and the exit request; the
+// parameter changes the parts hear of.
 #include "DravolinteApp.h"
 
 #include "GScene.h"
@@ -29,7 +30,7 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
     m_imageProvider = new ImageProvider;
     m_checkCamera = new QObject;
     m_checkCamera->setObjectName(QStringLiteral("checkCamera"));
-    m_printCutScene = std::make_unique<GScene>();
+    m_printFiles.setImageProvider(m_imageProvider);
     m_task.setPrintFileOpen([this] { return !printImage().isNull(); });
     relayPartSignals();
     firewall();
@@ -59,6 +60,14 @@ void DravolinteApp::relayPartSignals()
     relay(&m_vision, &MarkVision::filmViewUpdate, qOverload<const QRect &>(&DravolinteApp::filmViewUpdate));
     relay(&m_vision, &MarkVision::collectLenChanged, &DravolinteApp::collectLenChanged);
     relay(&m_vision, &MarkVision::showLostLabelViewChanged, &DravolinteApp::showLostLabelViewChanged);
+    relay(&m_printFiles, &PrintFiles::printFileChanged, &DravolinteApp::printFileChanged);
+    relay(&m_printFiles, &PrintFiles::printCutFileChanged, &DravolinteApp::printCutFileChanged);
+    relay(&m_printFiles, &PrintFiles::saveFileChanged, &DravolinteApp::saveFileChanged);
+    relay(&m_printFiles, &PrintFiles::dataSourceChanged, &DravolinteApp::dataSourceChanged);
+    relay(&m_printFiles, &PrintFiles::enabledDataSourceChanged, &DravolinteApp::enabledDataSourceChanged);
+    relay(&m_printFiles, &PrintFiles::dataIndexChanged, &DravolinteApp::dataIndexChanged);
+    relay(&m_printFiles, &PrintFiles::printTipChanged, &DravolinteApp::printTipChanged);
+    relay(&m_printFiles, &PrintFiles::printImgPathChanged, &DravolinteApp::printImgPathChanged);
     // The other way: an open asked for (by a switch of the cut file, or by
     // the pages) runs on the main thread; a label-capture request also
     // reaches the driver's collect poller; a job's print request prints.
@@ -79,7 +88,6 @@ DravolinteApp::~DravolinteApp()
     if (m_imageProviderOwned)
         delete m_imageProvider;
     delete m_checkCamera;
-    m_printCutScene.reset();
     g_app.testAndSetOrdered(this, nullptr);
 }
 
@@ -103,6 +111,8 @@ void DravolinteApp::setDriver(Varnok120X *driver)
     }
     m_task.setDriver(driver);
     m_cut.setDriver(driver);
+    m_printFiles.setDriver(driver);
+    m_printing.setDriver(driver);
     m_discovery.setDriver(driver);
     if (driver) {
         driver->setHost(&m_task);
@@ -147,8 +157,7 @@ bool DravolinteApp::initApp()
     loadCheckParams();
     connect(cfg, &Config::propertyChanged, this, &DravolinteApp::onPropertyChanged, Qt::UniqueConnection);
 
-    // The printer program's process comes with the outside programs.
-    qInfo().noquote() << "DravolinteApp::initApp" << "printer program: not available in this build";
+    m_programs.init(printersName());
     m_vision.initOcr();
     selectHKCamera(cfg->getProperty(Config::CPT_Check_Camera).toString());
 
@@ -220,10 +229,11 @@ bool DravolinteApp::cleanUp()
     // open of a cut file that only this thread would do: both give up first.
     m_vision.cancelCaptures();
     m_cut.close();
-    // The outside programs' processes come with their own part; nothing runs yet.
+    m_printing.close();
     m_threads.joinAll();
     if (Varnok120X *device = driver())
         device->unInit();
+    m_programs.close();
     reCount();
     m_discovery.stop();
     return true;
@@ -247,4 +257,47 @@ void DravolinteApp::connectCamera(QObject *camera)
     connect(this, SIGNAL(capture(QVariant)), camera, SIGNAL(capture(QVariant)));
     connect(camera, SIGNAL(capturedMarkImage(int,QVariant)), this, SLOT(capturedMarkImage(int,QVariant)));
     connect(camera, SIGNAL(capturedLabelImage(int,QVariant)), this, SLOT(capturedLabelImage(int,QVariant)));
+}
+
+void DravolinteApp::firewall()
+{
+    // The firewall rule is a Windows matter; here the system's own settings apply.
+    qInfo().noquote() << "DravolinteApp::firewall" << "no firewall rule on this system";
+}
+
+void DravolinteApp::slotFinished(int exitCode, QProcess::ExitStatus exitStatus)
+{
+    if (auto *process = qobject_cast<QProcess *>(sender()))
+        m_programs.finished(process, exitCode, exitStatus);
+}
+
+void DravolinteApp::onPropertyChanged(Config::ConfigParamType key, const QVariant &val)
+{
+    if (taskStatus() != 1)
+        loadCheckParams();
+    switch (key) {
+    case Config::CPT_LOG_ERROR:
+        setLogError(val.toBool());
+        break;
+    case Config::CPT_LOG_WARNNING:
+        setLogWarn(val.toBool());
+        break;
+    case Config::CPT_LOG_INFO:
+        setLogInfo(val.toBool());
+        break;
+    case Config::CPT_LOG_DEBUG:
+        setLogDebug(val.toBool());
+        break;
+    case Config::CPT_RIIN_Path:
+    case Config::CPT_Printer_Soft_Path:
+        m_programs.pathChanged(key, val.toString());
+        break;
+    case Config::CPT_Cut_Inverse:
+        // The cut file opens again, turned or not.
+        if (!cutFile().isEmpty())
+            emit openScene(cutFile());
+        break;
+    default:
+        break;
+    }
 }

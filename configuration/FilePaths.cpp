@@ -1,6 +1,10 @@
 #include "FilePaths.h"
 
+#include "Config.h"
+
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 
 QString localFilePath(const QString &urlOrPath)
@@ -13,4 +17,11 @@ QString localFilePath(const QString &urlOrPath)
 QString labelReportPath()
 {
     return QDir::current().absoluteFilePath(QStringLiteral("label.csv"));
+}
+
+QString programFilesFolder()
+{
+    if (const Config *cfg = Config::instance())
+        return QFileInfo(cfg->cfgPath()).absolutePath();
+    return QCoreApplication::applicationDirPath();
 }

@@ -8,5 +8,9 @@
 // A "file:" URL as a local path; any other text is taken as a path already.
 QString localFilePath(const QString &urlOrPath);
 
+// The folder of the program's own files: that of Config's files (the
+// program's folder; a test's own), else the program's.
+QString programFilesFolder();
+
 // The inspection report "label.csv": written and opened in the working folder.
 QString labelReportPath();
