@@ -58,9 +58,10 @@ void PrintJob::addPage(const QImage &image, quint32 code, int markerType, const 
     if (code != 0)
         drawMarker(painter, code, markerType, markerMm);
     if (edgeLines) {
-        painter.setPen(QPen(Qt::black, 1));
-        painter.drawLine(0, 0, page.width() - 1, 0);
-        painter.drawLine(page.width() - 1, page.height() - 1, 0, page.height() - 1);
+        // The first and the last row of printer pixels, whole (a line drawn
+        // along the edge would lie half outside the page).
+        painter.fillRect(QRect(0, 0, page.width(), 1), Qt::black);
+        painter.fillRect(QRect(0, page.height() - 1, page.width(), 1), Qt::black);
     }
     ++m_pages;
 }

@@ -1,0 +1,120 @@
+#include "XDisplay.h"
+
+#include <QTest>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace {
+
+int ignoreXError(Display *, XErrorEvent *)
+{
+    return 0;
+}
+
+// The windows below window (depth levels) whose _NET_WM_PID is pid, with their WM_STATE.
+long stateBelow(Display *display, Window window, unsigned long pid, int depth)
+{
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    const Atom stateAtom = XInternAtom(display, "WM_STATE", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    long state = -1;
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data)
+            == Success
+        && data && count == 1 && *reinterpret_cast<unsigned long *>(data) == pid) {
+        XFree(data);
+        data = nullptr;
+        if (XGetWindowProperty(display, window, stateAtom, 0, 2, False, stateAtom, &type, &format, &count, &after,
+                               &data)
+                == Success
+            && data && count >= 1)
+            state = long(*reinterpret_cast<unsigned long *>(data));
+    }
+    if (data)
+        XFree(data);
+    if (state >= 0 || depth <= 0)
+        return state;
+    Window root = None, parent = None, *children = nullptr;
+    unsigned int n = 0;
+    if (XQueryTree(display, window, &root, &parent, &children, &n) && children) {
+        for (unsigned int i = 0; i < n && state < 0; ++i)
+            state = stateBelow(display, children[i], pid, depth - 1);
+    }
+    if (children)
+        XFree(children);
+    return state;
+}
+
+bool managed(const QString &name)
+{
+    Display *display = XOpenDisplay(name.toLocal8Bit().constData());
+    if (!display)
+        return false;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
+                                          &format, &count, &after, &data)
+                           == Success
+                       && data && count == 1;
+    if (data)
+        XFree(data);
+    XCloseDisplay(display);
+    return found;
+}
+
+} // namespace
+
+XDisplay::~XDisplay()
+{
+    for (QProcess *process : {&m_manager, &m_server}) {
+        process->terminate();
+        if (!process->waitForFinished(5000))
+            process->kill();
+        process->waitForFinished(5000);
+    }
+}
+
+bool XDisplay::start(bool windowManager)
+{
+    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                            QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                            QStringLiteral("tcp")});
+    QByteArray number;
+    if (!m_server.waitForStarted(10000)
+        || !QTest::qWaitFor([&] {
+               number += m_server.readAllStandardOutput();
+               return number.contains('\n') || m_server.state() == QProcess::NotRunning;
+           }, 20000)
+        || !number.contains('\n')) {
+        m_error = QStringLiteral("Xvfb: ") + QString::fromLocal8Bit(m_server.readAllStandardError());
+        return false;
+    }
+    m_name = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+    qputenv("DISPLAY", m_name.toLocal8Bit());
+    if (!windowManager)
+        return true;
+    m_manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    if (!m_manager.waitForStarted(10000) || !QTest::qWaitFor([this] { return managed(m_name); }, 20000)) {
+        m_error = QStringLiteral("openbox: ") + QString::fromLocal8Bit(m_manager.readAllStandardError());
+        return false;
+    }
+    return true;
+}
+
+long XDisplay::windowState(qint64 pid) const
+{
+    Display *display = XOpenDisplay(m_name.toLocal8Bit().constData());
+    if (!display)
+        return -1;
+    XErrorHandler previous = XSetErrorHandler(ignoreXError);
+    const long state = stateBelow(display, DefaultRootWindow(display), (unsigned long)pid, 3);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(display);
+    return state;
+}
