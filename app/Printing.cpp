@@ -212,12 +212,10 @@ bool Printing::printToPlugIn()
 {
     const Config *cfg = Config::instance();
     const int pages = cfg ? cfg->getProperty(Config::CPT_printPagesOnce).toInt() : 1;
-    if (!m_link.isOpen()) {
-        const QString error = m_link.open();
-        if (!error.isEmpty()) {
-            qCritical().noquote() << "DravolinteApp::createCDRHandle" << error;
-            return false;
-        }
+    const QString error = m_link.open();
+    if (!error.isEmpty()) {
+        qCritical().noquote() << "DravolinteApp::createCDRHandle" << error;
+        return false;
     }
     QByteArray request(84, '\0');
     const qint32 fields[] = {1, pages, 0, 8, 1};

@@ -28,14 +28,31 @@ void closeSem(sem_t *&sem)
 
 } // namespace
 
+ino_t PlugInLink::mutexInode()
+{
+    // glibc keeps a named semaphore as a file in /dev/shm.
+    struct stat info = {};
+    return stat("/dev/shm/sem.LPC_Mutex", &info) == 0 ? info.st_ino : 0;
+}
+
+ino_t PlugInLink::blockInode()
+{
+    struct stat info = {};
+    return stat("/dev/shm/LabelPrintCut", &info) == 0 ? info.st_ino : 0;
+}
+
 QString PlugInLink::open()
 {
+    if ((m_mutex != SEM_FAILED && m_mutexInode != mutexInode()) || (m_blockFd >= 0 && m_blockInode != blockInode()))
+        close();
     if (m_mutex == SEM_FAILED) {
+        m_mutexInode = mutexInode();
         m_mutex = sem_open(kMutexName, 0);
         if (m_mutex == SEM_FAILED)
             return errno == ENOENT ? QStringLiteral("OpenMutex fail: file not found!") : systemError("OpenMutex fail:");
     }
     if (m_blockFd < 0) {
+        m_blockInode = blockInode();
         m_blockFd = shm_open(kBlockName, O_RDWR, 0);
         if (m_blockFd < 0)
             return systemError("OpenFileMapping");

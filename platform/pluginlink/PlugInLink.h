@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <semaphore.h>
+#include <sys/types.h>
 
 // The link to the drawing program's plug-in, on POSIX named objects: the
 // semaphore "/LPC_Mutex" guards the shared block "/LabelPrintCut" (both made
@@ -26,8 +27,9 @@ public:
     ~PlugInLink() { close(); }
 
     // Opens what is not open yet, in the order mutex, block, its mapping,
-    // answer, request. Empty on success, else what failed: that object stays
-    // unopened and the next call tries it again.
+    // answer, request; all of it afresh when the plug-in has made its objects
+    // anew since (it was restarted). Empty on success, else what failed:
+    // that object stays unopened and the next call tries it again.
     QString open();
     bool isOpen() const;
     void close();
@@ -43,6 +45,9 @@ private:
     // Takes one count of sem within timeoutMs, giving up early once stopped.
     static Result wait(sem_t *sem, int timeoutMs, const std::function<bool()> &stopped);
     static void drain(sem_t *sem);
+    // The plug-in's objects as they are now; 0 when missing.
+    static ino_t mutexInode();
+    static ino_t blockInode();
 
     sem_t *m_mutex = SEM_FAILED;
     int m_blockFd = -1;
@@ -50,4 +55,6 @@ private:
     size_t m_blockSize = 0;
     sem_t *m_done = SEM_FAILED;
     sem_t *m_request = SEM_FAILED;
+    ino_t m_mutexInode = 0;
+    ino_t m_blockInode = 0;
 };

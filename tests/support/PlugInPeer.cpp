@@ -78,6 +78,7 @@ void PlugInPeer::serve()
     while (!m_stop.load()) {
         if (!waitFor(m_request, 50))
             continue;
+        ++m_asked;
         if (m_mode != Answers)
             continue; // dead: the request is never answered
         if (!waitFor(m_mutex, 5000))

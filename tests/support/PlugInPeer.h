@@ -26,6 +26,8 @@ public:
     bool isValid() const { return m_valid; }
     // The first 84 bytes of each request it read.
     QList<QByteArray> requests() const;
+    // Requests it saw, answered or not.
+    int asked() const { return m_asked.load(); }
 
     // Removes every named object of the link (left-overs of an earlier run).
     static void unlinkAll();
@@ -42,6 +44,7 @@ private:
     void *m_block = nullptr;
     size_t m_size = 0;
     std::atomic<bool> m_stop{false};
+    std::atomic<int> m_asked{0};
     std::thread m_thread;
     mutable QMutex m_lock;
     QList<QByteArray> m_requests;
