@@ -137,11 +137,11 @@ private:
 
 DesktopWindows::Result DesktopWindows::minimise(qint64 pid)
 {
-    if (pid <= 0)
-        return Result::NotFound;
     std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
     if (!display)
         return Result::NoDisplay;
+    if (pid <= 0)
+        return Result::NotFound;
     XErrorHandler previous = XSetErrorHandler(ignoreXError);
     const Desktop desktop(display.get());
     Result result = Result::NotFound;

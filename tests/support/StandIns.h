@@ -24,7 +24,7 @@ public:
         QFile script(m_dir.filePath(name));
         if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
-        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"%1.args.part\" && mv \"%1.args.part\" \"%1.args\"\n")
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"%1.args.part\" && /bin/mv \"%1.args.part\" \"%1.args\"\n")
                          .arg(m_dir.filePath(name))
                          .toUtf8());
         script.close();

@@ -98,9 +98,15 @@ bool XDisplay::start(bool windowManager)
     qputenv("DISPLAY", m_name.toLocal8Bit());
     if (!windowManager)
         return true;
+    m_manager.setProcessChannelMode(QProcess::MergedChannels);
     m_manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    if (!m_manager.waitForStarted(10000) || !QTest::qWaitFor([this] { return managed(m_name); }, 20000)) {
-        m_error = QStringLiteral("openbox: ") + QString::fromLocal8Bit(m_manager.readAllStandardError());
+    if (!m_manager.waitForStarted(10000)
+        || !QTest::qWaitFor([this] { return managed(m_name) || m_manager.state() == QProcess::NotRunning; }, 20000)
+        || !managed(m_name)) {
+        m_error = QStringLiteral("openbox on %1 (%2, exit %3): %4")
+                      .arg(m_name, m_manager.state() == QProcess::Running ? "running" : "ended")
+                      .arg(m_manager.exitCode())
+                      .arg(QString::fromLocal8Bit(m_manager.readAll()));
         return false;
     }
     return true;

@@ -18,8 +18,9 @@ public:
     QString name() const { return m_name; }
     QString error() const { return m_error; }
 
-    // The WM_STATE of a top-level window of pid (1 shown, 3 iconified);
-    // -1 when it has none (yet).
+    // The WM_STATE of a top-level window of pid: Shown, Iconified, or -1
+    // when it has none (yet).
+    enum { Shown = 1, Iconified = 3 };
     long windowState(qint64 pid) const;
 
 private:
