@@ -48,6 +48,8 @@ QString HostLookup::lookup(const QString &path, int textId, int dateId)
         QNetworkRequest request(url);
         request.setTransferTimeout(kIdleTimeoutMs);
         QNetworkReply *reply = manager.get(request);
+        // Held at the limit: a larger reply stalls there and is given up.
+        reply->setReadBufferSize(kMaxReplyBytes + 1);
         QEventLoop loop;
         QTimer overall;
         overall.setSingleShot(true);
@@ -61,12 +63,11 @@ QString HostLookup::lookup(const QString &path, int textId, int dateId)
         if (!reply->isFinished())
             loop.exec();
         const QByteArray body = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
-        if (reply->error() == QNetworkReply::NoError) {
-            answered = body.size() <= kMaxReplyBytes && parseReply(body, &text);
-            if (!answered)
-                qWarning().noquote() << "Config::updateHost" << url.toString() << "reply without a text \"data\":"
-                                     << body.left(80);
-        }
+        if (body.size() > kMaxReplyBytes)
+            qInfo().noquote() << "Config::updateHost" << url.toString() << "reply too large:" << body.size() << "bytes";
+        else if (reply->error() == QNetworkReply::NoError && !(answered = parseReply(body, &text)))
+            qWarning().noquote() << "Config::updateHost" << url.toString() << "reply without a text \"data\":"
+                                 << body.left(80);
     }
     {
         QMutexLocker lock(&m_lock);

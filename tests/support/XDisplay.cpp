@@ -47,6 +47,14 @@ long stateBelow(Display *display, Window window, unsigned long pid, int depth)
     return state;
 }
 
+bool reachable(const QString &name)
+{
+    Display *display = XOpenDisplay(name.toLocal8Bit().constData());
+    if (display)
+        XCloseDisplay(display);
+    return display != nullptr;
+}
+
 bool managed(const QString &name)
 {
     Display *display = XOpenDisplay(name.toLocal8Bit().constData());
@@ -96,20 +104,28 @@ bool XDisplay::start(bool windowManager)
     }
     m_name = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
     qputenv("DISPLAY", m_name.toLocal8Bit());
+    // The number comes as the server gets ready; clients may still be turned away a moment.
+    if (!QTest::qWaitFor([this] { return reachable(m_name); }, 20000)) {
+        m_error = QStringLiteral("Xvfb %1 takes no client").arg(m_name);
+        return false;
+    }
     if (!windowManager)
         return true;
     m_manager.setProcessChannelMode(QProcess::MergedChannels);
-    m_manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    if (!m_manager.waitForStarted(10000)
-        || !QTest::qWaitFor([this] { return managed(m_name) || m_manager.state() == QProcess::NotRunning; }, 20000)
-        || !managed(m_name)) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        m_manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (m_manager.waitForStarted(10000)
+            && QTest::qWaitFor([this] { return managed(m_name) || m_manager.state() == QProcess::NotRunning; }, 20000)
+            && managed(m_name))
+            return true;
         m_error = QStringLiteral("openbox on %1 (%2, exit %3): %4")
                       .arg(m_name, m_manager.state() == QProcess::Running ? "running" : "ended")
                       .arg(m_manager.exitCode())
                       .arg(QString::fromLocal8Bit(m_manager.readAll()));
-        return false;
+        m_manager.kill();
+        m_manager.waitForFinished(5000);
     }
-    return true;
+    return false;
 }
 
 long XDisplay::windowState(qint64 pid) const
