@@ -157,7 +157,7 @@ bool DravolinteApp::initApp()
     loadCheckParams();
     connect(cfg, &Config::propertyChanged, this, &DravolinteApp::onPropertyChanged, Qt::UniqueConnection);
 
-    m_programs.init(printersName());
+    initPrinterProcess();
     m_vision.initOcr();
     selectHKCamera(cfg->getProperty(Config::CPT_Check_Camera).toString());
 

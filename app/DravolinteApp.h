@@ -317,6 +317,8 @@ private:
     void selectHKCamera(const QString &name);
     // Online start-up, 1 s after initApp.
     void startOnline();
+    // The printer name, and on VT_7x4 the RIP and the printer program.
+    void initPrinterProcess() { m_programs.init(printersName()); }
 
     // The parts, each handed the ones it uses. Task control is handed the
     // cut scene before that exists, and only uses it later. The threads go

@@ -43,10 +43,9 @@ void OutsidePrograms::init(const QStringList &printers)
     if (!cfg)
         return;
     const bool rip = cfg->getProperty(Config::CPT_Version).toInt() == Config::VT_7x4;
-    if (cfg->printerName().isEmpty() && !printers.isEmpty() && !rip) {
+    // The store signals printerNameChanged itself.
+    if (cfg->printerName().isEmpty() && !printers.isEmpty() && !rip)
         cfg->setProperty(Config::CPT_Printer_Name, printers.first());
-        emit cfg->printerNameChanged();
-    }
     m_enabled = rip;
     if (!rip)
         return;

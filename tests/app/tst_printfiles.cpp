@@ -242,6 +242,21 @@ private slots:
         QVERIFY(app().printCutFile().isEmpty() && app().printCutScene()->gItemAll().isEmpty());
     }
 
+    // Cutting turned round or not: the cut file is opened again, when there is one.
+    void cutInverse()
+    {
+        QSignalSpy opened(&app(), &DravolinteApp::openScene);
+        app().setCutFile("cut.plt");
+        opened.clear();
+        app().onPropertyChanged(Config::CPT_Cut_Inverse, true);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.first().first().toString(), QStringLiteral("cut.plt"));
+        app().setCutFile(QString());
+        opened.clear();
+        app().onPropertyChanged(Config::CPT_Cut_Inverse, false);
+        QVERIFY(opened.isEmpty());
+    }
+
     // The cut scene's export: written, or, where it cannot be, a message instead of silence.
     void saveFile()
     {
