@@ -3,6 +3,7 @@
 #include "Config.h"
 #include "CutScene.h"
 #include "FilePaths.h"
+#include "LocalFile.h"
 #include "GMarkItem.h"
 #include "GPage.h"
 #include "GScene.h"
@@ -55,7 +56,7 @@ QString PrintFiles::recordFileName(int index)
 
 void PrintFiles::setPrintFile(const QString &name)
 {
-    const QString file = localFilePath(name);
+    const QString file = LocalFile::pathFromVariant(name);
     if (isSceneFile(file)) {
         selectDataSourceFile(file);
         if (m_cut.cutFile().isEmpty())
@@ -74,7 +75,7 @@ void PrintFiles::setPrintFile(const QString &name)
 
 void PrintFiles::setCutFile(const QString &name)
 {
-    const QString file = localFilePath(name);
+    const QString file = LocalFile::pathFromVariant(name);
     if (isSceneFile(file)) {
         openCutFile(file);
         if (printFile().isEmpty())
@@ -97,7 +98,7 @@ void PrintFiles::openCutFile(const QString &file)
 
 void PrintFiles::setPrintCutFile(const QString &name)
 {
-    const QString file = localFilePath(name);
+    const QString file = LocalFile::pathFromVariant(name);
     if (!m_printCutFile.set(file))
         return;
     if (file.isEmpty())
@@ -125,7 +126,7 @@ void PrintFiles::takePrintCutScene()
 
 void PrintFiles::setSaveFile(const QString &name)
 {
-    const QString file = localFilePath(name);
+    const QString file = LocalFile::pathFromVariant(name);
     if (m_saveFile.set(file))
         emit saveFileChanged();
     GScene *scene = m_cut.scene();
@@ -140,7 +141,7 @@ void PrintFiles::setSaveFile(const QString &name)
 
 void PrintFiles::setDataSource(const QString &name)
 {
-    const QString file = localFilePath(name);
+    const QString file = LocalFile::pathFromVariant(name);
     if (file == dataSource())
         return;
     if (!file.isEmpty()) {
@@ -205,7 +206,7 @@ void PrintFiles::removeRecordFiles(const QString &folder, const QString &keep)
 
 void PrintFiles::selectDataSourceFile(const QString &name)
 {
-    const QString file = localFilePath(name);
+    const QString file = LocalFile::pathFromVariant(name);
     if (!QFileInfo::exists(file))
         return;
     setPrintCutFile(file);

@@ -5,6 +5,7 @@
 #include "Config.h"
 #include "CupsPrinter.h"
 #include "FilePaths.h"
+#include "LocalFile.h"
 #include "Notifier.h"
 #include "PrintFiles.h"
 #include "ProductionRecords.h"
@@ -73,7 +74,7 @@ void Printing::printPdfFile(const QString &name, const QString &printer)
         Notifier::information(tr("禁用打印"));
         return;
     }
-    const QString file = localFilePath(name);
+    const QString file = LocalFile::pathFromVariant(name);
     if (file.isEmpty() && printer != QLatin1String(kPlugInPrinter)) {
         Notifier::information(tr("打印文件未打开 \n"));
         return;

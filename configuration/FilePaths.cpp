@@ -5,14 +5,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
-
-QString localFilePath(const QString &urlOrPath)
-{
-    if (urlOrPath.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
-        return QUrl(urlOrPath).toLocalFile();
-    return urlOrPath;
-}
 
 QString labelReportPath()
 {
