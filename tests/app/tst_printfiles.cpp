@@ -104,7 +104,7 @@ private slots:
     // The page size under the preview, a new URL for each preview, the preview turned and served.
     void preview()
     {
-        app().setPrintFile(QUrl::fromLocalFile(QDir::current().absoluteFilePath("page 页.pdf")).toString());
+        app().setPrintFile(QUrl::fromLocalFile(QDir::current().absoluteFilePath("page 页.pdf")).toString(QUrl::FullyEncoded));
         QCOMPARE(app().printFile(), QDir::current().absoluteFilePath("page 页.pdf"));
         QCOMPARE(app().printTip(), QStringLiteral("文件尺寸  100.00 x 50.00  mm²"));
         const QString first = app().printImgPath();

@@ -240,7 +240,7 @@ private slots:
     {
         useFolder("rip");
         cfg().setProperty(Config::CPT_printCopiesOnce, 2);
-        app().printPdfFile(QUrl::fromLocalFile(QDir::current().absoluteFilePath("标签 1.pdf")).toString(), "Epson_Label");
+        app().printPdfFile(QUrl::fromLocalFile(QDir::current().absoluteFilePath("标签 1.pdf")).toString(QUrl::FullyEncoded), "Epson_Label");
         QTRY_COMPARE_WITH_TIMEOUT(app().printCopies(), 2, 10000);
         QCOMPARE(folderFiles("rip").size(), 2);
 

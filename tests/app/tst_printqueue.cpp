@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QPdfDocument>
+#include <QScopeGuard>
 #include <cups/cups.h>
 #include <thread>
 
@@ -122,7 +123,7 @@ private slots:
                                    {"ATTR collection media-size-supported {", "MEMBER rangeOfInteger x-dimension 2000-30000",
                                     "MEMBER rangeOfInteger y-dimension 2000-30000", "}"}),
                  qPrintable(m_server.error()));
-        QVERIFY2(m_server.addQueue(QStringLiteral("Label_Failing"), {}, true), qPrintable(m_server.error()));
+        QVERIFY2(m_server.addQueue(QStringLiteral("Label_Slow"), {}, 20), qPrintable(m_server.error()));
     }
 
     void init()
@@ -230,7 +231,7 @@ private slots:
         QTest::addColumn<bool>("result");
         QTest::addColumn<QString>("line");
         QTest::newRow("completed") << "Epson_Label" << true << "作业已打印";
-        QTest::newRow("aborted at the printer") << "Label_Failing" << false << "was not printed";
+        QTest::newRow("canceled while printing") << "Label_Slow" << false << "作业已删除";
     }
     // The watch follows the job to its end: its status lines, the time it took, the result.
     void watch()
@@ -240,9 +241,19 @@ private slots:
         QFETCH(QString, line);
         cfg().setProperty(Config::CPT_Wait_Print, true);
         LogCapture log;
-        QCOMPARE(app().printPdf(app().printFile(), queue, 1), result);
+        std::atomic<int> printed{-1};
+        std::thread printer([&] { printed = app().printPdf(app().printFile(), queue, 1) ? 1 : 0; });
+        auto joined = qScopeGuard([&] { printer.join(); });
+        if (!result) {
+            // Taken off the queue by someone while the printer works on it.
+            QTRY_VERIFY_WITH_TIMEOUT(log.count("作业正在打印") == 1, 20000);
+            QVERIFY(m_server.cancelLastJob(queue));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(printed.load() >= 0, 30000);
+        QVERIFY2(printed.load() == int(result), qPrintable(log.lines.filter("DravolinteApp::printPdf").join('\n')));
         QVERIFY(log.count("JOB_INFO_2A Status") >= 1);
         QVERIFY2(log.count(line) == 1, qPrintable(log.lines.join('\n')));
+        QCOMPARE(log.count("was not printed"), result ? 0 : 1);
         QCOMPARE(log.count("查询打印任务状态时间"), 1);
     }
 

@@ -128,16 +128,15 @@ bool PrintServer::start()
     return true;
 }
 
-bool PrintServer::addQueue(const QString &queue, const QStringList &attributes, bool failing)
+bool PrintServer::addQueue(const QString &queue, const QStringList &attributes, int printSeconds)
 {
     const QString spool = m_dir.filePath(queue + QStringLiteral("-spool"));
     QDir().mkpath(spool);
     openToAll(spool);
     // The job command leaves the job's attributes beside its file.
     const QString command = m_dir.filePath(queue + QStringLiteral("-job.sh"));
-    if (!writeText(command, failing ? QStringLiteral("#!/bin/sh\nexit 1\n")
-                                    : QStringLiteral("#!/bin/sh\nenv | grep '^IPP_' > \"$1.env\"\nexit 0\n"),
-                   true))
+    if (!writeText(command,
+                   QStringLiteral("#!/bin/sh\nenv | grep '^IPP_' > \"$1.env\"\nsleep %1\nexit 0\n").arg(printSeconds), true))
         return false;
     const int port = freePort();
     QStringList arguments{QStringLiteral("-n"), QStringLiteral("localhost"), QStringLiteral("-p"), QString::number(port),
@@ -222,6 +221,18 @@ bool PrintServer::waitIdle(int timeoutMs) const
         cupsFreeJobs(count, jobs);
         return count == 0;
     }, timeoutMs);
+}
+
+bool PrintServer::cancelLastJob(const QString &queue) const
+{
+    cups_job_t *jobs = nullptr;
+    const QByteArray name = queue.toUtf8();
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.constData(), 0, CUPS_WHICHJOBS_ACTIVE);
+    int last = 0;
+    for (int i = 0; i < count; ++i)
+        last = qMax(last, jobs[i].id);
+    cupsFreeJobs(count, jobs);
+    return last > 0 && cupsCancelJob2(CUPS_HTTP_DEFAULT, name.constData(), last, 0) <= IPP_STATUS_OK_EVENTS_COMPLETE;
 }
 
 QStringList PrintServer::jobAttributes(const QString &spooledPdf)

@@ -23,10 +23,12 @@ public:
     // The bus and the scheduler; false with error() when either fails.
     bool start();
     // A printer and its queue. attributes: lines of an ippeveprinter
-    // attributes file (copies, media), PDF is always taken; failing: its
-    // jobs end aborted. Each job leaves "<id>-<name>.pdf" and, for a job
-    // printed, "<id>-<name>.pdf.env" with the job's IPP attributes.
-    bool addQueue(const QString &queue, const QStringList &attributes = {}, bool failing = false);
+    // attributes file (copies, media), PDF is always taken; each job takes
+    // the printer printSeconds. Each job leaves "<id>-<name>.pdf" and
+    // "<id>-<name>.pdf.env" with the job's IPP attributes.
+    bool addQueue(const QString &queue, const QStringList &attributes = {}, int printSeconds = 0);
+    // Cancels the newest job of queue that has not ended; false without one.
+    bool cancelLastJob(const QString &queue) const;
     QString error() const { return m_error; }
     QString address() const; // "127.0.0.1:<port>" of the scheduler
     QString spoolDir(const QString &queue) const;

@@ -1,5 +1,6 @@
 #include "XDisplay.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -89,26 +90,26 @@ XDisplay::~XDisplay()
 
 bool XDisplay::start(bool windowManager)
 {
-    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                            QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                                            QStringLiteral("tcp")});
-    QByteArray number;
-    if (!m_server.waitForStarted(10000)
-        || !QTest::qWaitFor([&] {
-               number += m_server.readAllStandardOutput();
-               return number.contains('\n') || m_server.state() == QProcess::NotRunning;
-           }, 20000)
-        || !number.contains('\n')) {
-        m_error = QStringLiteral("Xvfb: ") + QString::fromLocal8Bit(m_server.readAllStandardError());
-        return false;
+    // A display number of its own, far from the ones people and their tools take
+    // (a low one may be another server's, on a socket this process still reaches).
+    for (int attempt = 0; attempt < 5 && m_name.isEmpty(); ++attempt) {
+        const QString name = QStringLiteral(":%1").arg(1000 + QRandomGenerator::global()->bounded(30000));
+        m_server.start(QStringLiteral("Xvfb"), {name, QStringLiteral("-screen"), QStringLiteral("0"),
+                                                QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                                QStringLiteral("tcp")});
+        if (m_server.waitForStarted(10000)
+            && QTest::qWaitFor([&] { return reachable(name) || m_server.state() == QProcess::NotRunning; }, 20000)
+            && m_server.state() == QProcess::Running && reachable(name)) {
+            m_name = name;
+            break;
+        }
+        m_error = QStringLiteral("Xvfb %1: %2").arg(name, QString::fromLocal8Bit(m_server.readAllStandardError()));
+        m_server.kill();
+        m_server.waitForFinished(5000);
     }
-    m_name = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+    if (m_name.isEmpty())
+        return false;
     qputenv("DISPLAY", m_name.toLocal8Bit());
-    // The number comes as the server gets ready; clients may still be turned away a moment.
-    if (!QTest::qWaitFor([this] { return reachable(m_name); }, 20000)) {
-        m_error = QStringLiteral("Xvfb %1 takes no client").arg(m_name);
-        return false;
-    }
     if (!windowManager)
         return true;
     m_manager.setProcessChannelMode(QProcess::MergedChannels);
