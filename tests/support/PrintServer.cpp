@@ -1,5 +1,7 @@
 #include "PrintServer.h"
 
+#include "StopProcess.h"
+
 #include <QDeadlineTimer>
 #include <algorithm>
 #include <QDir>
@@ -46,18 +48,10 @@ PrintServer::PrintServer() : m_dir(QDir::tempPath() + QStringLiteral("/dravo-cup
 
 PrintServer::~PrintServer()
 {
-    for (QProcess *process : {&m_cupsd, &m_bus}) {
-        process->terminate();
-        if (!process->waitForFinished(5000))
-            process->kill();
-        process->waitForFinished(5000);
-    }
-    for (Printer &p : m_printers) {
-        p.process->terminate();
-        if (!p.process->waitForFinished(5000))
-            p.process->kill();
-        p.process->waitForFinished(5000);
-    }
+    stopProcess(m_cupsd);
+    stopProcess(m_bus);
+    for (Printer &p : m_printers)
+        stopProcess(*p.process);
 }
 
 int PrintServer::freePort()

@@ -1,5 +1,7 @@
 #include "XDisplay.h"
 
+#include "StopProcess.h"
+
 #include <QRandomGenerator>
 #include <QTest>
 #include <X11/Xatom.h>
@@ -80,12 +82,8 @@ bool managed(const QString &name)
 
 XDisplay::~XDisplay()
 {
-    for (QProcess *process : {&m_manager, &m_server}) {
-        process->terminate();
-        if (!process->waitForFinished(5000))
-            process->kill();
-        process->waitForFinished(5000);
-    }
+    stopProcess(m_manager);
+    stopProcess(m_server);
 }
 
 bool XDisplay::start(bool windowManager)
