@@ -6,6 +6,7 @@
 #include "DbRecords.h"
 #include "DeviceDiscovery.h"
 #include "Guarded.h"
+#include "LanguageSwitch.h"
 #include "LocalFile.h"
 #include "MarkVision.h"
 #include "OutsidePrograms.h"
@@ -14,6 +15,7 @@
 #include "ProductionRecords.h"
 #include "TaskControl.h"
 #include "TaskThreads.h"
+#include "UpgradeHandover.h"
 #include "mqttMessage.h"
 
 #include <QApplication>
@@ -31,10 +33,11 @@
 
 class GPathItem;
 class GScene;
+class GraphicsView;
 class ImageProvider;
 class QQmlApplicationEngine;
-class QTranslator;
 class UpgradesSoftWidget;
+class UpgradesWidget;
 class Varnok120X;
 
 // The program's QApplication and the object the pages see as "app": a facade
@@ -47,6 +50,8 @@ class Varnok120X;
 //   PrintFiles         print file, preview, print cut file, data source and record
 //   Printing           print jobs: CUPS queue, the RIP's input folder, the plug-in
 //   OutsidePrograms    the RIP and the printer program, the spreadsheet
+//   UpgradeHandover    firmware checks, the firmware dialog, the upgrade tool
+//   LanguageSwitch     the pages' English
 //   TaskThreads        the short-lived threads that cleanUp joins
 // Members here forward to them; what is left is the life cycle around the
 // machine (DravolinteApp.cpp), the pages' own properties
@@ -140,6 +145,8 @@ public:
     Q_INVOKABLE void clearFilm(int index = 0) { m_vision.clearFilm(index); }
     Q_INVOKABLE bool doCapture(const QVariant &camera) { return m_vision.doCapture(camera); }
     bool doCapture(int camera) { return m_vision.doCapture(camera); }
+    // The firmware dialog, once a firmware check has made it; null before.
+    UpgradesWidget *firmwareWidget() const { return m_upgrades.firmwareWidget(); }
     // Wires a camera object (the pages' "DravolinteCamera" or a stand-in) to
     // the capture requests and answers; null disconnects the previous one.
     void connectCamera(QObject *camera);
@@ -184,6 +191,9 @@ public:
     }
     Q_INVOKABLE QPolygonF currentPageMarkPoint(bool scan = true) const { return m_cut.currentPageMarkPoint(scan); }
     Q_INVOKABLE QList<int> currentKnifeIntInterval() const { return m_cut.currentKnifeIntInterval(); }
+    // The cut view (a GraphicsView on the cut scene) for the cut-file page's
+    // QuickItemWidget; it stays this object's.
+    Q_INVOKABLE QVariant getCutGraphicsView() const;
     bool setSwitchCutFile(bool b) { return m_cut.setSwitchCutFile(b); }
     bool switchingCutFile() const { return m_cut.switchingCutFile(); }
     QString sceneFile() const { return m_cut.sceneFile(); }
@@ -343,6 +353,8 @@ private:
     PrintFiles m_printFiles{m_cut, m_records};
     Printing m_printing{m_printFiles, m_records, m_task, m_threads};
     OutsidePrograms m_programs;
+    UpgradeHandover m_upgrades{QCoreApplication::applicationDirPath()};
+    LanguageSwitch m_language{QCoreApplication::applicationDirPath() + QStringLiteral("/translations")};
 
     // The pages' own properties.
     Guarded<QString> m_version{QStringLiteral("2.2.1")};
@@ -351,6 +363,7 @@ private:
     Guarded<bool> m_enabledTest{false};
 
     QPointer<QObject> m_camera;
+    GraphicsView *m_cutView = nullptr;
     ImageProvider *m_imageProvider = nullptr;
     bool m_imageProviderOwned = true;
     // Stands for the check camera until the camera support comes.
@@ -359,7 +372,6 @@ private:
     std::atomic<bool> m_closing{false};
     mqttMessage m_mqtt;
     UpgradesSoftWidget *m_softWidget = nullptr;
-    QTranslator *m_translator = nullptr;
     QQmlApplicationEngine *m_engine = nullptr;
     QTimer m_onlineTimer;
 };

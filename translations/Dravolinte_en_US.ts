@@ -441,6 +441,13 @@
     </message>
 </context>
 <context>
+    <name>UpgradeHandover</name>
+    <message>
+        <source>升级工具无法启动：%1</source>
+        <translation>The upgrade tool cannot be started: %1</translation>
+    </message>
+</context>
+<context>
     <name>PrintFiles</name>
     <message>
         <source>选择打印文件对应的切割文件</source>
