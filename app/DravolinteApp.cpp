@@ -30,6 +30,8 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
 {
     g_app.storeRelease(this);
     m_imageProvider = new ImageProvider;
+    m_imageProvider->setFrameSource([this] { return m_feed.frame(); });
+    m_vision.setCheckFrameSource([this] { return m_feed.frame(); });
     m_checkCamera = new QObject;
     m_checkCamera->setObjectName(QStringLiteral("checkCamera"));
     m_printFiles.setImageProvider(m_imageProvider);
@@ -77,6 +79,8 @@ void DravolinteApp::relayPartSignals()
     relay(&m_printFiles, &PrintFiles::dataIndexChanged, &DravolinteApp::dataIndexChanged);
     relay(&m_printFiles, &PrintFiles::printTipChanged, &DravolinteApp::printTipChanged);
     relay(&m_printFiles, &PrintFiles::printImgPathChanged, &DravolinteApp::printImgPathChanged);
+    relay(&m_feed, &CheckCameraFeed::framePathChanged, &DravolinteApp::framePathChanged);
+    relay(&m_feed, &CheckCameraFeed::fpsChanged, &DravolinteApp::fpsChanged);
     // The other way: an open asked for (by a switch of the cut file, or by
     // the pages) runs on the main thread; a label-capture request also
     // reaches the driver's collect poller; a job's print request prints.
@@ -90,6 +94,7 @@ void DravolinteApp::relayPartSignals()
 DravolinteApp::~DravolinteApp()
 {
     // Whatever cleanUp did not get to (a test, an early return) ends here.
+    m_feed.stop();
     m_vision.cancelCaptures();
     m_threads.joinAll();
     setDriver(nullptr);
@@ -250,6 +255,9 @@ bool DravolinteApp::cleanUp()
     m_vision.cancelCaptures();
     m_cut.close();
     m_printing.close();
+    // The grab loop ends and the cameras are let go (a GigE Vision camera is
+    // then free for the restarted program).
+    m_feed.stop();
     m_threads.joinAll();
     if (Varnok120X *device = driver())
         device->unInit();

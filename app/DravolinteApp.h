@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AdminLogin.h"
+#include "CheckCameraFeed.h"
 #include "Config.h"
 #include "CutScene.h"
 #include "DbRecords.h"
@@ -52,6 +53,7 @@ class Varnok120X;
 //   OutsidePrograms    the RIP and the printer program, the spreadsheet
 //   UpgradeHandover    firmware checks, the firmware dialog, the upgrade tool
 //   LanguageSwitch     the pages' English
+//   CheckCameraFeed    the industrial check camera: selection, grab loop, frame, recording
 //   TaskThreads        the short-lived threads that cleanUp joins
 // Members here forward to them; what is left is the life cycle around the
 // machine (DravolinteApp.cpp), the pages' own properties
@@ -150,6 +152,8 @@ public:
     // Wires a camera object (the pages' "DravolinteCamera" or a stand-in) to
     // the capture requests and answers; null disconnects the previous one.
     void connectCamera(QObject *camera);
+    Q_INVOKABLE void startRecorder(const QString &fileName) { m_feed.startRecorder(fileName); }
+    Q_INVOKABLE void stopRecorder() { m_feed.stopRecorder(); }
     Q_INVOKABLE bool allowedExit();
     // The settings' administrator login: 0 accepted, 1 unknown user name, 2 wrong password.
     Q_INVOKABLE int checkLogin(const QString &userName, const QString &password) const
@@ -247,8 +251,8 @@ public:
     void setPrintTip(const QString &v) { m_printFiles.setPrintTip(v); }
     QString printImgPath() const { return m_printFiles.printImgPath(); }
     void setPrintImgPath(const QString &v) { m_printFiles.setPrintImgPath(v); }
-    QString framePath() const;
-    void setFramePath(const QString &v);
+    QString framePath() const { return m_feed.framePath(); }
+    void setFramePath(const QString &v) { m_feed.setFramePath(v); }
     int cutTaskCopies() const { return m_records.cutTaskCopies(); }
     void setCutTaskCopies(int v) { m_records.setCutTaskCopies(v); }
     int cutCopies() const { return m_records.cutCopies(); }
@@ -268,12 +272,17 @@ public:
     void setDataSource(const QString &v) { m_printFiles.setDataSource(v); }
     int dataIndex() const { return m_printFiles.dataIndex(); }
     void setDataIndex(int v) { m_printFiles.setDataIndex(v); }
-    int fps() const;
-    void setFps(int v);
+    int fps() const { return m_feed.fps(); }
+    void setFps(int v) { m_feed.setFps(v); }
     bool enabledTest() const;
     void setEnabledTest(bool v);
     bool showLostLabelView() const { return m_vision.showLostLabelView(); }
     void setShowLostLabelView(bool v) { m_vision.setShowLostLabelView(v); }
+    // The industrial check camera's latest frame; null before the first.
+    QImage frameImage() const { return m_feed.frame(); }
+    // Settles the industrial check camera and starts its grab loop (initApp's step).
+    void selectHKCamera(const QString &name) { m_feed.select(name); }
+    bool hkCameraGrabbing() const { return m_feed.isGrabbing(); }
     // The print preview; null when no print file is open.
     QImage printImage() const { return m_printFiles.printImage(); }
 
@@ -335,7 +344,6 @@ signals:
 private:
     // Passes the parts' change signals on as this object's own.
     void relayPartSignals();
-    void selectHKCamera(const QString &name);
     // Online start-up, 1 s after initApp.
     void startOnline();
     // The printer name, and on VT_7x4 the RIP and the printer program.
@@ -355,11 +363,11 @@ private:
     OutsidePrograms m_programs;
     UpgradeHandover m_upgrades{QCoreApplication::applicationDirPath()};
     LanguageSwitch m_language{QCoreApplication::applicationDirPath() + QStringLiteral("/translations")};
+    CheckCameraFeed m_feed;
 
     // The pages' own properties.
     Guarded<QString> m_version{QStringLiteral("2.2.1")};
-    Guarded<QString> m_framePath;
-    Guarded<int> m_imageWidth{0}, m_imageHeight{0}, m_fps{0};
+    Guarded<int> m_imageWidth{0}, m_imageHeight{0};
     Guarded<bool> m_enabledTest{false};
 
     QPointer<QObject> m_camera;

@@ -7,10 +7,8 @@
 #include <QDebug>
 
 DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, version, setVersion, m_version)
-DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, framePath, setFramePath, m_framePath)
 DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, imageWidth, setImageWidth, m_imageWidth)
 DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, imageHeight, setImageHeight, m_imageHeight)
-DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, fps, setFps, m_fps)
 
 bool DravolinteApp::enabledTest() const
 {
