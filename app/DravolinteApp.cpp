@@ -152,6 +152,7 @@ bool DravolinteApp::initApp()
     if (!m_softWidget) {
         m_softWidget = new UpgradesSoftWidget(nullptr);
         m_softWidget->setHost(cfg->getProperty(Config::CPT_IP).toString());
+        m_softWidget->setSettingsFile(cfg->cfgPath());
         connect(m_softWidget, &UpgradesSoftWidget::upgrade, this, &DravolinteApp::checkUpdate);
     }
     connect(device, &Varnok120X::pcbVersionChanged, this, &DravolinteApp::upgrade, Qt::UniqueConnection);

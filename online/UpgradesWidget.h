@@ -47,6 +47,8 @@ public:
     void check(const FirmwareQuery &query);
     void setUpgradeProgress(int percent);
     int upgradeProgress() const;
+    // Version queries sent and not answered yet.
+    int pendingQueries() const { return int(m_pending.size()); }
 
     // The parts, for the dialog's tests.
     QTreeView *tree() const { return m_tree; }
