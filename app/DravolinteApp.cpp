@@ -2,6 +2,7 @@
 // start-up, the wiring to the QML camera, cleanUp and the exit request.
 #include "DravolinteApp.h"
 
+#include "AdFeed.h"
 #include "GScene.h"
 #include "GraphicsView.h"
 #include "HostLookup.h"
@@ -189,19 +190,10 @@ void DravolinteApp::startOnline()
     if (m_softWidget)
         m_softWidget->check(QStringLiteral("Dravolinte"), version(), QStringLiteral("Dravolinte"));
 
-    mqttSetting setting;
-    setting.host = cfg->getProperty(Config::CPT_IP).toString();
-    setting.port = 1883;
-    setting.username = QStringLiteral("admin");
-    setting.password = QStringLiteral("mivo@7351");
-    if (m_mqtt.connectToServer(setting)) {
-        QWindow *window = nullptr;
-        if (m_engine && !m_engine->rootObjects().isEmpty() && m_engine->rootObjects().first()->isWindowType())
-            window = qobject_cast<QWindow *>(m_engine->rootObjects().first());
-        m_mqtt.showAD(QStringLiteral("planning_ad"), window);
-    } else {
-        qCritical().noquote() << "DravolinteApp::initApp::<lambda_1>::operator ()" << "connectToServer failed";
-    }
+    QWindow *window = nullptr;
+    if (m_engine && !m_engine->rootObjects().isEmpty() && m_engine->rootObjects().first()->isWindowType())
+        window = qobject_cast<QWindow *>(m_engine->rootObjects().first());
+    AdFeed::start(m_mqtt, *cfg, window);
 }
 
 namespace {

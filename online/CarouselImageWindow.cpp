@@ -241,6 +241,12 @@ void CarouselImageWindow::connectWindow(QWindow *window)
     winId();
     if (QWindow *handle = windowHandle())
         handle->setParent(window);
+    // A child window goes with its parent: the widget takes its window back
+    // first, or it would be left holding a deleted one.
+    connect(window, &QObject::destroyed, this, [this] {
+        hide();
+        destroy(true, true);
+    });
     connect(window, &QWindow::xChanged, this, &CarouselImageWindow::onPosChanged);
     connect(window, &QWindow::yChanged, this, &CarouselImageWindow::onPosChanged);
     connect(window, &QWindow::widthChanged, this, &CarouselImageWindow::onPosChanged);

@@ -66,7 +66,10 @@ bool mqttMessage::connectToServer(mqttSetting &setting)
     // Not cut short by a refusal: the wait is the caller's known second.
     if (!waitUntil([this] { return isConnectToServer(); }, kWaitMs))
         return false;
-    return isConnectToServer();
+    const bool connected = isConnectToServer();
+    qInfo().noquote() << "mqttMessage::connectToServer" << setting.host << setting.port
+                      << (connected ? "connected" : "not connected");
+    return connected;
 }
 
 void mqttMessage::disconnectFromServer()

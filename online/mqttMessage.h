@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CarouselImageWindow.h"
 #include "MqttCallbacks.h"
 #include "MqttLink.h"
 
@@ -9,7 +10,6 @@
 #include <QPointer>
 #include <QString>
 
-class CarouselImageWindow;
 class QWidget;
 class QWindow;
 

@@ -62,6 +62,7 @@ private slots:
     void listsWithNothingToShow();
     void redirectedAndReplaced();
     void followsAWindow();
+    void outlivesTheFollowedWindow();
 
 private:
     QString url(const QString &path) const { return m_server.url(path); }
@@ -329,6 +330,24 @@ void TestCarouselImageWindow::followsAWindow()
     QTRY_VERIFY_WITH_TIMEOUT(hosted.isVisible(), 10000);
     QCOMPARE(hosted.followedWindow(), host.windowHandle());
     QCOMPARE(hosted.windowHandle()->position(), QPoint(900 - 365, 700 - 274));
+}
+
+// The followed window goes first (the pages' window before the program's
+// objects): the carousel takes its window back and goes on, hidden.
+void TestCarouselImageWindow::outlivesTheFollowedWindow()
+{
+    auto *main = new QWindow;
+    main->resize(800, 600);
+    main->show();
+    CarouselImageWindow window(main);
+    window.setImageUrl({url("/wide.png")}, {});
+    window.startPlay();
+    QTRY_VERIFY_WITH_TIMEOUT(window.isVisible(), 30000);
+    delete main;
+    QVERIFY(!window.followedWindow());
+    QVERIFY(QMetaObject::invokeMethod(&window, "onImageChangeTimeout"));
+    window.update();
+    QTest::qWait(0);
 }
 
 DRAVO_GUI_TEST_MAIN(TestCarouselImageWindow)
