@@ -253,6 +253,7 @@ void UpgradesWidget::on_pushButton_upgrade_clicked()
     m_downloadModule = module;
     m_downloadRecord = record;
     m_upgradeButton->setEnabled(false);
+    m_transferShown = false;
     m_progressBar->setFormat(tr("下载进度%p%"));
     m_progressBar->setValue(0);
     m_progressBar->show();
@@ -282,6 +283,7 @@ void UpgradesWidget::downloadFailed(const QString &reason)
 
 void UpgradesWidget::resetProgress()
 {
+    m_transferShown = false;
     m_progressBar->setFormat(tr("下载进度%p%"));
     m_progressBar->setValue(0);
     m_progressBar->hide();
@@ -295,12 +297,14 @@ void UpgradesWidget::onDownloadProgress(qlonglong bytesReceived, qlonglong bytes
 
 void UpgradesWidget::setUpgradeProgress(int percent)
 {
-    if (m_progressBar->value() == m_progressBar->maximum())
+    if (m_progressBar->value() == m_progressBar->maximum() && !m_transferShown) {
         m_progressBar->setFormat(tr("升级进度%p%"));
+        m_transferShown = true;
+    }
     const int value = qBound(0, percent, 100);
     // Back to nothing half-way: the transfer broke off, and may be tried again.
     const int before = m_progressBar->value();
-    if (value == 0 && m_progressBar->format() == tr("升级进度%p%") && before > 0 && before < 100 && !m_download->isRunning())
+    if (value == 0 && m_transferShown && before > 0 && before < 100 && !m_download->isRunning())
         m_upgradeButton->setEnabled(true);
     m_progressBar->setValue(value);
 }

@@ -99,6 +99,8 @@ private:
     int m_downloadModule = -1;
     QVariantMap m_downloadRecord;
     QMap<int, Sent> m_sent;
+    // The bar shows the machine's transfer now, no longer the download.
+    bool m_transferShown = false;
     QTreeView *m_tree = nullptr;
     QTextEdit *m_contentEdit = nullptr;
     QProgressBar *m_progressBar = nullptr;

@@ -357,8 +357,17 @@ void TestUpgradesWidget::progressAndSuccess()
     widget.setUpgradeProgress(50);
     QCOMPARE(widget.progressBar()->format(), QStringLiteral("升级进度%p%"));
     QCOMPARE(widget.upgradeProgress(), 50);
+    QVERIFY(!widget.upgradeButton()->isEnabled());
+    widget.setUpgradeProgress(0); // broken off half-way: it may be tried again
+    QVERIFY(widget.upgradeButton()->isEnabled());
+    widget.upgradeButton()->click();
+    QVERIFY(upgrade.wait(30000));
+    QCOMPARE(upgrade.size(), 2);
+    widget.setUpgradeProgress(100);
+    QCOMPARE(widget.progressBar()->format(), QStringLiteral("升级进度%p%"));
     widget.setUpgradeProgress(250);
     QCOMPARE(widget.upgradeProgress(), 100);
+    QVERIFY(!widget.upgradeButton()->isEnabled());
 
     // Same version again, another controller, firmware the dialog did not send: no success.
     FirmwareQuery changedElsewhere = other;
