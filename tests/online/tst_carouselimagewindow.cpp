@@ -1,25 +1,19 @@
 #include "CarouselImageWindow.h"
+#include "LogCapture.h"
 #include "TestMain.h"
 #include "UpgradeServer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <memory>
 #include <QBuffer>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QMutex>
 #include <QScreen>
 #include <QWindow>
 
 namespace {
-QMutex g_lock;
-QStringList g_log;
-int logged(const QString &text)
-{
-    QMutexLocker lock(&g_lock);
-    return int(g_log.filter(text).size());
-}
 
 QByteArray png(int width, int height, QColor colour)
 {
@@ -68,14 +62,13 @@ private:
     QString url(const QString &path) const { return m_server.url(path); }
     UpgradeServer m_server;
     LinkRecorder m_links;
+    // Installed once the test runs: the test framework installs its own handler first.
+    std::unique_ptr<LogCapture> m_log;
 };
 
 void TestCarouselImageWindow::initTestCase()
 {
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) {
-        QMutexLocker lock(&g_lock);
-        g_log << text;
-    });
+    m_log = std::make_unique<LogCapture>();
     QVERIFY(m_server.listen(201, 0));
     m_server.setReply("/wide.png", png(1000, 250, Qt::red));
     m_server.setReply("/photo.png", png(800, 600, Qt::green));
@@ -250,14 +243,14 @@ void TestCarouselImageWindow::listsWithNothingToShow()
     const int requested = requests();
     for (QString &image : images)
         image = image.startsWith(QLatin1Char('/')) ? url(image) : image;
-    const int before = line.isEmpty() ? 0 : logged(line);
+    const int before = line.isEmpty() ? 0 : m_log->count(line);
     CarouselImageWindow window;
     window.setImageUrl(images, QStringList(images.size(), QStringLiteral("http://a.test/")));
     window.startPlay();
     QCOMPARE(window.images().count(), items);
     QCOMPARE(window.buttons().size(), items);
     if (!line.isEmpty())
-        QTRY_VERIFY_WITH_TIMEOUT(logged(line) > before, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_log->count(line) > before, 30000);
     QTRY_COMPARE_WITH_TIMEOUT(window.images().pendingDownloads(), 0, 30000);
     QVERIFY(requests() - requested <= qMin(items, 20));
     QVERIFY(window.isHidden());

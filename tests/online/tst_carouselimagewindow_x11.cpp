@@ -1,6 +1,7 @@
 #include "CarouselImageWindow.h"
 #include "TestMain.h"
 #include "UpgradeServer.h"
+#include "XvfbDisplay.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -100,21 +101,6 @@ int child(int argc, char **argv)
     return failures;
 }
 
-QByteArray startDisplay(QProcess &server)
-{
-    // Xvfb picks a free display and writes its number to the given descriptor (1: its output).
-    server.start(QStandardPaths::findExecutable(QStringLiteral("Xvfb")),
-                 {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    QByteArray display;
-    const QDeadlineTimer started(30000);
-    while (server.waitForStarted(10000) && !display.contains('\n') && !started.hasExpired()
-           && server.state() == QProcess::Running) {
-        server.waitForReadyRead(500);
-        display += server.readAllStandardOutput();
-    }
-    return display.contains('\n') ? QByteArray(":") + display.trimmed() : QByteArray();
-}
-
 } // namespace
 
 class TestCarouselImageWindowX11 : public QObject
@@ -131,7 +117,7 @@ void TestCarouselImageWindowX11::followsTheMainWindowsCorner()
             QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QString::fromLatin1(tool))));
     }
     QProcess server;
-    const QByteArray display = startDisplay(server);
+    const QByteArray display = startXvfb(server, QStringLiteral("1024x768x24"));
     QVERIFY2(!display.isEmpty(), "Xvfb did not start");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));

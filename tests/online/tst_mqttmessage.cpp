@@ -1,24 +1,18 @@
 #include "CarouselImageWindow.h"
 #include "MqttBroker.h"
+#include "LogCapture.h"
 #include "TestMain.h"
 #include "mqttMessage.h"
 
 #include <QApplication>
+#include <memory>
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <stdexcept>
 
 namespace {
-QMutex g_lock;
-QStringList g_log;
-int logged(const QString &text)
-{
-    QMutexLocker lock(&g_lock);
-    return int(g_log.filter(text).size());
-}
 
 mqttSetting settingOf(const MqttBroker &broker, const QString &clientId = QString())
 {
@@ -108,17 +102,22 @@ private:
         options.address = QStringLiteral("127.0.0.%1").arg(m_nextAddress++);
         return broker.start(options);
     }
+    // A broker of its own and the client connected to it.
+    bool linked(MqttBroker &broker, mqttMessage &client, mqttSetting &setting, const QString &id = QString())
+    {
+        setting = started(broker) ? settingOf(broker, id) : mqttSetting();
+        return !setting.host.isEmpty() && client.connectToServer(setting);
+    }
     int m_nextAddress = 221;
+    // Installed once the test runs: the test framework installs its own handler first.
+    std::unique_ptr<LogCapture> m_log;
 };
 
 void TestMqttMessage::initTestCase()
 {
+    m_log = std::make_unique<LogCapture>();
     if (MqttBroker::program().isEmpty())
         QSKIP("mosquitto is not installed");
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) {
-        QMutexLocker lock(&g_lock);
-        g_log << text;
-    });
 }
 
 // Refused at once, or taken and never answered: false after the wait of one
@@ -134,17 +133,17 @@ void TestMqttMessage::failsWithinItsWait()
         if (!silent)
             server.close();
         mqttMessage client;
-        const int lost = logged(QStringLiteral("[断开连接]"));
+        const int lost = m_log->count(QStringLiteral("[断开连接]"));
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!client.connectToServer(setting) && !client.isConnectToServer());
         QVERIFY2(clock.elapsed() >= 950 && clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(setting.clientId, client.clientId()); // this client's identifier, handed back
         QVERIFY(setting.clientId.startsWith(QStringLiteral("Dravolinte-")));
-        QCOMPARE(logged(QStringLiteral("[断开连接]")) - lost, silent ? 0 : 1);
+        QCOMPARE(m_log->count(QStringLiteral("[断开连接]")) - lost, silent ? 0 : 1);
     }
-    QVERIFY(logged(QStringLiteral("[客户端错误] \"Dravolinte-")) >= 1);
-    QVERIFY(logged(QStringLiteral("错误码: TransportInvalid")) >= 1);
+    QVERIFY(m_log->count(QStringLiteral("[客户端错误] \"Dravolinte-")) >= 1);
+    QVERIFY(m_log->count(QStringLiteral("错误码: TransportInvalid")) >= 1);
 }
 
 void TestMqttMessage::connectsAndLeavesCleanly()
@@ -156,7 +155,7 @@ void TestMqttMessage::connectsAndLeavesCleanly()
         mqttSetting setting = settingOf(broker, id);
         QVERIFY(client.connectToServer(setting) && client.isConnectToServer());
         QCOMPARE(setting.clientId, id);
-        QCOMPARE(logged(QStringLiteral("[成功连接] \"%1\"").arg(id)), 1);
+        QCOMPARE(m_log->count(QStringLiteral("[成功连接] \"%1\"").arg(id)), 1);
         // Connected already: a second call is refused and changes nothing.
         setting.host = QStringLiteral("127.0.0.1");
         QVERIFY(!client.connectToServer(setting) && client.isConnectToServer());
@@ -206,9 +205,9 @@ void TestMqttMessage::account()
     mqttSetting setting = settingOf(broker, QStringLiteral("acct"));
     setting.username = user;
     setting.password = password;
-    const int refused = logged(QStringLiteral("[客户端错误] \"acct\" 错误码: NotAuthorized"));
+    const int refused = m_log->count(QStringLiteral("[客户端错误] \"acct\" 错误码: NotAuthorized"));
     QCOMPARE(client.connectToServer(setting), !seen.isEmpty());
-    QCOMPARE(logged(QStringLiteral("[客户端错误] \"acct\" 错误码: NotAuthorized")) - refused, seen.isEmpty() ? 1 : 0);
+    QCOMPARE(m_log->count(QStringLiteral("[客户端错误] \"acct\" 错误码: NotAuthorized")) - refused, seen.isEmpty() ? 1 : 0);
     QVERIFY(broker.waitForLog(seen.isEmpty() ? QStringLiteral("Sending CONNACK to 127.0.0.1 (0, 5)") : seen));
 }
 
@@ -218,13 +217,13 @@ void TestMqttMessage::subscribing()
     QVERIFY(started(broker));
     mqttMessage client;
     QVERIFY(!client.subTopic(QStringLiteral("a")));
-    QCOMPARE(logged(QStringLiteral("mqttMessage::subTopic 客户端未连接，延迟订阅...")), 1);
+    QCOMPARE(m_log->count(QStringLiteral("mqttMessage::subTopic 客户端未连接，延迟订阅...")), 1);
     mqttSetting setting = settingOf(broker);
     QVERIFY(client.connectToServer(setting));
     QVERIFY(!client.subTopic(QString()));
-    QCOMPARE(logged(QStringLiteral("mqttMessage::subTopic 订阅主题不能为空")), 1);
+    QCOMPARE(m_log->count(QStringLiteral("mqttMessage::subTopic 订阅主题不能为空")), 1);
     QVERIFY(!client.subTopic(QStringLiteral("bad/#/filter")));
-    QCOMPARE(logged(QStringLiteral("mqttMessage::subTopic 订阅失败！Topic: \"bad/#/filter\"")), 1);
+    QCOMPARE(m_log->count(QStringLiteral("mqttMessage::subTopic 订阅失败！Topic: \"bad/#/filter\"")), 1);
 
     QElapsedTimer clock;
     clock.start();
@@ -257,7 +256,7 @@ void TestMqttMessage::subscriptionRefused()
     clock.start();
     QVERIFY(!client.subTopic(QStringLiteral("secret/plans"), &plainCallback));
     QVERIFY2(clock.elapsed() < 900, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(logged(QStringLiteral("订阅失败，请检查主题权限: \"secret/plans\"")), 1);
+    QCOMPARE(m_log->count(QStringLiteral("订阅失败，请检查主题权限: \"secret/plans\"")), 1);
     client.unSubTopic(QStringLiteral("secret/plans"));
     QVERIFY(client.pubTopic(QStringLiteral("after"), "x"));
     QTRY_VERIFY_WITH_TIMEOUT(peer.received.contains(3), 10000); // the PUBLISH came, no UNSUBSCRIBE before it
@@ -267,10 +266,9 @@ void TestMqttMessage::subscriptionRefused()
 void TestMqttMessage::callbacksOfTheExactTopic()
 {
     MqttBroker broker;
-    QVERIFY(started(broker));
     mqttMessage client;
-    mqttSetting setting = settingOf(broker);
-    QVERIFY(client.connectToServer(setting));
+    mqttSetting setting;
+    QVERIFY(linked(broker, client, setting));
     QStringList calls;
     int thrown = 0;
     QVERIFY(client.subTopic(QStringLiteral("plant/#"), [&calls](const QString &t, const QByteArray &) { calls << "wild " + t; }));
@@ -290,7 +288,7 @@ void TestMqttMessage::callbacksOfTheExactTopic()
     QCOMPARE(messages.at(2).at(1).toByteArray(), QByteArray("three"));
     QVERIFY(calls.isEmpty()); // the wildcard's callback is not found for the topics it covers
     QCOMPARE(thrown, 1);
-    QCOMPARE(logged(QStringLiteral("threw, removed: broken handler")), 1);
+    QCOMPARE(m_log->count(QStringLiteral("threw, removed: broken handler")), 1);
     QCOMPARE(g_calls, (QStringList{"plain plant/line1 one", "plain plant/line1 two"}));
 
     // Removing a callback unsubscribes only when none is left.
@@ -311,10 +309,9 @@ void TestMqttMessage::callbacksOfTheExactTopic()
 void TestMqttMessage::ads()
 {
     MqttBroker broker;
-    QVERIFY(started(broker));
     mqttMessage client;
-    mqttSetting setting = settingOf(broker);
-    QVERIFY(client.connectToServer(setting));
+    mqttSetting setting;
+    QVERIFY(linked(broker, client, setting));
     QVERIFY(client.showAD(QStringLiteral("planning_ad"), static_cast<QWindow *>(nullptr)));
     CarouselImageWindow *window = client.adWindow();
     QVERIFY(window && window->isHidden());
@@ -353,9 +350,9 @@ void TestMqttMessage::ads()
         {many, "over 65536"},
     };
     for (const Case &c : unchanged) {
-        const int before = logged(QString::fromUtf8(c.line));
+        const int before = m_log->count(QString::fromUtf8(c.line));
         QVERIFY(publish(c.payload));
-        QCOMPARE(logged(QString::fromUtf8(c.line)), before + 1);
+        QCOMPARE(m_log->count(QString::fromUtf8(c.line)), before + 1);
         QCOMPARE(window->images().count(), 2);
     }
     QCOMPARE(messages.last().at(1).toByteArray(), many); // passed on all the same
@@ -380,18 +377,17 @@ void TestMqttMessage::ads()
 void TestMqttMessage::lossIsLoggedOnce()
 {
     MqttBroker broker;
-    QVERIFY(started(broker));
     mqttMessage client;
-    mqttSetting setting = settingOf(broker, QStringLiteral("vanishing"));
-    QVERIFY(client.connectToServer(setting));
+    mqttSetting setting;
+    QVERIFY(linked(broker, client, setting, QStringLiteral("vanishing")));
     const QString lost = QStringLiteral("[断开连接] \"vanishing\"");
     const QString fault = QStringLiteral("[客户端错误] \"vanishing\" 错误码: TransportInvalid");
     broker.kill();
-    QTRY_COMPARE_WITH_TIMEOUT(logged(lost), 1, 10000);
-    QCOMPARE(logged(fault), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_log->count(lost), 1, 10000);
+    QCOMPARE(m_log->count(fault), 1);
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(!QTest::qWaitFor([&] { return logged(lost) > 1 || logged(fault) > 1; }, 10000));
+    QVERIFY(!QTest::qWaitFor([&] { return m_log->count(lost) > 1 || m_log->count(fault) > 1; }, 10000));
     QVERIFY(!client.isConnectToServer());
     QVERIFY(!client.subTopic(QStringLiteral("news")));
 }
@@ -401,10 +397,9 @@ void TestMqttMessage::lossIsLoggedOnce()
 void TestMqttMessage::backlogAfterAbsence()
 {
     MqttBroker broker;
-    QVERIFY(started(broker));
     mqttMessage client;
-    mqttSetting setting = settingOf(broker, QStringLiteral("returning"));
-    QVERIFY(client.connectToServer(setting));
+    mqttSetting setting;
+    QVERIFY(linked(broker, client, setting, QStringLiteral("returning")));
     QVERIFY(client.showAD(QStringLiteral("planning_ad"), static_cast<QWindow *>(nullptr)));
     client.disconnectFromServer();
     for (int i = 1; i <= 50; ++i)

@@ -1,27 +1,16 @@
 #include "TestFiles.h"
+#include "LogCapture.h"
 #include "TestMain.h"
 #include "UpgradeServer.h"
 #include "UpgradesSoftWidget.h"
 
 #include <QApplication>
-#include <QMutex>
+#include <memory>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 
 namespace {
-QMutex g_lock;
-QStringList g_log; // what the widget logged, one line each
-int logged(const QString &text)
-{
-    QMutexLocker lock(&g_lock);
-    return int(g_log.filter(text).size());
-}
-void clearLog()
-{
-    QMutexLocker lock(&g_lock);
-    g_log.clear();
-}
 
 const QString kVersionPath = QStringLiteral("/machine/software/version");
 
@@ -39,26 +28,25 @@ class TestUpgradesSoftWidget : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) {
-            QMutexLocker lock(&g_lock);
-            g_log << text;
-        });
-    }
+    void initTestCase() { m_log = std::make_unique<LogCapture>(); }
     void queryReachesTheService();
     void offers_data();
     void offers();
     void ignoreThenNewer();
     void withoutConfigFile();
+
+private:
+    bool checkOnce(UpgradesSoftWidget &widget, const QString &running);
+    // Installed once the test runs: the test framework installs its own handler first.
+    std::unique_ptr<LogCapture> m_log;
 };
 
 // Answers one check; true once the reply has been handled.
-static bool checkOnce(UpgradesSoftWidget &widget, const QString &running)
+bool TestUpgradesSoftWidget::checkOnce(UpgradesSoftWidget &widget, const QString &running)
 {
-    const int before = logged(QStringLiteral("UpgradesSoftWidget::onGetFinished"));
+    const int before = m_log->count(QStringLiteral("UpgradesSoftWidget::onGetFinished"));
     widget.check(QStringLiteral("Dravolinte"), running, QStringLiteral("Dravolinte"));
-    return QTest::qWaitFor([&] { return logged(QStringLiteral("UpgradesSoftWidget::onGetFinished")) > before; }, 30000);
+    return QTest::qWaitFor([&] { return m_log->count(QStringLiteral("UpgradesSoftWidget::onGetFinished")) > before; }, 30000);
 }
 
 void TestUpgradesSoftWidget::queryReachesTheService()
@@ -76,11 +64,11 @@ void TestUpgradesSoftWidget::queryReachesTheService()
     // Nobody at the other address: the refusal is logged with the address.
     widget.setHost(QStringLiteral("127.0.0.%1").arg(server.address().section('.', 3).toInt() + 30));
     QVERIFY(checkOnce(widget, QStringLiteral("2.2.1")));
-    QCOMPARE(logged(QStringLiteral("UpgradesSoftWidget::onGetFinished ConnectionRefusedError http://127.0.0.")), 1);
+    QCOMPARE(m_log->count(QStringLiteral("UpgradesSoftWidget::onGetFinished ConnectionRefusedError http://127.0.0.")), 1);
     // No address at all: nothing is sent.
     widget.setHost(QString());
     widget.check(QStringLiteral("Dravolinte"), QStringLiteral("2.2.1"), QStringLiteral("Dravolinte"));
-    QCOMPARE(logged(QStringLiteral("UpgradesSoftWidget::check no server address")), 1);
+    QCOMPARE(m_log->count(QStringLiteral("UpgradesSoftWidget::check no server address")), 1);
     QVERIFY(widget.isHidden());
 }
 
@@ -124,15 +112,15 @@ void TestUpgradesSoftWidget::offers()
     UpgradesSoftWidget widget;
     widget.setSettingsFile(QStringLiteral("config.ini"));
     widget.setHost(server.address());
-    clearLog();
+    m_log->clear();
     QVERIFY(checkOnce(widget, running));
     QCOMPARE(widget.isVisible(), !shown.isEmpty());
     if (!shown.isEmpty())
         QCOMPARE(widget.shownVersion(), shown);
     if (line.isEmpty())
-        QCOMPARE(logged(QStringLiteral("错误的返回")) + logged(QStringLiteral("无法解析json")), 0);
+        QCOMPARE(m_log->count(QStringLiteral("错误的返回")) + m_log->count(QStringLiteral("无法解析json")), 0);
     else
-        QTRY_COMPARE_WITH_TIMEOUT(logged(line), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_log->count(line), 1, 10000);
 }
 
 // 2.2.1 is offered 2.3: shown; "忽略" keeps 2.3 and the offer stays away;

@@ -1,13 +1,14 @@
 #include "FirmwareDownload.h"
 #include "Recorder.h"
 #include "TestFiles.h"
+#include "LogCapture.h"
 #include "TestMain.h"
 #include "UpgradeServer.h"
 #include "UpgradesWidget.h"
 
 #include <QApplication>
+#include <memory>
 #include <QGroupBox>
-#include <QMutex>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -17,13 +18,6 @@
 #include <QTreeView>
 
 namespace {
-QMutex g_lock;
-QStringList g_log; // what the dialog logged, one line each
-int logged(const QString &text)
-{
-    QMutexLocker lock(&g_lock);
-    return int(g_log.filter(text).size());
-}
 
 const QString kVersions = QStringLiteral("/machine/firmware/versions");
 const QByteArray kFirmware("UPG-FILE\x02;\x03\x00\xff", 13);
@@ -62,13 +56,7 @@ class TestUpgradesWidget : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) {
-            QMutexLocker lock(&g_lock);
-            g_log << text;
-        });
-    }
+    void initTestCase() { m_log = std::make_unique<LogCapture>(); }
     void init() { QFile::remove(QStringLiteral("config.ini")); }
     void onePerModuleItemsInOrder();
     void answers_data();
@@ -79,6 +67,10 @@ private slots:
     void downloads();
     void refusals();
     void progressAndSuccess();
+
+private:
+    // Installed once the test runs: the test framework installs its own handler first.
+    std::unique_ptr<LogCapture> m_log;
 };
 
 // Waits until the dialog has handled n replies.
@@ -121,7 +113,7 @@ void TestUpgradesWidget::onePerModuleItemsInOrder()
     widget.check(sensorQuery());
     QVERIFY(handled(server, widget, 4));
     QCOMPARE(widget.model()->rowCount(), 3);
-    QCOMPARE(logged(QStringLiteral("a later query replaced")), 1);
+    QCOMPARE(m_log->count(QStringLiteral("a later query replaced")), 1);
 }
 
 // What is no offer adds no row, shows nothing, and leaves its line.
@@ -153,9 +145,9 @@ void TestUpgradesWidget::answers()
         server.setReply(kVersions, body);
     UpgradesWidget widget;
     widget.setHost(server.address());
-    const int before = logged(line);
+    const int before = m_log->count(line);
     widget.check(sensorQuery());
-    QTRY_VERIFY_WITH_TIMEOUT(logged(line) > before, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_log->count(line) > before, 30000);
     QCOMPARE(widget.model()->rowCount(), 0);
     QVERIFY(widget.isHidden());
 }
