@@ -3,6 +3,7 @@
 // parameter changes the parts hear of.
 #include "DravolinteApp.h"
 
+#include "AdFeed.h"
 #include "GScene.h"
 #include "GraphicsView.h"
 #include "ImageProvider.h"
@@ -180,6 +181,7 @@ bool DravolinteApp::initApp()
     if (!m_softWidget) {
         m_softWidget = new UpgradesSoftWidget(nullptr);
         m_softWidget->setHost(cfg->getProperty(Config::CPT_IP).toString());
+        m_softWidget->setSettingsFile(cfg->cfgPath());
         connect(m_softWidget, &UpgradesSoftWidget::upgrade, this, &DravolinteApp::checkUpdate);
     }
     connect(device, &Varnok120X::pcbVersionChanged, this, &DravolinteApp::upgrade, Qt::UniqueConnection);
@@ -215,19 +217,10 @@ void DravolinteApp::startOnline()
     if (m_softWidget)
         m_softWidget->check(QStringLiteral("Dravolinte"), version(), QStringLiteral("Dravolinte"));
 
-    mqttSetting setting;
-    setting.host = cfg->getProperty(Config::CPT_IP).toString();
-    setting.port = 1883;
-    setting.username = QStringLiteral("admin");
-    setting.password = QStringLiteral("mivo@7351");
-    if (m_mqtt.connectToServer(setting)) {
-        QWindow *window = nullptr;
-        if (m_engine && !m_engine->rootObjects().isEmpty() && m_engine->rootObjects().first()->isWindowType())
-            window = qobject_cast<QWindow *>(m_engine->rootObjects().first());
-        m_mqtt.showAD(QStringLiteral("planning_ad"), window);
-    } else {
-        qCritical().noquote() << "DravolinteApp::initApp::<lambda_1>::operator ()" << "connectToServer failed";
-    }
+    QWindow *window = nullptr;
+    if (m_engine && !m_engine->rootObjects().isEmpty() && m_engine->rootObjects().first()->isWindowType())
+        window = qobject_cast<QWindow *>(m_engine->rootObjects().first());
+    AdFeed::start(m_mqtt, *cfg, window);
 }
 
 namespace {

@@ -69,9 +69,13 @@ void UpgradeHandover::check()
     }
     if (!m_firmware) {
         m_firmware = new UpgradesWidget(nullptr);
-        m_firmware->setHost(cfg->getProperty(Config::CPT_IP).toString());
+        // A board that still takes a file (from this dialog or the firmware page) gets no second one.
+        m_firmware->setTransferRunning([this] { return m_driver && m_driver->isUpgrading(); });
         relayProgress();
     }
+    // Each check asks the server the settings name now.
+    m_firmware->setHost(cfg->getProperty(Config::CPT_IP).toString());
+    m_firmware->setSettingsFile(cfg->cfgPath());
     const QList<int> modules = cfg->getModules();
     const QStringList names = cfg->getModuleName();
     if (modules.isEmpty()) {

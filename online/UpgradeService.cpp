@@ -3,7 +3,6 @@
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMetaEnum>
 #include <QNetworkReply>
 #include <QUrl>
 
@@ -17,22 +16,33 @@ QString UpgradeService::url(const QString &host, const QString &path)
     return url.toString();
 }
 
+QNetworkReply *UpgradeService::ask(QNetworkAccessManager &manager, const QUrl &url, const char *origin)
+{
+    QNetworkReply *reply = BoundedGet::start(manager, url, kAnswerLimits);
+    if (!reply)
+        qCritical().noquote() << origin << "no server address to ask" << url.toString();
+    return reply;
+}
+
 bool UpgradeService::answer(QNetworkReply *reply, const char *origin, QJsonObject &object, const QString &list)
 {
     const QString address = reply->url().toString();
     if (reply->error() != QNetworkReply::NoError) {
-        qCritical().noquote() << origin << QMetaEnum::fromType<QNetworkReply::NetworkError>().valueToKey(reply->error())
-                              << address;
+        qCritical().noquote() << origin << BoundedGet::errorName(reply) << address << BoundedGet::fault(reply, {});
         return false;
     }
     const QByteArray body = reply->readAll();
+    qDebug().noquote() << origin << address;
+    qDebug().noquote() << origin << QString::fromUtf8(body.left(4096));
     const QJsonDocument document = QJsonDocument::fromJson(body);
     if (!document.isObject()) {
         qCritical().noquote() << origin << "无法解析json" << address << QString::fromUtf8(body.left(4096));
         return false;
     }
     object = document.object();
-    if (object.value(QStringLiteral("code")).toInt(0) != 200 || (!list.isEmpty() && !object.value(list).isArray())) {
+    const QJsonValue code = object.value(QStringLiteral("code"));
+    // A "code" sent as text ("200") is no success: only the number counts.
+    if (code.toInt(0) != 200 || (!list.isEmpty() && !object.value(list).isArray())) {
         qCritical().noquote() << origin << "错误的返回" << address;
         qCritical().noquote() << origin << QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact).left(4096));
         return false;

@@ -1,127 +1,215 @@
 #include "mqttMessage.h"
 
-#include <QCoreApplication>
+#include "AdMessage.h"
+#include "CarouselImageWindow.h"
+
+#include <QDeadlineTimer>
 #include <QDebug>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 #include <QUuid>
-#include <mosquitto.h>
 
 namespace {
-// libmosquitto wants one initialisation per process, before any client.
-void initLibrary()
-{
-    static const int once = mosquitto_lib_init();
-    Q_UNUSED(once);
-}
+// The handlers of the client's state, error and message, and of a subscription's state.
+const char *kStateOrigin = "mqttMessage::mqttMessage::<lambda_1>::operator ()";
+const char *kErrorOrigin = "mqttMessage::mqttMessage::<lambda_2>::operator ()";
+const char *kMessageOrigin = "mqttMessage::mqttMessage::<lambda_3>::operator ()";
+const char *kSubscriptionOrigin = "mqttMessage::subTopic::<lambda_1>::operator ()";
 } // namespace
 
 mqttMessage::mqttMessage(QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_clientId(QStringLiteral("Dravolinte-") + QUuid::createUuid().toString(QUuid::Id128).left(12))
 {
-    initLibrary();
+    connect(&m_link, &MqttLink::stateChanged, this, &mqttMessage::onState);
+    connect(&m_link, &MqttLink::errorChanged, this, &mqttMessage::onError);
+    connect(&m_link, &MqttLink::messageReceived, this, &mqttMessage::onMessage);
+    connect(&m_link, &MqttLink::subscribed, this, &mqttMessage::onSubscribed);
 }
 
 mqttMessage::~mqttMessage()
 {
     disconnectFromServer();
-    release();
 }
 
-void mqttMessage::release()
+bool mqttMessage::waitUntil(const std::function<bool()> &done, int ms)
 {
-    if (!m_client)
-        return;
-    if (m_loopRunning) {
-        // Cancelling the network thread could leave it holding one of the
-        // client's mutexes, which mosquitto_destroy then destroys: the thread
-        // is asked to end (a disconnect ends its loop) and joined instead.
-        mosquitto_disconnect(m_client);
-        mosquitto_loop_stop(m_client, false);
-    }
-    m_loopRunning = false;
-    mosquitto_destroy(m_client);
-    m_client = nullptr;
-}
-
-void mqttMessage::onConnect(mosquitto *, void *self, int result)
-{
-    auto *me = static_cast<mqttMessage *>(self);
-    if (result == 0) {
-        me->m_connected.storeRelease(1);
-    } else {
-        me->m_refused.storeRelease(result);
-        me->m_connected.storeRelease(0);
-    }
-}
-
-void mqttMessage::onDisconnect(mosquitto *, void *self, int)
-{
-    static_cast<mqttMessage *>(self)->m_connected.storeRelease(0);
-}
-
-bool mqttMessage::isConnectToServer() const
-{
-    return m_connected.loadAcquire() == 1;
+    const QPointer<mqttMessage> self(this);
+    const QDeadlineTimer deadline(ms);
+    QEventLoop loop;
+    QTimer check;
+    connect(&check, &QTimer::timeout, &loop, [&] {
+        if (!self || done() || deadline.hasExpired())
+            loop.quit();
+    });
+    check.start(10);
+    if (!done())
+        loop.exec();
+    return self;
 }
 
 bool mqttMessage::connectToServer(mqttSetting &setting)
 {
     if (isConnectToServer())
         return false;
-    release();
     if (setting.clientId.isEmpty())
-        setting.clientId = QStringLiteral("Dravolinte-") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+        setting.clientId = m_clientId;
+    else
+        m_clientId = setting.clientId;
     m_setting = setting;
-    m_refused.storeRelease(-1);
-
-    // The broker keeps the session between connections, so the id must stay.
-    m_client = mosquitto_new(setting.clientId.toUtf8().constData(), false, this);
-    if (!m_client) {
-        qCritical().noquote() << "mqttMessage::connectToServer" << "cannot create the client";
+    m_filters.clear();
+    MqttLink::Settings link{setting.host, setting.port, {}, {}, setting.clientId, 60};
+    if (!setting.username.isEmpty()) {
+        link.username = setting.username;
+        link.password = setting.password;
+    }
+    m_link.connectToHost(link);
+    // Not cut short by a refusal: the wait is the caller's known second.
+    if (!waitUntil([this] { return isConnectToServer(); }, kWaitMs))
         return false;
-    }
-    mosquitto_int_option(m_client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
-    mosquitto_connect_callback_set(m_client, &mqttMessage::onConnect);
-    mosquitto_disconnect_callback_set(m_client, &mqttMessage::onDisconnect);
-    if (!setting.username.isEmpty())
-        mosquitto_username_pw_set(m_client, setting.username.toUtf8().constData(), setting.password.toUtf8().constData());
-
-    int rc = mosquitto_connect_async(m_client, setting.host.toUtf8().constData(), setting.port, 60);
-    QElapsedTimer clock;
-    clock.start();
-    // The client's network work is done here, on this thread, until the
-    // broker has answered or the wait is over; the caller's events go on.
-    while (rc == MOSQ_ERR_SUCCESS && !isConnectToServer() && m_refused.loadAcquire() < 0
-           && clock.elapsed() < kConnectWaitMs) {
-        rc = mosquitto_loop(m_client, 50, 1);
-        QCoreApplication::processEvents();
-    }
-    if (isConnectToServer()) {
-        // From now on libmosquitto's own thread keeps the link alive.
-        m_loopRunning = mosquitto_loop_start(m_client) == MOSQ_ERR_SUCCESS;
-        qInfo().noquote() << "mqttMessage::connectToServer" << "connected" << setting.host << setting.port;
-        return true;
-    }
-    const int refused = m_refused.loadAcquire();
-    const QString why = refused > 0 ? QString::fromUtf8(mosquitto_connack_string(refused))
-        : rc != MOSQ_ERR_SUCCESS   ? QString::fromUtf8(mosquitto_strerror(rc))
-                                   : QStringLiteral("no answer within %1 ms").arg(kConnectWaitMs);
-    qCritical().noquote() << "mqttMessage::connectToServer" << setting.host << setting.port << why;
-    release();
-    return false;
+    const bool connected = isConnectToServer();
+    qInfo().noquote() << "mqttMessage::connectToServer" << setting.host << setting.port
+                      << (connected ? "connected" : "not connected");
+    return connected;
 }
 
 void mqttMessage::disconnectFromServer()
 {
-    if (m_client && isConnectToServer())
-        mosquitto_disconnect(m_client);
-    m_connected.storeRelease(0);
+    m_link.disconnectFromHost();
+    m_callbacks.clear();
+    m_filters.clear();
 }
 
-bool mqttMessage::showAD(const QString &topic, QWindow *)
+bool mqttMessage::isConnectToServer() const
 {
-    // The advertising carousel is not part of this build yet.
-    qInfo().noquote() << "mqttMessage::showAD" << topic << "advertising window not available";
-    return false;
+    return m_link.state() == MqttLink::Connected;
+}
+
+bool mqttMessage::pubTopic(const QString &topic, const QByteArray &message)
+{
+    return m_link.publish(topic, message, 1, false) > 0;
+}
+
+bool mqttMessage::subTopic(const QString &topic, Callback callback)
+{
+    if (topic.isEmpty()) {
+        qCritical() << "mqttMessage::subTopic" << "订阅主题不能为空";
+        return false;
+    }
+    if (!isConnectToServer()) {
+        qCritical() << "mqttMessage::subTopic" << "客户端未连接，延迟订阅...";
+        return false;
+    }
+    const auto held = m_filters.constFind(topic);
+    if (held != m_filters.constEnd() && held->state == Subscription::Subscribed) {
+        m_callbacks.add(topic, callback);
+        return true;
+    }
+    if (held == m_filters.constEnd() || held->state == Subscription::Error) {
+        const int mid = m_link.subscribe(topic, 1);
+        if (mid < 0) {
+            qCritical() << "mqttMessage::subTopic" << "订阅失败！Topic:" << topic;
+            return false;
+        }
+        m_filters.insert(topic, Filter{mid, Subscription::Pending, {}});
+    }
+    m_filters[topic].waiting.append(callback);
+    const auto state = [this, topic] { return m_filters.value(topic, Filter{-1, Subscription::Error, {}}).state; };
+    // As long as the broker may still refuse: a grant does not end the wait.
+    if (!waitUntil([&state] { return state() == Subscription::Error; }, kWaitMs))
+        return false;
+    return state() == Subscription::Subscribed;
+}
+
+void mqttMessage::onSubscribed(int mid, int grantedQos)
+{
+    for (auto it = m_filters.begin(); it != m_filters.end(); ++it) {
+        if (it->mid != mid)
+            continue;
+        if (grantedQos >= 0x80) {
+            it->state = Subscription::Error;
+            qCritical() << kSubscriptionOrigin << "订阅失败，请检查主题权限:" << it.key();
+            return;
+        }
+        it->state = Subscription::Subscribed;
+        const QString topic = it.key();
+        const QList<Callback> waiting = it->waiting;
+        for (const Callback &callback : waiting)
+            m_callbacks.add(topic, callback);
+        return;
+    }
+}
+
+void mqttMessage::unSubTopic(const QString &topic, Callback callback)
+{
+    if (!m_callbacks.contains(topic))
+        return;
+    if (callback && !m_callbacks.remove(topic, callback))
+        return;
+    m_link.unsubscribe(topic);
+    m_filters.remove(topic);
+}
+
+bool mqttMessage::showAD(const QString &topic, QWidget *parent)
+{
+    return !m_adCreated && startAd(topic, new CarouselImageWindow(parent));
+}
+
+bool mqttMessage::showAD(const QString &topic, QWindow *parent)
+{
+    return !m_adCreated && startAd(topic, new CarouselImageWindow(parent));
+}
+
+bool mqttMessage::startAd(const QString &topic, CarouselImageWindow *window)
+{
+    m_adCreated = true;
+    m_adWindow = window;
+    unSubTopic(m_adTopic);
+    m_adTopic = topic;
+    return subTopic(m_adTopic);
+}
+
+void mqttMessage::hideAD()
+{
+    unSubTopic(m_adTopic);
+}
+
+void mqttMessage::onState(MqttLink::State state)
+{
+    if (state == MqttLink::Connected) {
+        qInfo() << kStateOrigin << "[成功连接]" << m_clientId;
+    } else if (state == MqttLink::Disconnected) {
+        // The broker forgets nothing of ours, but these filters are no longer served.
+        m_filters.clear();
+        qInfo() << kStateOrigin << "[断开连接]" << m_clientId;
+    }
+}
+
+void mqttMessage::onError(MqttLink::ClientError error)
+{
+    qCritical() << kErrorOrigin << "[客户端错误]" << m_clientId << "错误码:" << MqttLink::errorName(error);
+}
+
+void mqttMessage::onMessage(const QByteArray &payload, const QString &topic)
+{
+    if (!MqttLink::isValidTopicName(topic))
+        return;
+    if (!m_adTopic.isEmpty() && topic == m_adTopic)
+        showAd(payload);
+    const QPointer<mqttMessage> self(this);
+    emit messageReceived(topic, payload);
+    if (self)
+        m_callbacks.dispatch(topic, payload, kMessageOrigin);
+}
+
+void mqttMessage::showAd(const QByteArray &payload)
+{
+    const AdMessage ad = AdMessage::parse(payload);
+    if (!ad.problem.isEmpty()) {
+        qWarning() << kMessageOrigin << "not an ad to show:" << ad.problem;
+        return;
+    }
+    if (!m_adWindow)
+        return;
+    m_adWindow->setImageUrl(ad.images(), ad.links());
+    m_adWindow->startPlay();
 }

@@ -1,10 +1,17 @@
 #pragma once
 
+#include "CarouselImageWindow.h"
+#include "MqttCallbacks.h"
+#include "MqttLink.h"
+
+#include <QByteArray>
+#include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
+class QWidget;
 class QWindow;
-struct mosquitto;
 
 // Connection settings of the MQTT link.
 struct mqttSetting
@@ -13,39 +20,76 @@ struct mqttSetting
     quint16 port = 1883;
     QString username; // empty: connect without user name and password
     QString password;
-    QString clientId; // empty: a generated identifier, written back by connectToServer
+    QString clientId; // empty: this client's own identifier, written back by connectToServer
 };
 
-// The program's MQTT link, over libmosquitto. For now it connects and reports
-// whether the broker took the connection; subscriptions and the advertising
-// window come with the online services.
+// The program's MQTT link: connects with an mqttSetting, publishes,
+// subscribes topics with callbacks per topic, passes every message on as
+// messageReceived, and feeds the advertising carousel from the JSON messages
+// of one topic, the ad topic. Nothing reconnects: a lost link is logged once
+// and stays lost. Every call belongs to the thread that made the object.
 class mqttMessage : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kConnectWaitMs = 1000;
+    using Callback = MqttCallbacks::Callback;
+    // How long connectToServer and subTopic wait for the broker.
+    static constexpr int kWaitMs = 1000;
 
     explicit mqttMessage(QObject *parent = nullptr);
     ~mqttMessage() override;
 
-    // Connects and waits up to about one second for the broker's answer.
-    // False when already connected, refused, unreachable or too slow.
+    // Connects and waits up to kWaitMs (the thread's events go on meanwhile).
+    // False when already connected, or not connected when the wait ends; an
+    // attempt still under way may connect later. An empty clientId is filled
+    // with this client's identifier, the same for the object's whole life.
     bool connectToServer(mqttSetting &setting);
+    // Says goodbye to the broker; every callback is dropped.
     void disconnectFromServer();
     bool isConnectToServer() const;
-    // Subscribes the topic and opens the advertising window on it.
+    // QoS 1, not retained; true when the client took the message.
+    bool pubTopic(const QString &topic, const QByteArray &message);
+    // QoS 1; true when the filter is subscribed on return (a new one waits kWaitMs).
+    bool subTopic(const QString &topic, Callback callback = Callback());
+    void unSubTopic(const QString &topic, Callback callback = Callback());
+    // Creates the carousel (once for the object's life) and subscribes the ad topic.
+    bool showAD(const QString &topic, QWidget *parent);
     bool showAD(const QString &topic, QWindow *parent);
+    // Unsubscribes the ad topic; the carousel stays as it is.
+    void hideAD();
+
+    QString clientId() const { return m_clientId; }
+    CarouselImageWindow *adWindow() const { return m_adWindow; }
+    QString adTopic() const { return m_adTopic; }
+
+signals:
+    void messageReceived(QString topic, QByteArray message);
 
 private:
-    static void onConnect(mosquitto *client, void *self, int result);
-    static void onDisconnect(mosquitto *client, void *self, int result);
-    void release();
+    enum class Subscription { Pending, Subscribed, Error };
+    struct Filter
+    {
+        int mid = -1;
+        Subscription state = Subscription::Pending;
+        QList<Callback> waiting; // registered once the broker grants the filter
+    };
 
-    mosquitto *m_client = nullptr;
-    bool m_loopRunning = false;
-    // Written by libmosquitto's callbacks, which run on the thread that drives
-    // its network loop.
-    QAtomicInt m_connected{0};
-    QAtomicInt m_refused{-1};
+    void onState(MqttLink::State state);
+    void onError(MqttLink::ClientError error);
+    void onMessage(const QByteArray &payload, const QString &topic);
+    void onSubscribed(int mid, int grantedQos);
+    void showAd(const QByteArray &payload);
+    bool startAd(const QString &topic, CarouselImageWindow *window);
+    // Runs the thread's events until done() or ms have passed; false when
+    // this object went meanwhile.
+    bool waitUntil(const std::function<bool()> &done, int ms);
+
+    QPointer<CarouselImageWindow> m_adWindow;
+    bool m_adCreated = false;
+    MqttLink m_link;
     mqttSetting m_setting;
+    QString m_clientId;
+    QString m_adTopic;
+    MqttCallbacks m_callbacks;
+    QMap<QString, Filter> m_filters;
 };

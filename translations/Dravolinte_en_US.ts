@@ -547,4 +547,106 @@
         <translation>The file could not be opened: please install Office or WPS</translation>
     </message>
 </context>
+<context>
+    <name>UpgradesSoftWidget</name>
+    <message>
+        <source>软件名称：</source>
+        <translation>Software name:</translation>
+    </message>
+    <message>
+        <source>软件版本：</source>
+        <translation>Version:</translation>
+    </message>
+    <message>
+        <source>软件编码：</source>
+        <translation>Software code:</translation>
+    </message>
+    <message>
+        <source>发布日期：</source>
+        <translation>Release date:</translation>
+    </message>
+    <message>
+        <source>更新内容：</source>
+        <translation>What is new:</translation>
+    </message>
+    <message>
+        <source>忽略</source>
+        <translation>Ignore</translation>
+    </message>
+    <message>
+        <source>更新</source>
+        <translation>Update</translation>
+    </message>
+</context>
+<context>
+    <name>UpgradesWidget</name>
+    <message>
+        <source>模块</source>
+        <translation>Module</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>发布日期</source>
+        <translation>Release date</translation>
+    </message>
+    <message>
+        <source>当前版本</source>
+        <translation>Current version</translation>
+    </message>
+    <message>
+        <source>最新版本</source>
+        <translation>Latest version</translation>
+    </message>
+    <message>
+        <source>历史版本</source>
+        <translation>Earlier versions</translation>
+    </message>
+    <message>
+        <source>升级模块</source>
+        <translation>Upgrade modules</translation>
+    </message>
+    <message>
+        <source>忽略</source>
+        <translation>Ignore</translation>
+    </message>
+    <message>
+        <source>升级</source>
+        <translation>Upgrade</translation>
+    </message>
+    <message>
+        <source>升级成功</source>
+        <translation>Upgrade successful</translation>
+    </message>
+    <message>
+        <source>请选择正确版本升级</source>
+        <translation>Please choose a version to upgrade to</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>没有下载链接</source>
+        <translation>No download link</translation>
+    </message>
+    <message>
+        <source>请等待升级结束</source>
+        <translation>Please wait until the upgrade has finished</translation>
+    </message>
+    <message>
+        <source>下载进度%p%</source>
+        <translation>Downloading %p%</translation>
+    </message>
+    <message>
+        <source>升级进度%p%</source>
+        <translation>Upgrading %p%</translation>
+    </message>
+    <message>
+        <source>下载失败：%1</source>
+        <translation>Download failed: %1</translation>
+    </message>
+</context>
 </TS>

@@ -1,9 +1,13 @@
+#include "MqttBroker.h"
 #include "ProgramCopy.h"
 #include "SimController.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "UpgradeServer.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <csignal>
@@ -19,6 +23,7 @@ private slots:
     void secondCopyRefusedCrashedCopyNot();
     void findsAndLinksItsController();
     void otherVersionRestartsTheProgram();
+    void showsTheCarouselAfterAnAd();
 };
 
 void TestProgram::secondCopyRefusedCrashedCopyNot()
@@ -95,6 +100,51 @@ void TestProgram::otherVersionRestartsTheProgram()
     ::kill(pid_t(pids.at(1)), SIGTERM);
     QVERIFY(QTest::qWaitFor([&] { return !copy.isOurs(pids.at(1)); }, 30000));
     QVERIFY(copy.log().contains(QStringLiteral("main exit 0")));
+}
+
+// The program with the service's broker on its server's address at 1883 (the
+// built-in account only): it connects under a client id that it keeps, and an
+// ad message brings the carousel up with the image it names.
+void TestProgram::showsTheCarouselAfterAnAd()
+{
+    if (MqttBroker::program().isEmpty())
+        QSKIP("mosquitto is not installed");
+    MqttBroker broker;
+    MqttBroker::Options options;
+    options.port = 1883;
+    options.users.insert(QStringLiteral("admin"), QStringLiteral("mivo@7351"));
+    options.anonymous = false;
+    bool started = false;
+    for (int host = 147; host < 152 && !started; ++host) {
+        options.address = QStringLiteral("127.0.0.%1").arg(host);
+        started = broker.start(options);
+    }
+    QVERIFY(started);
+    UpgradeServer images;
+    QVERIFY(images.listen(152, 0));
+    QImage banner(1000, 250, QImage::Format_RGB32);
+    banner.fill(Qt::darkCyan);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    banner.save(&png, "PNG");
+    images.setReply(QStringLiteral("/banner.png"), png.data());
+
+    ProgramCopy copy;
+    QVERIFY(copy.ok && writeFile(copy.path("config.ini"), "[Dravolinte]\nVersion=3\nIdent=SM07x5" + copy.serial().toLatin1()
+                                                                  + "\nIP=" + broker.address().toLatin1() + "\n"));
+    QVERIFY(copy.start({"x"}));
+    QVERIFY(copy.waitForCount(QStringLiteral("mqttMessage::connectToServer %1 1883 connected").arg(broker.address()), 1));
+    QVERIFY(broker.waitForLog(QStringLiteral("\tplanning_ad (QoS 1)"), 30000));
+    const QString id = copy.ini(QStringLiteral("MQTT/ClientId"));
+    QVERIFY(id.startsWith(QStringLiteral("Dravolinte-")));
+    QVERIFY(broker.log().contains(QStringLiteral("as %1 (p2, c0, k60, u'admin')").arg(id)));
+    const QByteArray ad = "{\"messageType\":2,\"coverImage\":\"" + images.url(QStringLiteral("/banner.png")).toLatin1()
+                          + "\",\"link\":\"http://a.test/\"}";
+    QVERIFY(broker.publish(QStringLiteral("planning_ad"), ad, QStringLiteral("admin"), QStringLiteral("mivo@7351")));
+    QVERIFY(copy.waitForCount(QStringLiteral("CarouselImageWindow::handleNetworkResponse shown 632 x 158"), 1));
+    const bool stopped = copy.stop();
+    QVERIFY2(stopped, qPrintable(QStringLiteral("exit %1 %2 %3").arg(copy.process.exitCode()).arg(copy.process.exitStatus()).arg(copy.log().right(3000))));
+    QVERIFY(broker.waitForLog(QStringLiteral("Received DISCONNECT from %1").arg(id), 30000));
 }
 
 DRAVO_TEST_MAIN(TestProgram)

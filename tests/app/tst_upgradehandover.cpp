@@ -5,6 +5,9 @@
 #include "UpgradesWidget.h"
 
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardItemModel>
 #include <QTimer>
 #include <unistd.h>
 
@@ -41,6 +44,7 @@ class TestUpgradeHandover : public QObject
     Q_OBJECT
 private slots:
     void firmwareCheckPerModule();
+    void firmwareRoadOnTheController();
     void allowedExitDuringTransfer_data();
     void allowedExitDuringTransfer();
     void updateStartsTheToolAndEnds();
@@ -99,6 +103,72 @@ void TestUpgradeHandover::firmwareCheckPerModule()
     QTRY_COMPARE_WITH_TIMEOUT(during->upgradeProgress(), 37, 10000);
     fx.driver->setUpdateProgress(100.0);
     QTRY_COMPARE_WITH_TIMEOUT(during->upgradeProgress(), 100, 10000);
+}
+
+// From the boards' versions to the new firmware on the simulated controller:
+// the dialog offers the sensor board's latest version; a local file is not
+// fetched; "升级" sends the downloaded bytes in one frame; the controller's
+// progress comes back; once it reports the new version, "升级成功".
+void TestUpgradeHandover::firmwareRoadOnTheController()
+{
+    NotifierRecorder notices;
+    UpgradeServer server;
+    QVERIFY(server.listen(191));
+    const QByteArray file("FW\x02" "12;CCMD;3;\x03\x00\xff-sensor", 22);
+    server.setReply("/fw/sensor.bin", file);
+    const auto offer = [&server](const QString &files) {
+        server.setReply("/machine/firmware/versions",
+                        R"({"code":200,"rows":[{"firmNo":"V1.6.0","firmModule":2,"firmModuleStr":"检测","files":")"
+                            + files.toUtf8() + R"("},{"firmNo":"V1.5.0","firmModule":2,"isCurrentVersion":true}]})");
+    };
+    offer(QStringLiteral("file:///etc/passwd"));
+    AppFixture fx("[Dravolinte]\nwaitCapture=200\nIP=" + server.address().toLatin1() + "\n");
+    DravolinteApp &app = AppFixture::app();
+    QVERIFY(app.initApp());
+    SimController sim;
+    QVERIFY(fx.link(sim, {QStringLiteral("--personality"), QStringLiteral("module")}));
+    const qsizetype modules = fx.config->getModules().size();
+    QTRY_VERIFY_WITH_TIMEOUT(server.queries(QStringLiteral("/machine/firmware/versions")).size() == modules
+                                 && app.firmwareWidget()->pendingQueries() == 0, 30000);
+    UpgradesWidget *dialog = app.firmwareWidget();
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->model()->rowCount(), 1); // the other modules' answers name module 2: dropped
+    const auto upgradeFrames = [&sim] {
+        QList<QByteArray> frames;
+        for (const QByteArray &frame : sim.received())
+            if (frame.contains(";UPG;"))
+                frames << frame;
+        return frames;
+    };
+
+    dialog->upgradeButton()->click();
+    QCOMPARE(notices.messages().value(0).left(5), QStringLiteral("下载失败："));
+    QVERIFY(dialog->upgradeButton()->isEnabled());
+
+    offer(server.url(QStringLiteral("/fw/sensor.bin")));
+    app.upgrade();
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->pendingQueries() == 0 && dialog->model()->rowCount() == 1, 30000);
+    dialog->upgradeButton()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(upgradeFrames().size(), 1, 30000);
+    QVERIFY(upgradeFrames().first().endsWith(";UPG;2;" + file + '\x03'));
+    QCOMPARE(fx.driver->index(), 2);
+    QVERIFY(!dialog->upgradeButton()->isEnabled());
+
+    QVERIFY(sim.control(QStringLiteral("now progress 50")));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->upgradeProgress(), 50, 10000);
+    QCOMPARE(dialog->progressBar()->format(), QStringLiteral("升级进度%p%"));
+    QVERIFY(sim.control(QStringLiteral("now progress 100")));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->upgradeProgress(), 100, 10000);
+    QVERIFY(notices.messages().size() == 1);
+
+    // The board restarts with the new firmware; the controller reports it on the next link.
+    QVERIFY(sim.control(QStringLiteral("set firmware2 V1.6.0")));
+    QVERIFY(sim.control(QStringLiteral("now close")));
+    QTRY_VERIFY_WITH_TIMEOUT(!fx.driver->isLinked(), 10000);
+    fx.driver->setIp(sim.address());
+    QTRY_COMPARE_WITH_TIMEOUT(notices.messages().size(), 2, 30000);
+    QCOMPARE(notices.messages().last(), QStringLiteral("升级成功"));
+    QCOMPARE(upgradeFrames().size(), 1);
 }
 
 void TestUpgradeHandover::allowedExitDuringTransfer_data()

@@ -11,11 +11,11 @@ UpgradeServer::UpgradeServer(QObject *parent)
     connect(&m_server, &QTcpServer::newConnection, this, &UpgradeServer::serve);
 }
 
-bool UpgradeServer::listen(int first)
+bool UpgradeServer::listen(int first, quint16 port)
 {
     for (int host = first; host < first + 10; ++host) {
         const QString address = QStringLiteral("127.0.0.%1").arg(host);
-        if (m_server.listen(QHostAddress(address), 38021)) {
+        if (m_server.listen(QHostAddress(address), port)) {
             m_address = address;
             return true;
         }
@@ -23,9 +23,29 @@ bool UpgradeServer::listen(int first)
     return false;
 }
 
-void UpgradeServer::setReply(const QString &path, const QByteArray &json, int delayMs)
+QString UpgradeServer::url(const QString &path) const
 {
-    m_replies.insert(path, {json, delayMs});
+    return QStringLiteral("http://%1:%2%3").arg(m_address).arg(port()).arg(path);
+}
+
+void UpgradeServer::setReply(const QString &path, const QByteArray &body, int delayMs)
+{
+    m_replies.insert(path, {Canned, body, delayMs});
+}
+
+void UpgradeServer::setRawReply(const QString &path, const QByteArray &response, bool close)
+{
+    m_replies.insert(path, {close ? Raw : RawOpen, response, 0});
+}
+
+void UpgradeServer::setHang(const QString &path)
+{
+    m_replies.insert(path, {Hang, {}, 0});
+}
+
+void UpgradeServer::setEndless(const QString &path)
+{
+    m_replies.insert(path, {Endless, {}, 0});
 }
 
 QList<QStringList> UpgradeServer::queries(const QString &path) const
@@ -57,15 +77,44 @@ void UpgradeServer::serve()
             request->clear();
             m_requests << target;
             emit requested(target);
-            const auto found = m_replies.constFind(QUrl(QStringLiteral("http://host") + target).path());
-            const QByteArray body = found == m_replies.constEnd() ? QByteArray("{}") : found->first;
-            const QByteArray status = found == m_replies.constEnd() ? "404 Not Found" : "200 OK";
-            const QByteArray response = "HTTP/1.1 " + status + "\r\nContent-Type: application/json\r\nConnection: close\r\n"
-                                        "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-            QTimer::singleShot(found == m_replies.constEnd() ? 0 : found->second, socket, [socket, response] {
-                socket->write(response);
-                socket->disconnectFromHost();
-            });
+            answer(socket, target);
         });
     }
+}
+
+void UpgradeServer::answer(QTcpSocket *socket, const QString &target)
+{
+    const auto found = m_replies.constFind(QUrl(QStringLiteral("http://host") + target).path());
+    const Reply reply = found == m_replies.constEnd() ? Reply{Canned, {}, 0} : *found;
+    switch (reply.mode) {
+    case Hang:
+        return;
+    case Raw:
+    case RawOpen:
+        socket->write(reply.bytes);
+        if (reply.mode == Raw)
+            socket->disconnectFromHost();
+        return;
+    case Endless: {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n");
+        auto *pump = new QTimer(socket);
+        connect(pump, &QTimer::timeout, socket, [socket] {
+            if (socket->bytesToWrite() < (1 << 20))
+                socket->write(QByteArray(64 * 1024, 'x'));
+        });
+        pump->start(5);
+        return;
+    }
+    case Canned:
+        break;
+    }
+    const bool known = found != m_replies.constEnd();
+    const QByteArray body = known ? reply.bytes : QByteArray("{}");
+    const QByteArray status = known ? "200 OK" : "404 Not Found";
+    const QByteArray response = "HTTP/1.1 " + status + "\r\nContent-Type: application/json\r\nConnection: close\r\n"
+                                "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    QTimer::singleShot(reply.delayMs, socket, [socket, response] {
+        socket->write(response);
+        socket->disconnectFromHost();
+    });
 }

@@ -2,6 +2,7 @@
 #include "GraphicsView.h"
 #include "QuickItemWidget.h"
 #include "TestMain.h"
+#include "XvfbDisplay.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -92,22 +93,14 @@ void TestQuickItemWidgetX11::viewInsideTheItem()
     if (xvfb.isEmpty())
         QSKIP("Xvfb is not installed");
     QProcess server;
-    // Xvfb picks a free display and writes its number to the given descriptor (1: its output).
-    server.start(xvfb, {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
-    QVERIFY(server.waitForStarted(10000));
-    QByteArray display;
-    QDeadlineTimer started(30000);
-    while (!display.contains('\n') && !started.hasExpired() && server.state() == QProcess::Running) {
-        server.waitForReadyRead(500);
-        display += server.readAllStandardOutput();
-    }
-    QVERIFY2(display.contains('\n'), "Xvfb did not start");
+    const QByteArray display = startXvfb(server);
+    QVERIFY2(!display.isEmpty(), "Xvfb did not start");
 
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QString::fromLatin1(kChildVariable), QStringLiteral("1"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(display.trimmed()));
+    env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), {});
