@@ -380,6 +380,7 @@ void Varnok120X::handleAlarm(const QStringList &f)
     if (f.size() > 2)
         number(f[2], &code);
     text.prepend(MachineAlarms::alarmCodeText(code));
-    m_state.alarmText.set(text);
+    if (m_state.alarmText.set(text))
+        emit alarmTextChanged();
     changeDeviceState(MachineAlarms::AlarmReport, MachineAlarms::AlarmReport);
 }
