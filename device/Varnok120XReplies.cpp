@@ -114,7 +114,8 @@ Varnok120X::ReplyResult Varnok120X::handleReply(const FrameCodec::CommandReply &
             setSpeed(v);
         break;
     case 7:
-        ok = handlePressure(f);
+        // A refused write's reply names the pressure that was not taken.
+        ok = statusOk && handlePressure(f);
         break;
     case 8:
         ok = statusOk && handleCameraPoint(f);

@@ -156,6 +156,9 @@ Item {
                     Component.onCompleted: {
                         for (let i = 1; i <= config.knifeNum; ++i)
                             comboModel.append({ text: String(i) })
+                        // Knife 1 is current on every page built.
+                        if (comboModel.count > 0)
+                            currentIndex = 0
                     }
                     onCurrentTextChanged: {
                         if (currentIndex >= 0)

@@ -119,9 +119,12 @@ private slots:
             QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^Varnok120X::sendCMD "));
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Varnok120X::w\\w+ not accepted"));
         }
+        const int pressure = m_f->driver->pressure();
         const auto [ok, commands] = run(call, 1);
         m_f->config->setProperty(Config::CPT_wait_TcpRet_Msecs, 2000);
         QCOMPARE(ok, message.isEmpty());
+        if (!ok) // the refusal's reply names the value that was not taken
+            QCOMPARE(m_f->driver->pressure(), pressure);
         QCOMPARE(commands, QStringList{sent});
         QCOMPARE(m_f->driver->errorMessage(), message);
     }
