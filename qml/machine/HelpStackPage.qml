@@ -120,6 +120,8 @@ Item {
                         const modules = config.getModules()
                         for (let i = 0; i < names.length && i < modules.length; ++i)
                             moduleModel.append({ text: names[i], module: modules[i] })
+                        if (moduleModel.count > 0)
+                            currentIndex = 0
                     }
                     onCurrentTextChanged: {
                         if (currentIndex >= 0 && currentIndex < moduleModel.count)

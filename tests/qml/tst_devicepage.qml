@@ -17,6 +17,11 @@ Item {
         DevicePage { width: 1280; height: 800 }
     }
 
+    Component {
+        id: taskTabComponent
+        TaskStackPage { width: 1280; height: 800 }
+    }
+
     TestCase {
         name: "DevicePage"
         when: windowShown
@@ -320,6 +325,29 @@ Item {
             compare(rectify.text, "开")
             config.rectify = false
             compare(rectify.checked, false)
+        }
+
+        // From the task tab: a double click on its frame opens the page, back
+        // closes it; a page closed while its rewind button is held lets go.
+        function test_fromTaskTab() {
+            const tab = createTemporaryObject(taskTabComponent, root)
+            verify(tab)
+            const stack = child(tab, "stack_view")
+            const back = child(tab, "backButton")
+            compare(back.visible, false)
+            mouseDoubleClickSequence(child(tab, "deviceCell"))
+            tryCompare(stack, "depth", 2)
+            tryCompare(stack, "busy", false)
+            verify(back.visible)
+            const page = stack.currentItem
+            verify(findChild(page, "cutModelBox"))
+            mousePress(child(page, "autoRollArea"), 18, 18)
+            verify(config.autoRoll)
+            back.clicked()
+            tryCompare(stack, "depth", 1)
+            tryVerify(function() { return !config.autoRoll }, 5000)
+            mouseRelease(root, 5, 5)
+            compare(back.visible, false)
         }
 
         function test_layout() {
