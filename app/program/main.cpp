@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QQmlApplicationEngine>
+#include <QQuickWindow>
 #include <QTextCodec>
 #include <QTimer>
 #include <QTranslator>
@@ -91,6 +92,11 @@ int main(int argc, char *argv[])
     engine->load(QmlSetup::mainUrl());
     app.setEngine(engine.get());
     qDebug().noquote() << "main" << "main" << "LOAD QML";
+    // When the operator first sees the window: what start-up is measured to.
+    if (auto *window = engine->rootObjects().isEmpty() ? nullptr
+                                                       : qobject_cast<QQuickWindow *>(engine->rootObjects().first()))
+        QObject::connect(window, &QQuickWindow::frameSwapped, &app,
+                         [] { qDebug().noquote() << "main" << "first frame"; }, Qt::SingleShotConnection);
 
     int code = app.exitCode();
     if (code == 0)

@@ -363,6 +363,7 @@ Item {
         }
     }
     component CommandButton: Button {
+        Accessible.name: text
         width: 175
         height: 40
     }

@@ -74,7 +74,8 @@ Rectangle {
                     border.color: Qt.rgba(0.5, 0.5, 0.5, 1)
                     radius: 4
                 }
-                Accessible.description: qsTr("选择设备")
+                Accessible.name: qsTr("选择设备")
+                Accessible.description: device.ident
                 onClicked: {
                     popup.devices = app.onlineDevices()
                     if (popup.visible)
@@ -275,6 +276,7 @@ Rectangle {
     }
     component PanelButton: Button {
         height: 30
+        Accessible.name: text
         font.pointSize: 9
         contentItem: Text {
             text: parent.text

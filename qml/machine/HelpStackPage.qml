@@ -143,6 +143,8 @@ Item {
                     width: row2.width * 0.18
                     height: 48
                     text: device.updateFile !== "" ? device.updateFile : qsTr("升级文件")
+                    Accessible.name: qsTr("请选择升级文件:")
+                    Accessible.description: text
                     contentItem: Text {
                         text: btn_update_file.text
                         font.pixelSize: 13
@@ -166,6 +168,7 @@ Item {
                     anchors.verticalCenter: parent.verticalCenter
                     height: 36
                     text: qsTr("更新")
+                    Accessible.name: text
                     font.pixelSize: 14
                     font.capitalization: Font.MixedCase
                     highlighted: true
