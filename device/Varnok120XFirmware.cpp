@@ -135,7 +135,9 @@ void Varnok120X::noteUpgradeProgress(double progress)
 
 bool Varnok120X::isUpgrading() const
 {
-    if (!upgrading() || !isLinked())
+    // A progress short of 100 % also counts, however it was set.
+    const double progress = updateProgress();
+    if (!(upgrading() || (progress > 0.0 && progress < 100.0)) || !isLinked())
         return false;
     // Silent for longer than a transfer may be: over, whether or not the
     // watch has cleared it yet.
