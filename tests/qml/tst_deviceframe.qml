@@ -123,6 +123,9 @@ Item {
             compare(child(later.frame, "text_dev_state").text, expected)
             later.destroy()
 
+            // A flood of alarms leaves the last one shown.
+            simulator.control("now alarm 4 repeat 200")
+            tryVerify(function() { return text.text.startsWith("主控软限位Y轴超幅宽 23,0,4 ") }, 10000)
             simulator.control("now alarm 5")
             tryVerify(function() { return text.text.startsWith("分切X轴电机报错 23,0,5 ") }, 10000)
 

@@ -205,6 +205,26 @@ Item {
             compare(sentSince(n, "10,"), [])
         }
 
+        // After typed edits and a pick the boxes still show what the
+        // controller holds once "恢复默认设置" has read it all again.
+        function test_followAfterRestore() {
+            const page = makePage()
+            const speed = child(page, "speedBox")
+            const picker = child(page, "cutModelBox")
+            typeInto(speed, "321")
+            tryCompare(device, "speed", 321)
+            picker.pick((device.cutModel + 1) % 3)
+            verify(device.cutModel !== 0)
+            mark()
+            confirm(page, "btn_reset", "popup_reset")
+            tryCompare(speed, "value", 100, 10000)
+            tryCompare(picker, "mod", 0, 10000)
+            // A reading beyond the box's range shows at its bound.
+            device.speed = 5000
+            compare(speed.value, 1200)
+            device.speed = 100
+        }
+
         // Knife 2 hides X behind a blank strip and reloads Y and the pressure.
         function test_knives() {
             const page = makePage()
