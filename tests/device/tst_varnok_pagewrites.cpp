@@ -135,8 +135,9 @@ private slots:
     {
         QTest::addColumn<Call>("call");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("restore") << CALL(wFactoryReset()) << "16,1;";
+        // The restore last: the reads it starts anew set the task status too.
         QTest::newRow("save") << CALL(wSaveToFactorySet()) << "16,0;";
+        QTest::newRow("restore") << CALL(wFactoryReset()) << "16,1;";
     }
     void factoryCommandsWaitForTheTask()
     {
