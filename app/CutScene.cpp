@@ -4,6 +4,7 @@
 #include "CutScene.h"
 
 #include "Config.h"
+#include "FilePaths.h"
 #include "GItem.h"
 #include "GMarkItem.h"
 #include "GPage.h"
@@ -104,7 +105,7 @@ void CutScene::open(const QString &file)
     // The preview reads a copy beside the program's files. The working file
     // may be that copy itself (an opened scene file): copying it onto itself
     // would empty it.
-    const QString dir = cfg ? QFileInfo(cfg->cfgPath()).absolutePath() : QCoreApplication::applicationDirPath();
+    const QString dir = programFilesFolder();
     const QString show = dir + QStringLiteral("/showplt.plt");
     const QFileInfo source(file), target(show);
     if (source.exists() && target.exists() && source.canonicalFilePath() == target.canonicalFilePath())

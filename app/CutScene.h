@@ -67,6 +67,8 @@ public:
     // The page's background (the printed page as the check camera sees it,
     // null when none) and its label bands (mm of the page).
     QImage background(QList<SceneSegment> *rows = nullptr, QList<SceneSegment> *cols = nullptr) const;
+    // Asks for an open through openScene (run at once on the main thread).
+    void requestOpen(const QString &file) { emit openScene(file); }
 
     // 4 with nothing open, -1 for a page without a mark item.
     int pageMarkType() const;

@@ -2,6 +2,7 @@
 
 #include "Announcement.h"
 #include "Config.h"
+#include "FilePaths.h"
 #include "Varnok120X.h"
 
 #include <QCoreApplication>
@@ -99,8 +100,7 @@ void DeviceDiscovery::dropSilent()
 QString DeviceDiscovery::modelName(int number)
 {
     // Read again only when the file changes: announcements come every second.
-    const Config *cfg = Config::instance();
-    const QString dir = cfg ? QFileInfo(cfg->cfgPath()).absolutePath() : QCoreApplication::applicationDirPath();
+    const QString dir = programFilesFolder();
     const QFileInfo info(dir + QStringLiteral("/dev.ini"));
     const QDateTime stamp = info.exists() ? info.lastModified() : QDateTime();
     if (!m_devIniRead || stamp != m_devIniStamp) {

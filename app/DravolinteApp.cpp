@@ -1,10 +1,10 @@
 // Life cycle of the application object: construction, initApp, the online
-// start-up, the wiring to the QML camera, cleanUp and the exit request.
+// start-up, the wiring to the QML camera, cleanUp and the exit request; the
+// parameter changes the parts hear of.
 #include "DravolinteApp.h"
 
 #include "GScene.h"
 #include "GraphicsView.h"
-#include "HostLookup.h"
 #include "ImageProvider.h"
 #include "Log.h"
 #include "Notifier.h"
@@ -37,16 +37,13 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
     checkCamera->setObjectName(QStringLiteral("checkCamera"));
     connect(checkCamera, &QCamera::cameraDeviceChanged, this, &DravolinteApp::checkCameraChanged);
     m_checkCamera = checkCamera;
+    m_printFiles.setImageProvider(m_imageProvider);
     m_cutView = new GraphicsView;
     m_cutView->setScene(m_cut.scene());
-    m_printCutScene = std::make_unique<GScene>();
     m_task.setPrintFileOpen([this] { return !printImage().isNull(); });
-    // The firmware queries carry the host's public address and location, as the upgrade server tells them.
-    const auto askServer = [](const char *path) {
-        const Config *cfg = Config::instance();
-        return cfg ? HostLookup::ask(cfg->getProperty(Config::CPT_IP).toString(), QString::fromLatin1(path)) : QString();
-    };
-    m_upgrades.setHostLookup([askServer] { return askServer("/getIP"); }, [askServer] { return askServer("/getLocation"); });
+    // The firmware queries carry the host's public address and location, kept by Config for the day.
+    m_upgrades.setHostLookup([] { return Config::instance() ? Config::instance()->updateHostIp() : QString(); },
+                             [] { return Config::instance() ? Config::instance()->updateHostLocation() : QString(); });
     relayPartSignals();
     // The label check takes the page of each opened cut file and the check
     // camera's images; the overlays draw what it found.
@@ -89,6 +86,14 @@ void DravolinteApp::relayPartSignals()
         setImageHeight(size.height());
         setImageWidth(size.width());
     }, Qt::DirectConnection);
+    relay(&m_printFiles, &PrintFiles::printFileChanged, &DravolinteApp::printFileChanged);
+    relay(&m_printFiles, &PrintFiles::printCutFileChanged, &DravolinteApp::printCutFileChanged);
+    relay(&m_printFiles, &PrintFiles::saveFileChanged, &DravolinteApp::saveFileChanged);
+    relay(&m_printFiles, &PrintFiles::dataSourceChanged, &DravolinteApp::dataSourceChanged);
+    relay(&m_printFiles, &PrintFiles::enabledDataSourceChanged, &DravolinteApp::enabledDataSourceChanged);
+    relay(&m_printFiles, &PrintFiles::dataIndexChanged, &DravolinteApp::dataIndexChanged);
+    relay(&m_printFiles, &PrintFiles::printTipChanged, &DravolinteApp::printTipChanged);
+    relay(&m_printFiles, &PrintFiles::printImgPathChanged, &DravolinteApp::printImgPathChanged);
     relay(&m_feed, &CheckCameraFeed::framePathChanged, &DravolinteApp::framePathChanged);
     relay(&m_feed, &CheckCameraFeed::fpsChanged, &DravolinteApp::fpsChanged);
     // The other way: an open asked for (by a switch of the cut file, or by
@@ -117,7 +122,6 @@ DravolinteApp::~DravolinteApp()
     if (m_imageProviderOwned)
         delete m_imageProvider;
     delete m_checkCamera;
-    m_printCutScene.reset();
     g_app.testAndSetOrdered(this, nullptr);
 }
 
@@ -142,6 +146,8 @@ void DravolinteApp::setDriver(Varnok120X *driver)
     m_task.setDriver(driver);
     m_cut.setDriver(driver);
     m_labels.setDriver(driver);
+    m_printFiles.setDriver(driver);
+    m_printing.setDriver(driver);
     m_discovery.setDriver(driver);
     m_upgrades.setDriver(driver);
     if (driver) {
@@ -193,8 +199,7 @@ bool DravolinteApp::initApp()
     loadCheckParams();
     connect(cfg, &Config::propertyChanged, this, &DravolinteApp::onPropertyChanged, Qt::UniqueConnection);
 
-    // The printer program's process comes with the outside programs.
-    qInfo().noquote() << "DravolinteApp::initApp" << "printer program: not available in this build";
+    initPrinterProcess();
     m_vision.initOcr();
     selectHKCamera(cfg->getProperty(Config::CPT_Check_Camera).toString());
 
@@ -266,13 +271,14 @@ bool DravolinteApp::cleanUp()
     // open of a cut file that only this thread would do: both give up first.
     m_vision.cancelCaptures();
     m_cut.close();
+    m_printing.close();
     // The grab loop ends and the cameras are let go (a GigE Vision camera is
     // then free for the restarted program).
     m_feed.stop();
-    // The outside programs' processes come with their own part; nothing runs yet.
     m_threads.joinAll();
     if (Varnok120X *device = driver())
         device->unInit();
+    m_programs.close();
     reCount();
     m_discovery.stop();
     return true;
@@ -296,4 +302,47 @@ void DravolinteApp::connectCamera(QObject *camera)
     connect(this, SIGNAL(capture(QVariant)), camera, SIGNAL(capture(QVariant)));
     connect(camera, SIGNAL(capturedMarkImage(int,QVariant)), this, SLOT(capturedMarkImage(int,QVariant)));
     connect(camera, SIGNAL(capturedLabelImage(int,QVariant)), this, SLOT(capturedLabelImage(int,QVariant)));
+}
+
+void DravolinteApp::firewall()
+{
+    // The firewall rule is a Windows matter; here the system's own settings apply.
+    qInfo().noquote() << "DravolinteApp::firewall" << "no firewall rule on this system";
+}
+
+void DravolinteApp::slotFinished(int exitCode, QProcess::ExitStatus exitStatus)
+{
+    if (auto *process = qobject_cast<QProcess *>(sender()))
+        m_programs.finished(process, exitCode, exitStatus);
+}
+
+void DravolinteApp::onPropertyChanged(Config::ConfigParamType key, const QVariant &val)
+{
+    if (taskStatus() != 1)
+        loadCheckParams();
+    switch (key) {
+    case Config::CPT_LOG_ERROR:
+        setLogError(val.toBool());
+        break;
+    case Config::CPT_LOG_WARNNING:
+        setLogWarn(val.toBool());
+        break;
+    case Config::CPT_LOG_INFO:
+        setLogInfo(val.toBool());
+        break;
+    case Config::CPT_LOG_DEBUG:
+        setLogDebug(val.toBool());
+        break;
+    case Config::CPT_RIIN_Path:
+    case Config::CPT_Printer_Soft_Path:
+        m_programs.pathChanged(key, val.toString());
+        break;
+    case Config::CPT_Cut_Inverse:
+        // The cut file opens again, turned or not.
+        if (!cutFile().isEmpty())
+            emit openScene(cutFile());
+        break;
+    default:
+        break;
+    }
 }

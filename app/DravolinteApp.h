@@ -13,6 +13,9 @@
 #include "LocalFile.h"
 #include "MarkVision.h"
 #include "OverlaySource.h"
+#include "OutsidePrograms.h"
+#include "PrintFiles.h"
+#include "Printing.h"
 #include "ProductionRecords.h"
 #include "TaskControl.h"
 #include "TaskThreads.h"
@@ -49,14 +52,17 @@ class Varnok120X;
 //   MarkVision         capture hand-over, mark scan, label-check results (the driver's vision)
 //   LabelInspection    the label check, paper edge, page rows, inspection report (the overlays' source)
 //   DeviceDiscovery    controllers announced on the network
+//   PrintFiles         print file, preview, print cut file, data source and record
+//   Printing           print jobs: CUPS queue, the RIP's input folder, the plug-in
+//   OutsidePrograms    the RIP and the printer program, the spreadsheet
 //   UpgradeHandover    firmware checks, the firmware dialog, the upgrade tool
 //   LanguageSwitch     the pages' English
 //   CheckCameraFeed    the industrial check camera: selection, grab loop, frame, recording
 //   TaskThreads        the short-lived threads that cleanUp joins
 // Members here forward to them; what is left is the life cycle around the
 // machine (DravolinteApp.cpp), the pages' own properties
-// (DravolinteAppProperties.cpp) and members whose work comes with later
-// parts (DravolinteAppPending.cpp).
+// (DravolinteAppProperties.cpp), the check camera (DravolinteAppCamera.cpp)
+// and the upgrade side (DravolinteAppUpgrade.cpp).
 class DravolinteApp : public QApplication, public OverlaySource
 {
     Q_OBJECT
@@ -119,6 +125,8 @@ public:
     QObject *checkCamera() const { return m_checkCamera; }
 
     // --- QML surface ---
+    Q_INVOKABLE QStringList printersName() const { return m_printing.printersName(); }
+    Q_INVOKABLE void printerPreference(const QString &printer) { m_printing.printerPreference(printer); }
     Q_INVOKABLE QString appPath() const;
     Q_INVOKABLE QStringList onlineDevices() const { return m_discovery.onlineDevices(); }
     Q_INVOKABLE QString currentDateTimeString() const;
@@ -127,16 +135,21 @@ public:
     Q_INVOKABLE void scanMark(const QImage &image) { m_vision.scanMark(image); }
     // Draws a mark onto img and saves it beside the working files.
     void markedImage(QImage &img, int x, int y, int l, double scale);
+    Q_INVOKABLE void printPdfFile(const QString &file, const QString &printerName)
+    {
+        m_printing.printPdfFile(file, printerName);
+    }
     Q_INVOKABLE void saveFrame(const QString &fileName) { m_vision.saveFrame(fileName); }
     Q_INVOKABLE int pageMarkType() const { return m_cut.pageMarkType(); }
     Q_INVOKABLE bool isSupport() { return m_cut.isSupport(); }
     Q_INVOKABLE void startTask(bool recount = true, bool bExecOnce = false) { m_task.startTask(recount, bExecOnce); }
     Q_INVOKABLE void reCount() { m_records.reCount(); }
     Q_INVOKABLE bool finishedOneCopies() { return m_task.finishedOneCopies(); }
-    Q_INVOKABLE void print();
+    Q_INVOKABLE void print() { m_printing.print(); }
     Q_INVOKABLE void firewall();
     Q_INVOKABLE void setLanguage(int l);
     Q_INVOKABLE bool isAllowedStart() { return m_task.isAllowedStart(); }
+    Q_INVOKABLE void openLabelExcel() { m_programs.openLabelExcel(driver()); }
     Q_INVOKABLE void clearFilm(int index = 0) { m_vision.clearFilm(index); }
     Q_INVOKABLE bool doCapture(const QVariant &camera) { return m_vision.doCapture(camera); }
     bool doCapture(int camera) { return m_vision.doCapture(camera); }
@@ -169,7 +182,7 @@ public:
     bool isTaskThreadBusy() const { return m_task.isTaskThreadBusy(); }
     int segmentX() const override { return m_task.segmentX(); }
     void updateCutRecord() { m_records.updateCutRecord(); }
-    int updatePrintRecord(int printed);
+    int updatePrintRecord(int printed) { return m_printing.updatePrintRecord(printed); }
     WorkRecord currentWorkRecord() const { return m_records.currentWorkRecord(); }
     WorkRecord cutWorkRecord() const { return m_records.cutWorkRecord(); }
     TaskRecord currentTaskRecord() const { return m_records.currentTaskRecord(); }
@@ -200,6 +213,19 @@ public:
     QSizeF pageDefSize() const { return m_cut.pageDefSize(); }
     void setPageSizes(const QSizeF &page, const QSizeF &definition) { m_cut.setPageSizes(page, definition); }
 
+    // --- printing (PrintFiles, Printing, OutsidePrograms) ---
+    bool printPdf(const QString &file, const QString &printerName, int copies)
+    {
+        return m_printing.printPdf(file, printerName, copies);
+    }
+    void openPrintPdf(const QString &file) { m_printFiles.openPrintPdf(file); }
+    void openCutFile(const QString &file) { m_printFiles.openCutFile(file); }
+    void selectDataSourceFile(const QString &file) { m_printFiles.selectDataSourceFile(file); }
+    QSizeF printPageSize() const { return m_printFiles.printPageSize(); }
+    GScene *printCutScene() const { return m_printFiles.printCutScene(); }
+    Printing &printing() { return m_printing; }
+    OutsidePrograms &outsidePrograms() { return m_programs; }
+
     // --- vision (MarkVision) ---
     double collectLen() const { return m_vision.collectLen(); }
     void setCollectLen(double len) { m_vision.setCollectLen(len); }
@@ -225,20 +251,20 @@ public:
     // --- properties ---
     QString version() const;
     void setVersion(const QString &v);
-    QString saveFile() const;
-    void setSaveFile(const QString &v);
-    QString printFile() const;
-    void setPrintFile(const QString &v);
+    QString saveFile() const { return m_printFiles.saveFile(); }
+    void setSaveFile(const QString &v) { m_printFiles.setSaveFile(v); }
+    QString printFile() const { return m_printFiles.printFile(); }
+    void setPrintFile(const QString &v) { m_printFiles.setPrintFile(v); }
     QString cutShowFile() const { return m_cut.cutShowFile(); }
     void setCutShowFile(const QString &v) { m_cut.setCutShowFile(v); }
-    QString printCutFile() const;
-    void setPrintCutFile(const QString &v);
+    QString printCutFile() const { return m_printFiles.printCutFile(); }
+    void setPrintCutFile(const QString &v) { m_printFiles.setPrintCutFile(v); }
     QString cutFile() const { return m_cut.cutFile(); }
-    void setCutFile(const QString &v) { m_cut.setCutFile(v); }
-    QString printTip() const;
-    void setPrintTip(const QString &v);
-    QString printImgPath() const;
-    void setPrintImgPath(const QString &v);
+    void setCutFile(const QString &v) { m_printFiles.setCutFile(v); }
+    QString printTip() const { return m_printFiles.printTip(); }
+    void setPrintTip(const QString &v) { m_printFiles.setPrintTip(v); }
+    QString printImgPath() const { return m_printFiles.printImgPath(); }
+    void setPrintImgPath(const QString &v) { m_printFiles.setPrintImgPath(v); }
     QString framePath() const { return m_feed.framePath(); }
     void setFramePath(const QString &v) { m_feed.setFramePath(v); }
     int cutTaskCopies() const { return m_records.cutTaskCopies(); }
@@ -254,12 +280,12 @@ public:
     void setImageWidth(int v);
     int imageHeight() const;
     void setImageHeight(int v);
-    bool enabledDataSource() const;
-    void setEnabledDataSource(bool v);
-    QString dataSource() const;
-    void setDataSource(const QString &v);
-    int dataIndex() const;
-    void setDataIndex(int v);
+    bool enabledDataSource() const { return m_printFiles.enabledDataSource(); }
+    void setEnabledDataSource(bool v) { m_printFiles.setEnabledDataSource(v); }
+    QString dataSource() const { return m_printFiles.dataSource(); }
+    void setDataSource(const QString &v) { m_printFiles.setDataSource(v); }
+    int dataIndex() const { return m_printFiles.dataIndex(); }
+    void setDataIndex(int v) { m_printFiles.setDataIndex(v); }
     int fps() const { return m_feed.fps(); }
     void setFps(int v) { m_feed.setFps(v); }
     bool enabledTest() const;
@@ -272,7 +298,7 @@ public:
     void selectHKCamera(const QString &name) { m_feed.select(name); }
     bool hkCameraGrabbing() const { return m_feed.isGrabbing(); }
     // The print preview; null when no print file is open.
-    QImage printImage() const { return m_printImage.get(); }
+    QImage printImage() const { return m_printFiles.printImage(); }
 
 public slots:
     void capturedMarkImage(int id, const QVariant &img) { m_vision.capturedMarkImage(id, img); }
@@ -281,6 +307,7 @@ public slots:
     void upgrade();
     void onPropertyChanged(Config::ConfigParamType key, const QVariant &val);
     void slotFinished(int exitCode, QProcess::ExitStatus exitStatus);
+    void slotprinterPreference(const QString &printer) { printerPreference(printer); }
     void stopTask(bool bWait = true) { m_task.stopTask(bWait); }
     void pauseTask(bool bWait = true) { m_task.pauseTask(bWait); }
     void resumeTask(bool bWait = true) { m_task.resumeTask(bWait); }
@@ -333,6 +360,8 @@ private:
     void relayPartSignals();
     // Online start-up, 1 s after initApp.
     void startOnline();
+    // The printer name, and on VT_7x4 the RIP and the printer program.
+    void initPrinterProcess() { m_programs.init(printersName()); }
 
     // The parts, each handed the ones it uses. Task control is handed the
     // cut scene before that exists, and only uses it later. The threads go
@@ -344,17 +373,17 @@ private:
     MarkVision m_vision{m_cut, m_records, m_threads, m_task};
     LabelInspection m_labels{m_cut, m_records, m_task, m_vision, m_threads};
     DeviceDiscovery m_discovery;
+    PrintFiles m_printFiles{m_cut, m_records};
+    Printing m_printing{m_printFiles, m_records, m_task, m_threads};
+    OutsidePrograms m_programs;
     UpgradeHandover m_upgrades{QCoreApplication::applicationDirPath()};
     LanguageSwitch m_language{QCoreApplication::applicationDirPath() + QStringLiteral("/translations")};
     CheckCameraFeed m_feed;
 
     // The pages' own properties.
     Guarded<QString> m_version{QStringLiteral("2.2.1")};
-    Guarded<QString> m_saveFile, m_printFile, m_printCutFile, m_printTip, m_printImgPath, m_dataSource;
-    Guarded<int> m_imageWidth{0}, m_imageHeight{0}, m_dataIndex{1};
-    Guarded<bool> m_enabledDataSource{false}, m_enabledTest{false};
-    Guarded<QImage> m_printImage;
-    std::unique_ptr<GScene> m_printCutScene;
+    Guarded<int> m_imageWidth{0}, m_imageHeight{0};
+    Guarded<bool> m_enabledTest{false};
 
     QPointer<QObject> m_camera;
     GraphicsView *m_cutView = nullptr;

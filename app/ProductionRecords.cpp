@@ -57,6 +57,11 @@ bool ProductionRecords::finishedOneCopies(double copyLengthMm, bool printing)
                 return true;
             });
             emit cutCopiesChanged();
+            const double spacing = cfg->pageSpacing();
+            m_run.update([&](RunLengths &run) {
+                run.cut += copyLengthMm + spacing;
+                return true;
+            });
             const float metres = float(copyLengthMm * 0.001);
             cfg->addToCounter(Config::CPT_Today_Copies, 1);
             cfg->addToCounter(Config::CPT_Total_Copies, 1);
@@ -168,6 +173,34 @@ void ProductionRecords::setDataSourceFile(const QString &file)
 {
     QMutexLocker lock(&m_lock);
     m_work.dataSourceFile = file;
+}
+
+void ProductionRecords::setPrintFile(const QString &file)
+{
+    QMutexLocker lock(&m_lock);
+    m_work.print_file = file;
+}
+
+void ProductionRecords::setPrintCutFile(const QString &file)
+{
+    QMutexLocker lock(&m_lock);
+    m_work.cut_file = file;
+}
+
+void ProductionRecords::startRun(double printRoller, double filmRoller)
+{
+    RunLengths run;
+    run.printRollerAtStart = printRoller;
+    run.filmRollerAtStart = filmRoller;
+    m_run.set(run);
+}
+
+void ProductionRecords::addPrintedLength(double mm)
+{
+    m_run.update([mm](RunLengths &run) {
+        run.printed += mm;
+        return true;
+    });
 }
 
 bool ProductionRecords::hasTaskCode() const

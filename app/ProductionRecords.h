@@ -45,7 +45,28 @@ public:
     void setCurrentTaskRecord(const TaskRecord &record);
     // A task starts: its work record counts from now.
     void startWork();
+    // The files of the print job, as the pages choose them.
     void setDataSourceFile(const QString &file);
+    void setPrintFile(const QString &file);
+    void setPrintCutFile(const QString &file);
+
+    // The web the task has used so far: millimetres printed and cut since
+    // the start, and the print and film roller readings at the start.
+    struct RunLengths
+    {
+        double printed = 0.0;
+        double cut = 0.0;
+        double printRollerAtStart = 0.0;
+        double filmRollerAtStart = 0.0;
+        bool operator==(const RunLengths &o) const
+        {
+            return printed == o.printed && cut == o.cut && printRollerAtStart == o.printRollerAtStart
+                   && filmRollerAtStart == o.filmRollerAtStart;
+        }
+    };
+    RunLengths runLengths() const { return m_run.get(); }
+    void startRun(double printRoller, double filmRoller);
+    void addPrintedLength(double mm);
 
     bool hasTaskCode() const;
     // Before a first-mark search: the next code read fills it.
@@ -64,6 +85,7 @@ signals:
     void checkedCopiesChanged();
 
 private:
+    Guarded<RunLengths> m_run;
     Guarded<int> m_cutTaskCopies{100}, m_cutCopies{0}, m_printTaskCopies{100}, m_printCopies{0}, m_checkedCopies{0};
     mutable QMutex m_lock;
     WorkRecord m_work;

@@ -4,6 +4,7 @@
 #include "Notifier.h"
 
 #include <QDebug>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -14,6 +15,10 @@ ProgramNotifier::ProgramNotifier(DravolinteApp *app)
     Notifier::setInformationHandler([this](const QString &title, const QString &text) {
         qInfo().noquote() << "Notifier::information" << text;
         QMetaObject::invokeMethod(this, [this, title, text] { showBox(title, text); }, Qt::QueuedConnection);
+    });
+    // Asked on the GUI thread only, where a modal dialog may run.
+    Notifier::setFileChooser([](const QString &caption, const QString &folder, const QString &filter) {
+        return QFileDialog::getOpenFileName(nullptr, caption, folder, filter);
     });
     Notifier::setExitHandler([this](int code) {
         m_app->setExitCode(code);

@@ -117,6 +117,7 @@ void TaskControl::startTask(bool recount, bool execOnce)
     if (recount)
         m_records.reCount();
     m_records.startWork();
+    m_records.startRun(device->printRoller(), device->filmRoller());
     if (m_segmentX.set(0))
         emit segmentXChanged();
     device->wStart();

@@ -3,6 +3,7 @@
 #include "CutSceneSettings.h"
 #include "DbConfig.h"
 #include "Guarded.h"
+#include "HostLookup.h"
 #include "KnifeOffsets.h"
 #include "ParamFile.h"
 #include "ParamRows.h"
@@ -23,8 +24,9 @@ class GSp;
 // runs the side effects that tie parameters together.
 //
 // A facade over owned parts, each with its own lock: the rows (ParamRows), their
-// file (ParamFile), the per-knife camera offsets (KnifeOffsets) and the cut
-// settings of the application's scene (CutSceneSettings). Called from the GUI
+// file (ParamFile), the per-knife camera offsets (KnifeOffsets), the cut
+// settings of the application's scene (CutSceneSettings) and the host lookup
+// (HostLookup). Called from the GUI
 // thread, the driver's threads and the task threads; signals and side effects
 // run outside every lock.
 //
@@ -327,6 +329,11 @@ public:
     // The production database.
     DbConfig &db() { return m_db; }
 
+    // The public address and location of this computer's network, asked of
+    // the online-services server at most once a day (HostLookup).
+    QString updateHostIp();
+    QString updateHostLocation();
+
     QString cfgPath() const { return m_file.cfgPath(); }
     QString defaultCfgPath() const { return m_file.defaultCfgPath(); }
     // The file the working settings handle is on ("config.ini" or "tmp.ini").
@@ -562,6 +569,7 @@ private:
     KnifeOffsets m_knives;
     CutSceneSettings m_cutScene;
     DbConfig m_db;
+    HostLookup m_hostLookup{*this};
     Guarded<QString> m_checkCameraName;
     Guarded<QMap<int, bool>> m_usedQMLCamera;
     Guarded<bool> m_shownCameraIsQml{true}; // the usedQMLCamera property as last signalled

@@ -23,6 +23,12 @@ void quitLoop(int code)
     QMetaObject::invokeMethod(app, [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
 }
 
+QString chooseNothing(const QString &caption, const QString &folder, const QString &)
+{
+    qInfo().noquote() << "Notifier::chooseFile" << caption << folder << "no dialog: nothing chosen";
+    return QString();
+}
+
 Notifier::InformationHandler &infoHandler()
 {
     static Notifier::InformationHandler h = logInformation;
@@ -32,6 +38,12 @@ Notifier::InformationHandler &infoHandler()
 Notifier::ExitHandler &exitHandler()
 {
     static Notifier::ExitHandler h = quitLoop;
+    return h;
+}
+
+Notifier::FileChooser &fileChooser()
+{
+    static Notifier::FileChooser h = chooseNothing;
     return h;
 }
 
@@ -67,6 +79,16 @@ void Notifier::requestExit(int code)
     h(code);
 }
 
+QString Notifier::chooseFile(const QString &caption, const QString &folder, const QString &filter)
+{
+    FileChooser h;
+    {
+        QMutexLocker lock(&g_lock);
+        h = fileChooser();
+    }
+    return h(caption, folder, filter);
+}
+
 void Notifier::setInformationHandler(InformationHandler handler)
 {
     QMutexLocker lock(&g_lock);
@@ -79,8 +101,15 @@ void Notifier::setExitHandler(ExitHandler handler)
     exitHandler() = handler ? std::move(handler) : ExitHandler(quitLoop);
 }
 
+void Notifier::setFileChooser(FileChooser chooser)
+{
+    QMutexLocker lock(&g_lock);
+    fileChooser() = chooser ? std::move(chooser) : FileChooser(chooseNothing);
+}
+
 void Notifier::resetHandlers()
 {
     setInformationHandler(nullptr);
     setExitHandler(nullptr);
+    setFileChooser(nullptr);
 }

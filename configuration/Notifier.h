@@ -3,14 +3,16 @@
 #include <QString>
 #include <functional>
 
-// The one way operator message boxes and the restart request leave the core
-// code. The program installs handlers that show a real box and end the event
-// loop; tests install handlers that record, so nothing modal ever blocks them.
+// The one way operator message boxes, file questions and the restart request
+// leave the core code. The program installs handlers that show a real box or
+// dialog and end the event loop; tests install handlers that record and
+// answer, so nothing modal ever blocks them.
 class Notifier
 {
 public:
     using InformationHandler = std::function<void(const QString &title, const QString &text)>;
     using ExitHandler = std::function<void(int code)>;
+    using FileChooser = std::function<QString(const QString &caption, const QString &folder, const QString &filter)>;
 
     // An information box with the application name as title and one OK button.
     static void information(const QString &text);
@@ -19,9 +21,13 @@ public:
     // Asks the application object to leave its event loop with this code
     // (777 restarts the program).
     static void requestExit(int code);
+    // Asks for a file to open (GUI thread); empty when none is chosen.
+    static QString chooseFile(const QString &caption, const QString &folder, const QString &filter);
 
     static void setInformationHandler(InformationHandler handler);
     static void setExitHandler(ExitHandler handler);
-    // Back to the built-in handlers: log the text, quit the event loop.
+    static void setFileChooser(FileChooser chooser);
+    // Back to the built-in handlers: log the text, quit the event loop,
+    // choose no file.
     static void resetHandlers();
 };

@@ -1,5 +1,7 @@
 #include "LabelReport.h"
 
+#include "FilePaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTextCodec>
@@ -45,7 +47,7 @@ QString position(const LabelCode &c)
 
 QString LabelReport::filePath()
 {
-    return QDir::current().absoluteFilePath(QStringLiteral("label.csv"));
+    return labelReportPath();
 }
 
 QString LabelReport::row(const ReadData &result, const Page &page)

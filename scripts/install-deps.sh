@@ -32,6 +32,8 @@ PACKAGES=(
   tesseract-ocr-chi-sim libreoffice-calc-nogui
   # printing: a CUPS queue in front of an IPP Everywhere printer, print-file previews, a window manager
   cups-daemon cups-client cups-ipp-utils libcups2-dev dbus-daemon qt6-pdf-dev xdg-utils openbox
+  # TIF print files (Qt's TIFF reader), the outside programs' windows on X11
+  qt6-image-formats-plugins libx11-dev
 )
 
 missing=()

@@ -787,4 +787,77 @@
         <translation>Not found</translation>
     </message>
 </context>
+<context>
+    <name>PrintFiles</name>
+    <message>
+        <source>选择打印文件对应的切割文件</source>
+        <translation>Choose the cut file of the print file</translation>
+    </message>
+    <message>
+        <source>切割文件 (*.plt)</source>
+        <translation>Cut files (*.plt)</translation>
+    </message>
+    <message>
+        <source>选择数据源</source>
+        <translation>Choose the data source</translation>
+    </message>
+    <message>
+        <source>Excel文件 (*.xlsx)</source>
+        <translation>Excel files (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>切割文件导出失败</source>
+        <translation>The cut file could not be exported</translation>
+    </message>
+    <message>
+        <source>数据源无法读取</source>
+        <translation>The data source cannot be read</translation>
+    </message>
+    <message>
+        <source>数据源没有更多记录</source>
+        <translation>The data source has no more records</translation>
+    </message>
+    <message>
+        <source>数据记录的打印文件无法生成</source>
+        <translation>The print file of the record could not be made</translation>
+    </message>
+    <message>
+        <source>打印文件无法打开</source>
+        <translation>The print file cannot be opened</translation>
+    </message>
+    <message>
+        <source>文件尺寸</source>
+        <translation>File size</translation>
+    </message>
+</context>
+<context>
+    <name>Printing</name>
+    <message>
+        <source>禁用打印</source>
+        <translation>Printing is off</translation>
+    </message>
+    <message>
+        <source>打印文件未打开 
+</source>
+        <translation>No print file is open 
+</translation>
+    </message>
+    <message>
+        <source>切割文件未打开 
+</source>
+        <translation>No cut file is open 
+</translation>
+    </message>
+    <message>
+        <source>正在打印,请稍后重试</source>
+        <translation>Printing, please try again later</translation>
+    </message>
+</context>
+<context>
+    <name>OutsidePrograms</name>
+    <message>
+        <source>文件打开失败，请安装office或wps</source>
+        <translation>The file could not be opened: please install Office or WPS</translation>
+    </message>
+</context>
 </TS>

@@ -3,11 +3,15 @@
 #include "AravisApi.h"
 #include "PixelEncoding.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QMutex>
 #include <QTest>
 #include <atomic>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 
 // Aravis's fake GigE Vision camera, run by the test in its own process on
 // 127.0.0.1 (the fixed port 3956: tests using it share a lock), showing a
@@ -30,6 +34,8 @@ public:
     bool start(const char *serial = "CHK01", int waitMs = 60000)
     {
         stop();
+        if (!holdMachineLock(300000))
+            return false;
         const bool running = QTest::qWaitFor(
             [&] {
                 m_camera = arv_gv_fake_camera_new("127.0.0.1", serial);
@@ -55,6 +61,25 @@ public:
         m_camera = nullptr;
     }
     bool isRunning() const { return m_camera != nullptr; }
+
+    // The port is the machine's, not the test run's: suites of other checkouts
+    // on this computer wait here too. Held until this process ends.
+    static bool holdMachineLock(int waitMs)
+    {
+        static int fd = -1;
+        if (fd >= 0)
+            return true;
+        const QByteArray path = QFile::encodeName(QDir::tempPath() + QStringLiteral("/dravo-gige-3956.lock"));
+        const int file = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (file < 0)
+            return true; // no lock to be had: go on as before
+        if (!QTest::qWaitFor([file] { return ::flock(file, LOCK_EX | LOCK_NB) == 0; }, waitMs)) {
+            ::close(file);
+            return false;
+        }
+        fd = file;
+        return true;
+    }
 
     ArvFakeCamera *fake() const { return arv_gv_fake_camera_get_fake_camera(m_camera); }
     void write(quint32 address, quint32 value) { arv_fake_camera_write_register(fake(), address, value); }
