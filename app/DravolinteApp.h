@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AdminLogin.h"
+#include "BuildInfo.h"
 #include "CheckCameraFeed.h"
 #include "Config.h"
 #include "CutScene.h"
@@ -129,6 +130,8 @@ public:
     Q_INVOKABLE QString appPath() const;
     Q_INVOKABLE QStringList onlineDevices() const { return m_discovery.onlineDevices(); }
     Q_INVOKABLE QString currentDateTimeString() const;
+    // The day the program was built, "2025-6-12".
+    Q_INVOKABLE QString buildDate() const { return BuildInfo::date(); }
     Q_INVOKABLE void scanMark(const QImage &image) { m_vision.scanMark(image); }
     // Draws a mark onto img and saves it beside the working files.
     void markedImage(QImage &img, int x, int y, int l, double scale);

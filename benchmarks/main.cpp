@@ -1,12 +1,19 @@
-#include <QGuiApplication>
+#include "DravolinteApp.h"
+#include "QmlSetup.h"
+
+#include <QQuickWindow>
 #include <benchmark/benchmark.h>
 
 int main(int argc, char **argv)
 {
-    // Painted text (the inspection benchmarks) needs a GUI application, not a display.
+    // Painted text (the inspection benchmarks) and the pages need a GUI application, not a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    // The pages render as in the tests: the Basic style on the software renderer.
+    QmlSetup::prepareEnvironment();
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    // The program's application object, which the pages' benchmarks set up with.
+    DravolinteApp app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

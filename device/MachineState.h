@@ -52,7 +52,7 @@ public:
     Guarded<QPointF> origin;
     Guarded<QString> alarmText;
     // What the pages set or are told.
-    Guarded<bool> polling, feedMotorRunning, filmMotorRunning, collectMotorRunning;
+    Guarded<bool> polling, feedMotorRunning, filmMotorRunning, collectMotorRunning, upgrading;
     Guarded<QString> errorMessage, updateFile, progress{QStringLiteral("0")};
     Guarded<int> index{2};
     Guarded<double> updateProgress;

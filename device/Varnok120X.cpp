@@ -191,6 +191,7 @@ void Varnok120X::unInit()
     }
     m_ready.store(false);
     m_link.close();
+    noteLinkDown();
     host()->setTaskStatus(2);
     if (!isWorkIdle())
         joinBounded(&m_workThread, "m_workThread");

@@ -5,6 +5,7 @@
 #include "DriverHost.h"
 #include "FrameCodec.h"
 #include "MachineState.h"
+#include "PageWrites.h"
 #include "PollSupport.h"
 
 #include <QColor>
@@ -36,7 +37,9 @@ class QTimer;
 // positioning jobs (Varnok120XStreaming.cpp), the pressure test
 // (Varnok120XPressure.cpp) and firmware (Varnok120XFirmware.cpp); the roller
 // poller (PollWorker.h) and the rewind, guide and trim poller
-// (PollWorkerCollect.h) loop on their own threads while polling is on.
+// (PollWorkerCollect.h) loop on their own threads while polling is on. The
+// machine pages' writes (Varnok120XPageWrites.cpp) check their values and
+// report a write not accepted through PageWrites.
 //
 // Every public operation may be called from any thread.
 class Varnok120X : public QObject
@@ -86,6 +89,8 @@ class Varnok120X : public QObject
     Q_PROPERTY(bool feedMotorRunning READ feedMotorRunning WRITE setFeedMotorRunning NOTIFY feedMotorRunningChanged)
     Q_PROPERTY(bool filmMotorRunning READ filmMotorRunning WRITE setFilmMotorRunning NOTIFY filmMotorRunningChanged)
     Q_PROPERTY(bool collectMotorRunning READ collectMotorRunning WRITE setCollectMotorRunning NOTIFY collectMotorRunningChanged)
+    Q_PROPERTY(bool rectifyResetBusy READ rectifyResetBusy NOTIFY rectifyResetBusyChanged)
+    Q_PROPERTY(bool upgrading READ upgrading NOTIFY upgradingChanged)
 
 public:
     static constexpr quint16 kPort = 9100;
@@ -162,9 +167,7 @@ public:
     // --- command set (Varnok120XCommands.cpp, Varnok120XMotion.cpp) ---
     bool rDeviceInfo();
     bool rDeviceInfo(int type);
-    bool wRectifyMotorReset();
     bool rRectifyMotorReset();
-    bool wTrimMotorYReset();
     bool rTrimMotorYReset();
     bool rCutMotorStatus();
     bool rDevicePoint(int knifeIndex);
@@ -193,22 +196,25 @@ public:
     void setUpgradeStallLimit(int ms) { m_upgradeStallMs.store(ms); }
     // A firmware transfer has been sent and has not reported its end.
     bool isUpgrading() const;
+    // From the send of a firmware file until the controller reports 100 % or
+    // more, or the transfer breaks off.
+    bool upgrading() const { return m_state.upgrading.get(); }
+    // The web-guide reset, whose reply may take CPT_wait_TcpRet_Msecs_Max, on
+    // a thread of its own; rectifyResetBusy until it ends. Refused while a
+    // task exists or one runs.
+    Q_INVOKABLE bool startRectifyMotorReset();
+    bool rectifyResetBusy() const;
     bool wKnifePD(int knife);
     bool wKnifePU(int knife);
     bool rSpeed();
-    bool wSpeed(double speed);
     bool rPressure(int knifeIndex);
-    bool wPressure(double pressure);
     bool rCheckCameraCenterX();
-    bool wCheckCameraCenterX(double val);
     bool rMarkCameraOffset(int index);
-    bool wMarkCameraOffset(double x, double y);
     bool rScale();
     bool scale();
     bool wScale(double scalex, double scaley);
     bool setScale(double sx, double sy);
     bool rCutModel();
-    bool wCutModel(int model);
     bool workArea();
     bool setWorkArea(QSizeF area);
     bool wPause(bool bChangeAppTask = true);
@@ -224,8 +230,6 @@ public:
     bool wRGBLightStrip(QColor color);
     bool wMoveX(int speed);
     bool wMoveY(int speed);
-    bool wFactoryReset();
-    bool wSaveToFactorySet();
     bool rSensor();
     bool rGyroscope();
     bool setKnife(int knife);
@@ -366,6 +370,20 @@ public slots:
     // Sends a downloaded firmware file to the module upgradeMode; paramList is not used.
     void slotUpgrade(int upgradeMode, QByteArray upgradeFile, QVariantMap paramList);
 
+    // The writes of the machine pages (Varnok120XPageWrites.cpp): a value that
+    // cannot be meant is refused and logged without sending; a write the
+    // controller does not accept is also told in errorMessage; the factory
+    // commands are refused while a task exists.
+    bool wCutModel(int model);
+    bool wCheckCameraCenterX(double val);
+    bool wSpeed(double speed);
+    bool wPressure(double pressure);
+    bool wMarkCameraOffset(double x, double y);
+    bool wFactoryReset();
+    bool wSaveToFactorySet();
+    bool wRectifyMotorReset();
+    bool wTrimMotorYReset();
+
 signals:
     void identChanged();
     void ipChanged();
@@ -411,6 +429,11 @@ signals:
     void feedMotorRunningChanged();
     void filmMotorRunningChanged();
     void collectMotorRunningChanged();
+    void rectifyResetBusyChanged();
+    void upgradingChanged();
+    // A new alarm report: its text leads deviceStateString(), also while the
+    // alarm bit stays set.
+    void alarmTextChanged();
     // The board or firmware versions differ from those before the last initial reads.
     void pcbVersionChanged();
     // The application's task status, relayed from the host on the thread that set it.
@@ -442,10 +465,18 @@ private:
     bool handleRollers(const QStringList &f);
     bool handleMotor(const QStringList &f, int *id);
     void handleAlarm(const QStringList &f);
+    // Page writes (Varnok120XPageWrites.cpp), write being a PageWrites::Write.
+    bool pageWriteRefused(int write, double a = 0.0, double b = 0.0);
+    bool pageWriteEnded(int write, bool accepted);
+    bool refusedMidTask(int write);
+    // The motors do not run on without a link: their flags go.
+    void noteLinkDown();
     // Firmware (Varnok120XFirmware.cpp).
     bool sendFirmware(int module, const QByteArray &file);
     void noteUpgradeProgress(double progress);
     void checkUpgrade();
+    void setUpgrading(bool on);
+    void startUpgradeWatch();
     // Jobs (Varnok120XJobs.cpp).
     void onWorkThreadFinished();
     bool jobRunsElsewhere() const;
@@ -476,6 +507,7 @@ private:
     int m_captureListener = 0;
 
     MachineState m_state;
+    PageWrites m_pageWrites;
 
     std::atomic<int> m_moveXDir{0};
     std::atomic<int> m_testPressureStep{0};

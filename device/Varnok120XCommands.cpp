@@ -27,26 +27,11 @@ bool Varnok120X::rDeviceInfo(int type)
     return command(QStringLiteral("1,0,%1,0,0,0,0;").arg(type));
 }
 
-bool Varnok120X::wRectifyMotorReset()
-{
-    const QString text = featureFlag(FF_PerModule) == 1 ? QStringLiteral("2,1,0,4;") : QStringLiteral("2,0,4;");
-    const bool ok = command(text, true, 10001);
-    if (ok)
-        vision()->resetPaperCenter();
-    return ok;
-}
-
 bool Varnok120X::rRectifyMotorReset()
 {
     if (featureFlag(FF_PerModule) != 1)
         return false;
     return command(QStringLiteral("2,0,0,4;"));
-}
-
-bool Varnok120X::wTrimMotorYReset()
-{
-    const QString text = featureFlag(FF_PerModule) == 1 ? QStringLiteral("2,1,3,1;") : QStringLiteral("2,3,1;");
-    return command(text, false);
 }
 
 bool Varnok120X::rTrimMotorYReset()
@@ -90,22 +75,9 @@ bool Varnok120X::rSpeed()
     return command(QStringLiteral("6,0,0,0;"));
 }
 
-bool Varnok120X::wSpeed(double speed)
-{
-    return command(QStringLiteral("6,1,0,%1;").arg(general(speed)));
-}
-
 bool Varnok120X::rPressure(int knifeIndex)
 {
     return command(QStringLiteral("7,0,%1,0;").arg(knifeIndex));
-}
-
-bool Varnok120X::wPressure(double pressure)
-{
-    const int knife = m_config->knifeNo();
-    if (qFuzzyCompare(double(m_state.pressure(knife)), pressure))
-        return true;
-    return command(QStringLiteral("7,1,%1,%2;").arg(knife).arg(general(pressure)));
 }
 
 bool Varnok120X::rCheckCameraCenterX()
@@ -113,20 +85,9 @@ bool Varnok120X::rCheckCameraCenterX()
     return command(QStringLiteral("8,0,0,0,0;"));
 }
 
-bool Varnok120X::wCheckCameraCenterX(double val)
-{
-    return command(QStringLiteral("8,1,0,%1,0;").arg(fixed(val, 2)));
-}
-
 bool Varnok120X::rMarkCameraOffset(int index)
 {
     return command(QStringLiteral("8,0,%1,0,0;").arg(index + 1));
-}
-
-bool Varnok120X::wMarkCameraOffset(double x, double y)
-{
-    return command(
-        QStringLiteral("8,1,%1,%2,%3;").arg(m_config->knifeNo() + 1).arg(fixed(x, 2), fixed(y, 2)));
 }
 
 bool Varnok120X::rScale()
@@ -154,11 +115,6 @@ bool Varnok120X::setScale(double sx, double sy)
 bool Varnok120X::rCutModel()
 {
     return command(QStringLiteral("10,0,0;"));
-}
-
-bool Varnok120X::wCutModel(int model)
-{
-    return command(QStringLiteral("10,1,%1;").arg(model));
 }
 
 bool Varnok120X::workArea()
@@ -233,16 +189,6 @@ bool Varnok120X::rRGBLightStrip()
 bool Varnok120X::wRGBLightStrip(QColor color)
 {
     return command(QStringLiteral("13,1,3,%1,%2,%3;").arg(color.red()).arg(color.green()).arg(color.blue()));
-}
-
-bool Varnok120X::wFactoryReset()
-{
-    return command(QStringLiteral("16,1;"));
-}
-
-bool Varnok120X::wSaveToFactorySet()
-{
-    return command(QStringLiteral("16,0;"));
 }
 
 bool Varnok120X::rSensor()

@@ -24,6 +24,7 @@ int Varnok120X::configInt(int id) const
 void Varnok120X::closeLink()
 {
     m_link.close();
+    noteLinkDown();
     host()->setTaskStatus(2);
 }
 
@@ -32,7 +33,15 @@ void Varnok120X::forgetAddress()
     quint64 generation = 0;
     if (!m_link.changeAddress(QString(), &generation))
         m_link.close();
+    noteLinkDown();
     host()->setTaskStatus(2);
+}
+
+void Varnok120X::noteLinkDown()
+{
+    setFeedMotorRunning(false);
+    setFilmMotorRunning(false);
+    setCollectMotorRunning(false);
 }
 
 void Varnok120X::changeIp(const QString &address, quint64 generation)
@@ -41,7 +50,9 @@ void Varnok120X::changeIp(const QString &address, quint64 generation)
     // A link thread or reader of an older link must not touch the new one.
     if (!m_link.changeAddress(address, &generation, &old))
         return;
-    if (!address.isEmpty() && !m_shuttingDown.load())
+    if (address.isEmpty())
+        noteLinkDown();
+    else if (!m_shuttingDown.load())
         m_threads.start(QStringLiteral("link"), [this, generation] { linkTo(generation); });
     qInfo().noquote() << "Varnok120X::setIp" << old << address;
     host()->setTaskStatus(2);
@@ -62,7 +73,10 @@ bool Varnok120X::linkTo(quint64 generation)
         return false;
     }
     qInfo().noquote() << "Varnok120X::link" << "Connect succeed" << m_link.address();
+    const bool hadAlarm = !alarmText().isEmpty();
     m_state.startLink();
+    if (hadAlarm)
+        emit alarmTextChanged();
     setDeviceState(0);
     readInitialState();
     if (!m_link.isCurrent(generation))

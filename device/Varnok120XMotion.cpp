@@ -81,8 +81,10 @@ bool Varnok120X::wCollectMotor(int speed, int length)
         speed = qMax(speed, 10);
     }
     const bool ok = command(QStringLiteral("20,1,3,0,%1,%2;").arg(speed).arg(length), true, 105);
-    if (ok)
+    if (ok) {
         m_config->setCollectSpeedRealTime(speed);
+        setCollectMotorRunning(speed > 0);
+    }
     return ok;
 }
 

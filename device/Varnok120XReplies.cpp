@@ -114,7 +114,8 @@ Varnok120X::ReplyResult Varnok120X::handleReply(const FrameCodec::CommandReply &
             setSpeed(v);
         break;
     case 7:
-        ok = handlePressure(f);
+        // A refused write's reply names the pressure that was not taken.
+        ok = statusOk && handlePressure(f);
         break;
     case 8:
         ok = statusOk && handleCameraPoint(f);
@@ -380,6 +381,7 @@ void Varnok120X::handleAlarm(const QStringList &f)
     if (f.size() > 2)
         number(f[2], &code);
     text.prepend(MachineAlarms::alarmCodeText(code));
-    m_state.alarmText.set(text);
+    if (m_state.alarmText.set(text))
+        emit alarmTextChanged();
     changeDeviceState(MachineAlarms::AlarmReport, MachineAlarms::AlarmReport);
 }

@@ -273,6 +273,10 @@
         <source>任务状态</source>
         <translation>Task</translation>
     </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
 </context>
 <context>
     <name>CloseMark</name>
@@ -293,29 +297,6 @@
     </message>
 </context>
 <context>
-    <name>DeviceStackPage</name>
-    <message>
-        <source>Dravolinte 2024 标签后处理机控制程序</source>
-        <translation>Dravolinte 2024, the control program of the label finishing machine</translation>
-    </message>
-    <message>
-        <source>任务运行中不可设置</source>
-        <translation>Settings cannot be changed while a task runs</translation>
-    </message>
-    <message>
-        <source>关于</source>
-        <translation>About</translation>
-    </message>
-    <message>
-        <source>版本 ：</source>
-        <translation>Version: </translation>
-    </message>
-    <message>
-        <source>设置</source>
-        <translation>Settings</translation>
-    </message>
-</context>
-<context>
     <name>FileDialogProperty</name>
     <message>
         <source>程序 (*.exe)</source>
@@ -328,13 +309,6 @@
     <message>
         <source>选择程序</source>
         <translation>Choose a program</translation>
-    </message>
-</context>
-<context>
-    <name>HelpStackPage</name>
-    <message>
-        <source>固件更新</source>
-        <translation>Firmware update</translation>
     </message>
 </context>
 <context>
@@ -438,6 +412,345 @@
     <message>
         <source>设置</source>
         <translation>Settings</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceSidePanel</name>
+    <message>
+        <source> 成功 </source>
+        <translation> successful </translation>
+    </message>
+    <message>
+        <source>Dravolinte 2024 标签后处理机控制程序</source>
+        <translation>Dravolinte 2024, the control program of the label finishing machine</translation>
+    </message>
+    <message>
+        <source>今日工作</source>
+        <translation>Today</translation>
+    </message>
+    <message>
+        <source>累计工作</source>
+        <translation>In total</translation>
+    </message>
+    <message>
+        <source>任务运行中不可设置</source>
+        <translation>Settings cannot be changed while a task runs</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>切割 ： </source>
+        <translation>Cut: </translation>
+    </message>
+    <message>
+        <source>打印 ：</source>
+        <translation>Printed: </translation>
+    </message>
+    <message>
+        <source>扫点 ： </source>
+        <translation>Mark scans: </translation>
+    </message>
+    <message>
+        <source>更新</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>检查更新</source>
+        <translation>Check for updates</translation>
+    </message>
+    <message>
+        <source>版本 ：</source>
+        <translation>Version: </translation>
+    </message>
+    <message>
+        <source>生成日期 ：</source>
+        <translation>Built: </translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>请等待升级结束</source>
+        <translation>Please wait until the upgrade has finished</translation>
+    </message>
+    <message>
+        <source>选择设备</source>
+        <translation>Choose the machine</translation>
+    </message>
+</context>
+<context>
+    <name>HelpStackPage</name>
+    <message>
+        <source>固件更新</source>
+        <translation>Firmware update</translation>
+    </message>
+    <message>
+        <source>设备序列号:</source>
+        <translation>Serial number:</translation>
+    </message>
+    <message>
+        <source>选择连接方式:</source>
+        <translation>Connection:</translation>
+    </message>
+    <message>
+        <source>请选择升级模块:</source>
+        <translation>Module:</translation>
+    </message>
+    <message>
+        <source>请选择升级文件:</source>
+        <translation>Firmware file:</translation>
+    </message>
+    <message>
+        <source>升级文件</source>
+        <translation>Firmware file</translation>
+    </message>
+    <message>
+        <source>更新</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>升级进度：</source>
+        <translation>Progress: </translation>
+    </message>
+    <message>
+        <source>选择升级文件</source>
+        <translation>Choose the firmware file</translation>
+    </message>
+    <message>
+        <source>升级文件 (*.*)</source>
+        <translation>Firmware files (*.*)</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceFrame</name>
+    <message>
+        <source>收纸辊:</source>
+        <translation>Rewind roller:</translation>
+    </message>
+    <message>
+        <source>收纸速度:</source>
+        <translation>Rewind speed:</translation>
+    </message>
+    <message>
+        <source>切割速度:</source>
+        <translation>Cut speed:</translation>
+    </message>
+    <message>
+        <source>覆膜辊:</source>
+        <translation>Laminating roller:</translation>
+    </message>
+    <message>
+        <source>覆膜速度:</source>
+        <translation>Laminating speed:</translation>
+    </message>
+    <message>
+        <source>打印辊:</source>
+        <translation>Print roller:</translation>
+    </message>
+    <message>
+        <source>陀螺仪:</source>
+        <translation>Dancer:</translation>
+    </message>
+    <message>
+        <source>收卷</source>
+        <translation>Rewind</translation>
+    </message>
+    <message>
+        <source>按住收卷</source>
+        <translation>Hold to rewind</translation>
+    </message>
+</context>
+<context>
+    <name>DevicePage</name>
+    <message>
+        <source>机器参数</source>
+        <translation>Machine parameters</translation>
+    </message>
+    <message>
+        <source>工作模式</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>裁断偏移</source>
+        <translation>Cut-off offset</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>刀</source>
+        <translation>Knife</translation>
+    </message>
+    <message>
+        <source>压力</source>
+        <translation>Pressure</translation>
+    </message>
+    <message>
+        <source>摄像头偏移</source>
+        <translation>Camera offset</translation>
+    </message>
+    <message>
+        <source>收料</source>
+        <translation>Take-up</translation>
+    </message>
+    <message>
+        <source>分切纠偏</source>
+        <translation>Web guide</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>mm</source>
+        <translation>mm</translation>
+    </message>
+    <message>
+        <source>mm/s</source>
+        <translation>mm/s</translation>
+    </message>
+    <message>
+        <source>gf</source>
+        <translation>gf</translation>
+    </message>
+    <message>
+        <source>纠偏复位</source>
+        <translation>Reset web guide</translation>
+    </message>
+    <message>
+        <source>裁断复位</source>
+        <translation>Reset cut-off</translation>
+    </message>
+    <message>
+        <source>恢复默认设置</source>
+        <translation>Restore defaults</translation>
+    </message>
+    <message>
+        <source>保存默认设置</source>
+        <translation>Save as defaults</translation>
+    </message>
+    <message>
+        <source>确定要恢复到默认设置 ？</source>
+        <translation>Restore the default settings?</translation>
+    </message>
+    <message>
+        <source>确定要保存当前设置为默认设置 ？</source>
+        <translation>Save the current settings as the defaults?</translation>
+    </message>
+    <message>
+        <source>检查安全后，点击 &lt;确 定&gt; 按钮复位分切纠偏电机！</source>
+        <translation>When it is safe, press &lt;OK&gt; to reset the web guide motor!</translation>
+    </message>
+    <message>
+        <source>检查安全后，点击 &lt;确 定&gt; 按钮复位裁断电机！</source>
+        <translation>When it is safe, press &lt;OK&gt; to reset the cut-off motor!</translation>
+    </message>
+</context>
+<context>
+    <name>CollectSwitch</name>
+    <message>
+        <source>收卷</source>
+        <translation>Rewind</translation>
+    </message>
+    <message>
+        <source>裁断</source>
+        <translation>Cut off</translation>
+    </message>
+    <message>
+        <source>收料</source>
+        <translation>Take-up</translation>
+    </message>
+</context>
+<context>
+    <name>SensorBar</name>
+    <message>
+        <source>有信号</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>无信号</source>
+        <translation>off</translation>
+    </message>
+</context>
+<context>
+    <name>CutModelComboBox</name>
+    <message>
+        <source>速度优先</source>
+        <translation>Speed first</translation>
+    </message>
+    <message>
+        <source>平衡</source>
+        <translation>Balanced</translation>
+    </message>
+    <message>
+        <source>精度优先</source>
+        <translation>Precision first</translation>
+    </message>
+    <message>
+        <source>工作模式</source>
+        <translation>Mode</translation>
+    </message>
+</context>
+<context>
+    <name>PageWrites</name>
+    <message>
+        <source>工作模式设置失败，请检查设备</source>
+        <translation>The mode was not set: check the machine</translation>
+    </message>
+    <message>
+        <source>裁断偏移设置失败，请检查设备</source>
+        <translation>The cut-off offset was not set: check the machine</translation>
+    </message>
+    <message>
+        <source>速度设置失败，请检查设备</source>
+        <translation>The speed was not set: check the machine</translation>
+    </message>
+    <message>
+        <source>压力设置失败，请检查设备</source>
+        <translation>The pressure was not set: check the machine</translation>
+    </message>
+    <message>
+        <source>摄像头偏移设置失败，请检查设备</source>
+        <translation>The camera offset was not set: check the machine</translation>
+    </message>
+    <message>
+        <source>恢复默认设置失败，请检查设备</source>
+        <translation>The defaults were not restored: check the machine</translation>
+    </message>
+    <message>
+        <source>保存默认设置失败，请检查设备</source>
+        <translation>The defaults were not saved: check the machine</translation>
+    </message>
+    <message>
+        <source>纠偏复位失败，请检查设备</source>
+        <translation>The web guide was not reset: check the machine</translation>
+    </message>
+    <message>
+        <source>裁断复位失败，请检查设备</source>
+        <translation>The cut-off was not reset: check the machine</translation>
+    </message>
+    <message>
+        <source>任务运行中不可设置</source>
+        <translation>Settings cannot be changed while a task runs</translation>
+    </message>
+</context>
+<context>
+    <name>Varnok120X</name>
+    <message>
+        <source>固件文件过大：%1</source>
+        <translation>The firmware file is too large: %1</translation>
+    </message>
+    <message>
+        <source>请等待升级结束</source>
+        <translation>Please wait until the upgrade has finished</translation>
     </message>
 </context>
 <context>

@@ -56,4 +56,44 @@ Item {
     DravolinteCamera {
         id: camera
     }
+
+    // The machine at a glance, until the task pages come: a double click on
+    // it opens the machine parameter page, the back button returns.
+    StackView {
+        id: stack_view
+        objectName: "stack_view"
+        anchors.fill: parent
+        anchors.topMargin: 40
+        anchors.bottomMargin: 40
+        initialItem: Item {
+            MouseArea {
+                objectName: "deviceCell"
+                anchors.fill: task_frame
+                onDoubleClicked: stack_view.push(device_page)
+            }
+            DeviceFrame {
+                id: task_frame
+                objectName: "taskDeviceFrame"
+                x: 10
+                width: parent.width - 20
+                height: Math.max(0, parent.height / 2 - 80)
+                color: "white"
+            }
+        }
+    }
+    Component {
+        id: device_page
+        DevicePage {}
+    }
+    OrunIconButton {
+        objectName: "backButton"
+        x: 10
+        y: 5
+        visible: stack_view.depth > 1
+        text: "\uf04a"
+        fontSize: 25
+        iconColor: Qt.rgba(0.35, 0.35, 0.35, 1)
+        toolTips: qsTr("返回")
+        onClicked: stack_view.pop()
+    }
 }

@@ -208,6 +208,61 @@ private slots:
         }
     }
 
+    // A folder or a file over 64 MB is no firmware file: told, nothing sent.
+    void firmwareFileRefused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("folder") << "firmware.dir" << "无法读取固件文件：firmware.dir";
+        QTest::newRow("over 64 MB") << "big.bin" << "固件文件过大：big.bin";
+    }
+    void firmwareFileRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        DriverFixture &f = *m_f;
+        QVERIFY(QDir().mkpath(QStringLiteral("firmware.dir")));
+        QFile big(QStringLiteral("big.bin"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(64 * 1024 * 1024 + 1));
+        big.close();
+        f.driver->setUpdateFile(file);
+        const int from = int(f.sim.received().size());
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^Varnok120X::update "));
+        f.driver->update();
+        QCOMPARE(f.driver->errorMessage(), message);
+        QVERIFY(f.driver->rCutMotorStatus() && !f.driver->upgrading());
+        QCOMPARE(f.sim.received().mid(from).size(), 1);
+    }
+
+    // One transfer at a time: a second is refused until the controller
+    // reports the first done, and a report beyond 100 % is done too.
+    void oneTransferAtATime()
+    {
+        DriverFixture f;
+        QVERIFY(f.link());
+        const auto upgrades = [&f] {
+            int n = 0;
+            for (const QByteArray &frame : f.sim.received())
+                n += frame.contains(";UPG;2;") ? 1 : 0;
+            return n;
+        };
+        f.driver->slotUpgrade(2, QByteArray(100, 'a'), {});
+        QVERIFY(f.driver->upgrading() && f.driver->isUpgrading());
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^Varnok120X::slotUpgrade a transfer is under way"));
+        f.driver->slotUpgrade(2, QByteArray(100, 'b'), {});
+        QCOMPARE(f.driver->errorMessage(), QString("请等待升级结束"));
+        QVERIFY(f.sim.control("now progress 42"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.driver->updateProgress(), 42.0, 10000);
+        QVERIFY(f.driver->upgrading());
+        QVERIFY(f.sim.control("now progress 150"));
+        QTRY_VERIFY_WITH_TIMEOUT(!f.driver->upgrading(), 10000);
+        QVERIFY(f.driver->updateProgress() == 150.0 && !f.driver->isUpgrading());
+        QCOMPARE(upgrades(), 1);
+        f.driver->slotUpgrade(2, QByteArray(100, 'c'), {});
+        QVERIFY(f.driver->upgrading());
+        QTRY_COMPARE_WITH_TIMEOUT(upgrades(), 2, 10000);
+    }
+
     // A transfer that stops reporting (300 ms here), or whose link drops, no
     // longer counts as running: closing is not held up for ever.
     void brokenFirmwareTransferEnds_data()

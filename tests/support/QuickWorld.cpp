@@ -37,6 +37,17 @@ bool SimulatorHandle::control(const QString &line)
     return ok;
 }
 
+QStringList SimulatorHandle::upgrades() const
+{
+    QStringList bodies;
+    for (const QByteArray &frame : m_sim.received()) {
+        const qsizetype at = frame.indexOf(";UPG;");
+        if (at >= 0)
+            bodies << QString::fromLatin1(frame.mid(at + 1, frame.size() - at - 2));
+    }
+    return bodies;
+}
+
 bool SimulatorHandle::waitForCommand(const QString &command, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return m_sim.receivedCommands().contains(command); }, timeoutMs);

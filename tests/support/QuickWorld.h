@@ -26,6 +26,8 @@ public:
     Q_INVOKABLE bool control(const QString &line);
     // The command texts it received ("3;", "2,1,0,5;"), in order.
     Q_INVOKABLE QStringList commands() const { return m_sim.receivedCommands(); }
+    // The firmware frames it received, each as its body ("UPG;2;" and the file's bytes, Latin-1).
+    Q_INVOKABLE QStringList upgrades() const;
     // Waits, serving events, until the command arrived; false when it did not.
     Q_INVOKABLE bool waitForCommand(const QString &command, int timeoutMs = 10000);
     Q_INVOKABLE QString address() const { return m_sim.address(); }

@@ -1,8 +1,12 @@
 #include "Stage.h"
 
+#include "Config.h"
 #include "DravolinteApp.h"
+#include "FrameCodec.h"
 #include "Varnok120X.h"
 
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QQuickItem>
 #include <QQuickWindow>
 
@@ -11,6 +15,64 @@ namespace {
 void closePopup(Stage &stage, const QString &name)
 {
     stage.call(name, "close");
+}
+
+// A double click in the middle of the item, as the operator makes it.
+void doubleClick(Stage &stage, const QString &name)
+{
+    auto *item = qobject_cast<QQuickItem *>(stage.find(name));
+    if (!item)
+        return;
+    const QPointF at = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
+                              QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, at, at, stage.window()->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(stage.window(), &event);
+    }
+}
+
+// The machine parameter page from the task tab, for a machine of that
+// version with its motors turning; knife is the current one (0-based).
+void openParameterPage(Stage &stage, int version, int knife = 0)
+{
+    Config::instance()->setVersion(version);
+    Config::instance()->setKnifeNum(knife > 0 ? 2 : 1);
+    Varnok120X *device = DravolinteApp::driver();
+    device->setCollectMotorRunning(true);
+    device->setFilmMotorRunning(true);
+    device->setFeedMotorRunning(true);
+    stage.showTab(1);
+    Stage::settle(100);
+    doubleClick(stage, QStringLiteral("deviceCell"));
+    Stage::settle(500);
+    if (knife > 0)
+        stage.set(QStringLiteral("knifeBox"), "currentIndex", knife);
+}
+
+void closeParameterPage(Stage &stage)
+{
+    stage.call(QStringLiteral("backButton"), "clicked");
+    Stage::settle(500);
+    Config::instance()->setKnifeNum(1);
+    Config::instance()->setKnifeNo(0);
+    Config::instance()->setVersion(Config::VT_UNKNOWN);
+    Varnok120X *device = DravolinteApp::driver();
+    device->setCollectMotorRunning(false);
+    device->setFilmMotorRunning(false);
+    device->setFeedMotorRunning(false);
+}
+
+// What the controller would send, taken as if it had.
+void fromController(const QByteArray &body)
+{
+    DravolinteApp::driver()->decode(FrameCodec::frameRaw(body));
+}
+
+Scene diagram(int number, int version)
+{
+    return {QStringLiteral("diagram-v%1").arg(number), [version](Stage &s) { openParameterPage(s, version); },
+            closeParameterPage};
 }
 
 } // namespace
@@ -79,5 +141,62 @@ QList<Scene> allScenes()
              s.call(QStringLiteral("languageBox"), "toggle");
          },
          [](Stage &s) { closePopup(s, QStringLiteral("languageList")); }},
+        {QStringLiteral("machine-home"),
+         [](Stage &s) {
+             Config::instance()->setVersion(Config::VT_7x5);
+             s.showTab(0);
+         },
+         [](Stage &) { Config::instance()->setVersion(Config::VT_UNKNOWN); }},
+        {QStringLiteral("controller-list"),
+         [](Stage &s) {
+             s.showTab(0);
+             s.set(QStringLiteral("popup"), "devices",
+                   QStringList{QStringLiteral("SM07x30001"), QStringLiteral("SM07x50001"), QStringLiteral("SM07x50002"),
+                               QStringLiteral("SM07x70001")});
+             s.call(QStringLiteral("popup"), "open");
+         },
+         [](Stage &s) { closePopup(s, QStringLiteral("popup")); }},
+        {QStringLiteral("parameter-page"), [](Stage &s) { openParameterPage(s, Config::VT_7x5); }, closeParameterPage},
+        {QStringLiteral("parameter-page-knife2"), [](Stage &s) { openParameterPage(s, Config::VT_7x5, 1); },
+         closeParameterPage},
+        diagram(1, Config::VT_7x3),
+        diagram(2, Config::VT_7x4),
+        diagram(3, Config::VT_7x6),
+        diagram(4, Config::VT_7x7),
+        diagram(5, Config::VT_7x8),
+        {QStringLiteral("frame-alarm"),
+         [](Stage &s) {
+             Config::instance()->setVersion(Config::VT_7x3);
+             s.showTab(1);
+             fromController("CCMD;23,0,3;");
+         },
+         [](Stage &) {
+             // Linking again clears the alarm, as on the machine.
+             Varnok120X *device = DravolinteApp::driver();
+             const QString address = device->ip();
+             device->setIp(QString());
+             device->setIp(address);
+             Stage::settle(1000);
+             Config::instance()->setVersion(Config::VT_UNKNOWN);
+         }},
+        {QStringLiteral("firmware-page"),
+         [](Stage &s) {
+             Config::instance()->setVersion(Config::VT_7x5);
+             DravolinteApp::driver()->setUpdateFile(QStringLiteral("firmware/sensor-v1.6.0.bin"));
+             s.showTab(2);
+         },
+         [](Stage &) { Config::instance()->setVersion(Config::VT_UNKNOWN); }},
+        {QStringLiteral("firmware-42"),
+         [](Stage &s) {
+             Config::instance()->setVersion(Config::VT_7x5);
+             s.showTab(2);
+             fromController("UPG;1,0,42;");
+         },
+         [](Stage &) {
+             fromController("UPG;1,0,100;");
+             DravolinteApp::driver()->setUpdateProgress(0.0);
+             DravolinteApp::driver()->setUpdateFile(QString());
+             Config::instance()->setVersion(Config::VT_UNKNOWN);
+         }},
     };
 }
