@@ -5,12 +5,30 @@
 #include "MachineAlarms.h"
 #include "TestMain.h"
 
+#include "TaskWorker.h"
+
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QSemaphore>
 #include <QThread>
 #include <csignal>
 
 namespace {
+
+// A camera whose clearing of the film never returns on the work thread.
+class StuckVision : public RecordingVision
+{
+public:
+    void clearFilm(int index) override
+    {
+        if (QThread::currentThread()->objectName() != QLatin1String("work"))
+            return RecordingVision::clearFilm(index);
+        stuck.release();
+        QSemaphore().acquire(); // for ever
+    }
+    QSemaphore stuck;
+};
 
 // The sequence that follows the device-info queries.
 QStringList commonReads(const Config &c)
@@ -207,6 +225,35 @@ private slots:
         QVERIFY2(starts().size() <= 3, qPrintable(QString::number(starts().size())));
         for (int at : starts())
             QCOMPARE(f.commands(before).mid(at, run.size()), run);
+    }
+
+    // A work thread that does not end: the destructor waits its bound, then
+    // gives up and says so (in a process of its own, which that ends).
+    void destructorGivesUpOnAStuckThread()
+    {
+        if (qEnvironmentVariableIsSet("DRAVO_STUCK_CHILD")) {
+            DriverFixture f;
+            StuckVision vision;
+            f.driver->setVision(&vision);
+            QVERIFY(f.link());
+            QVERIFY(f.driver->createWork(new TaskWorker(f.driver.get(), 1, QByteArray("IN;PU0,0;PD0,400;PU;"))));
+            QVERIFY(vision.stuck.tryAcquire(1, 20000));
+            f.driver.reset(); // does not return
+            QFAIL("the driver went while its work thread ran");
+        }
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DRAVO_STUCK_CHILD", "1");
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QTest::currentTestFunction()});
+        const int bound = Varnok120X::kJoinMs * 2 + Varnok120X::kGiveUpMs; // unInit's wait, then the destructor's
+        QVERIFY(child.waitForFinished(bound + 60000));
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        QVERIFY2(output.contains(QStringLiteral("Varnok120X::~Varnok120X work did not end within %1 ms, giving up")
+                                     .arg(Varnok120X::kJoinMs + Varnok120X::kGiveUpMs)),
+                 qPrintable(output.right(2000)));
+        QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0);
     }
 
     void shutdownDuringInitialReads()
