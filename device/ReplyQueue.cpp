@@ -135,12 +135,18 @@ ReplyQueue::Answer ReplyQueue::answer(int key, const QStringList &fields, qint64
         return answer;
     }
     size_t at = size_t(pick(queue, fields));
-    const Request &chosen = queue[at];
-    if (!chosen.waiter && at + 1 < queue.size() && nowNs - chosen.doubtSinceNs > chosen.boundNs
-        && !contradicts(queue[at + 1].arguments, fields)) {
-        lost("ReplyQueue::answer", chosen, "while its key was behind for longer than its bound, given up");
-        queue.erase(queue.begin() + qsizetype(at));
-        queue[at].doubtSinceNs = nowNs; // in step again from here
+    if (!queue[at].waiter && nowNs - queue[at].doubtSinceNs > queue[at].boundNs) {
+        // Behind for too long: the owed requests up to the next sender that
+        // waits are taken as the ones whose replies were lost, and the reply
+        // as that sender's, when it can be.
+        size_t waiting = at + 1;
+        while (waiting < queue.size() && !queue[waiting].waiter)
+            ++waiting;
+        if (waiting < queue.size() && !contradicts(queue[waiting].arguments, fields)) {
+            for (size_t i = at; i < waiting; ++i)
+                lost("ReplyQueue::answer", queue[i], "while its key was behind for longer than its bound, given up");
+            queue.erase(queue.begin() + qsizetype(at), queue.begin() + qsizetype(waiting));
+        }
     }
     const Request request = queue[at];
     queue.erase(queue.begin() + qsizetype(at));

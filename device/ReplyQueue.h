@@ -27,12 +27,13 @@
 // is therefore given up as lost (logged, and no longer waited for):
 //  - once its request is older than its bound, at least the sender's wait
 //    (the driver gives waitTcpRetMax): a late reply comes within it or never;
-//  - when the reply could as well be the next request's and the requests of
-//    the key have been behind for longer than that bound: every reply since
-//    went to a request that had given up while the next one was already on
-//    the wire. A lost reply looks exactly like that, a late one only while
-//    the controller stays behind for so long; the oldest owed request is then
-//    taken as the one that lost its reply, and the key starts over in step.
+//  - when the requests of its key have been behind for longer than that
+//    bound (every reply since went to a request that had given up while the
+//    next one was already on the wire) and the reply could as well be the
+//    next waiting sender's. Lost replies look exactly like that; late ones
+//    only while the controller stays behind for so long. The owed requests
+//    before that sender are then taken as the ones whose replies were lost,
+//    and the key is in step again.
 // So a late reply is told from a lost one by its age and by what it echoes.
 class ReplyQueue
 {
