@@ -1,10 +1,12 @@
 #pragma once
 
+#include "AdminLogin.h"
 #include "Config.h"
 #include "CutScene.h"
 #include "DbRecords.h"
 #include "DeviceDiscovery.h"
 #include "Guarded.h"
+#include "LocalFile.h"
 #include "MarkVision.h"
 #include "ProductionRecords.h"
 #include "TaskControl.h"
@@ -102,6 +104,7 @@ public:
     ImageProvider *imageProvider() const { return m_imageProvider; }
     // The engine took the provider over (it deletes it).
     void releaseImageProvider() { m_imageProviderOwned = false; }
+    bool ownsImageProvider() const { return m_imageProviderOwned; }
     QObject *checkCamera() const { return m_checkCamera; }
 
     // --- QML surface ---
@@ -128,6 +131,14 @@ public:
     // the capture requests and answers; null disconnects the previous one.
     void connectCamera(QObject *camera);
     Q_INVOKABLE bool allowedExit();
+    // The settings' administrator login: 0 accepted, 1 unknown user name, 2 wrong password.
+    Q_INVOKABLE int checkLogin(const QString &userName, const QString &password) const
+    {
+        return AdminLogin::check(userName, password);
+    }
+    // File URLs from the dialogs to stored paths and back (LocalFile).
+    Q_INVOKABLE QString localPath(const QVariant &url) const { return LocalFile::pathFromVariant(url); }
+    Q_INVOKABLE QUrl fileUrl(const QString &path) const { return LocalFile::urlFromPath(path); }
     Q_INVOKABLE void exitApp(int code = 0);
     Q_INVOKABLE int exitCode() const { return m_exitCode.load(); }
 

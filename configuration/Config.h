@@ -283,6 +283,9 @@ public:
     void loadCfg(bool bSave);
     Q_INVOKABLE void saveProperty(Config::ConfigParamType key, const QVariant &val, bool bTmp);
     Q_INVOKABLE void saveCfg();
+    // Drops every staged edit; each dropped parameter is announced with its
+    // stored value through propertyChanged, so that editors show it again.
+    Q_INVOKABLE void discardCfg();
     Q_INVOKABLE void saveDefaultCfg();
     Q_INVOKABLE void saveDefaultProperty(Config::ConfigParamType key, const QVariant &val);
     Q_INVOKABLE void resetDefaultCfg();

@@ -74,6 +74,13 @@ void Config::saveCfg()
         setProperty(it.key(), it.value());
 }
 
+void Config::discardCfg()
+{
+    const QMap<ConfigParamType, QVariant> staged = m_stagedEdits.exchange({});
+    for (auto it = staged.cbegin(); it != staged.cend(); ++it)
+        emit propertyChanged(it.key(), m_rows.value(it.key()));
+}
+
 void Config::saveDefaultCfg()
 {
     if (!m_stagedEdits.get().isEmpty()) {

@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "ParamRows.h"
 #include "ParamTable.h"
+#include "SettingsRecovery.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -28,7 +29,12 @@ bool sameFile(const QString &a, const QString &b)
 
 } // namespace
 
-ParamFile::ParamFile(const QString &appDir) : m_appDir(appDir) {}
+ParamFile::ParamFile(const QString &appDir) : m_appDir(appDir)
+{
+    // A lock file left by a crash would hold the first write back for half a minute.
+    for (const QString &path : {cfgPath(), tmpCfgPath(), defaultCfgPath()})
+        SettingsRecovery::clearStaleLock(path);
+}
 
 ParamFile::~ParamFile()
 {
@@ -47,7 +53,7 @@ void ParamFile::open()
 {
     QMutexLocker lock(&m_lock);
     if (!m_settings)
-        openLocked(QFile::exists(cfgPath()) ? cfgPath() : m_appDir + QStringLiteral("/tmp.ini"));
+        openLocked(QFile::exists(cfgPath()) ? cfgPath() : tmpCfgPath());
 }
 
 void ParamFile::openLocked(const QString &path)
@@ -56,9 +62,14 @@ void ParamFile::openLocked(const QString &path)
     // The file is parsed on first use; its status is known after the next sync.
     m_settings->allKeys();
     m_settings->sync();
-    if (m_settings->status() == QSettings::FormatError)
-        qWarning().noquote() << "ParamFile::open" << path
-                             << "has lines that are not settings: they are left out when the file is written";
+    if (m_settings->status() != QSettings::FormatError)
+        return;
+    // What could not be read is gone with the next write: the file as it was is kept for the operator.
+    const QString copy = SettingsRecovery::keepAside(path);
+    qWarning().noquote() << "ParamFile::open" << path
+                         << "has lines that are not settings: they are left out when the file is written;"
+                         << (copy.isEmpty() ? QStringLiteral("no copy of it could be kept")
+                                            : QStringLiteral("the file as it was is kept as ") + copy);
 }
 
 void ParamFile::write(const QString &key, const QVariant &value)

@@ -27,15 +27,18 @@ public:
     // The store's set operation, through which the load pass sets each row.
     using Set = std::function<void(int id, const QVariant &value)>;
 
+    // Clears the lock files a crash left beside the files (SettingsRecovery).
     explicit ParamFile(const QString &appDir);
     ~ParamFile(); // what is pending reaches the disk
 
     QString cfgPath() const { return m_appDir + QStringLiteral("/config.ini"); }
     QString defaultCfgPath() const { return m_appDir + QStringLiteral("/configDefault.ini"); }
+    QString tmpCfgPath() const { return m_appDir + QStringLiteral("/tmp.ini"); }
     // The file the handle is on; empty before open().
     QString fileName() const;
 
     // Opens the working file unless it is open: "config.ini" when it exists, else "tmp.ini".
+    // A file with lines that are not settings is first copied aside (SettingsRecovery).
     void open();
     // Writes at once, or when the last open batch ends.
     void write(const QString &key, const QVariant &value);

@@ -1,49 +1,168 @@
 import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import QtQuick.VirtualKeyboard
+import Dravolinte2024
 
-// The main window until its pages come: which machine this program works
-// with, where it is, and what the task is doing.
+// The program's one window: the three tabs, the bar along the bottom with the
+// running step, the tab buttons and the errors, and the on-screen keyboard.
 Window {
-    id: root
-    width: 800
-    height: 480
+    id: window
+
+    property int deviceState: device.deviceState
+
+    width: 1080
+    height: 760
     visible: true
-    title: "Dravolinte 2024"
-    color: "#1f2329"
+    visibility: Window.Maximized
+    title: qsTr("Dravolinte")
+    color: "white"
 
-    readonly property var statusTexts: [qsTr("暂停"), qsTr("运行中"), qsTr("已停止")]
+    // The driver's last error and its machine state share one place: the
+    // newer of the two shows.
+    onDeviceStateChanged: text_error.text = device.deviceStateString()
+    Connections {
+        target: device
+        function onErrorMessageChanged() { text_error.text = device.errorMessage }
+    }
 
-    Column {
-        anchors.centerIn: parent
-        spacing: 14
+    // A firmware transfer must not be cut off by closing the window.
+    onClosing: function(close) {
+        if (!app.allowedExit())
+            close.accepted = false
+    }
 
-        Text {
-            objectName: "identText"
-            color: "white"
-            font.pixelSize: 24
-            text: qsTr("机器") + ": " + (device.ident !== "" ? device.ident : qsTr("未选择"))
+    InputPanel {
+        id: inputPanel
+        objectName: "inputPanel"
+        z: 99
+        x: 0
+        y: window.height
+        width: window.width
+
+        states: State {
+            name: "visible"
+            when: inputPanel.active
+            PropertyChanges {
+                target: inputPanel
+                y: window.height - inputPanel.height
+            }
         }
-        Text {
-            objectName: "addressText"
-            color: "white"
-            font.pixelSize: 20
-            text: qsTr("地址") + ": " + (device.ip !== "" ? device.ip : qsTr("未连接"))
-        }
-        Text {
-            objectName: "statusText"
-            color: "white"
-            font.pixelSize: 20
-            text: qsTr("任务状态") + ": " + (root.statusTexts[app.taskStatus] || app.taskStatus)
-        }
-        Text {
-            objectName: "messageText"
-            color: "#ffb74d"
-            font.pixelSize: 16
-            visible: text !== ""
-            text: device.errorMessage
+        transitions: Transition {
+            from: ""
+            to: "visible"
+            reversible: true
+            NumberAnimation {
+                properties: "y"
+                duration: 250
+                easing.type: Easing.InOutQuad
+            }
         }
     }
 
-    DravolinteCamera {
-        id: camera
+    StackLayout {
+        id: stack_layout
+        objectName: "stack_layout"
+        anchors.fill: parent
+        currentIndex: 1
+
+        DeviceStackPage {
+            id: device_stack_page
+            objectName: "device_stack_page"
+            Layout.alignment: Qt.AlignHCenter | Qt.AlignVCenter
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+        }
+        TaskStackPage {
+            id: task_stack_page
+            objectName: "task_stack_page"
+            Layout.alignment: Qt.AlignHCenter | Qt.AlignVCenter
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+        }
+        HelpStackPage {
+            id: help_stack_page
+            objectName: "help_stack_page"
+            Layout.alignment: Qt.AlignHCenter | Qt.AlignVCenter
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+        }
+    }
+
+    Row {
+        objectName: "bottomBar"
+        anchors.bottom: parent.bottom
+        anchors.horizontalCenter: parent.horizontalCenter
+        height: 40
+
+        Label {
+            objectName: "runTip"
+            width: (window.width - 400) / 2
+            height: 40
+            text: config.runTip
+            color: "black"
+            font.pointSize: 12
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+        }
+        TabButton {
+            id: btn1
+            objectName: "btn1"
+            glyph: "\uf015"
+            Accessible.name: qsTr("主页")
+            onClicked: stack_layout.currentIndex = 0
+        }
+        TabButton {
+            id: btn2
+            objectName: "btn2"
+            glyph: "\ue115"
+            Accessible.name: qsTr("任务")
+            onClicked: stack_layout.currentIndex = 1
+        }
+        TabButton {
+            id: btn3
+            objectName: "btn3"
+            glyph: "\uf059"
+            Accessible.name: qsTr("帮助")
+            onClicked: stack_layout.currentIndex = 2
+        }
+        Rectangle {
+            width: (window.width - 400) / 2
+            height: 40
+            color: Qt.rgba(0, 0, 0, 0)
+            Row {
+                anchors.horizontalCenter: parent.horizontalCenter
+                spacing: 10
+                height: 40
+                Label {
+                    id: text_error
+                    objectName: "text_error"
+                    height: 40
+                    text: device.errorMessage
+                    color: "red"
+                    font.pointSize: 12
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                }
+                Label {
+                    objectName: "runErrTip"
+                    height: 40
+                    text: config.runErrTip
+                    color: "red"
+                    font.pointSize: 12
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                }
+            }
+        }
+    }
+
+    component TabButton: Button {
+        property string glyph
+        width: 110
+        height: 40
+        text: glyph
+        font.family: "OrunFont"
+        font.pointSize: 28
     }
 }

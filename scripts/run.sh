@@ -15,7 +15,7 @@ BIN="$BUILD/bin"
 program_pids() {
   local p
   for p in /proc/[0-9]*; do
-    [ "$(readlink "$p/exe" 2>/dev/null)" = "$BIN/Dravolinte" ] && echo "${p#/proc/}"
+    [ "$(readlink "$p/exe" 2>/dev/null)" = "$BIN/dravolinte" ] && echo "${p#/proc/}"
   done
   return 0
 }
@@ -27,7 +27,7 @@ run_program() {
   cd "$BIN"
   trap 'for p in $(program_pids); do kill -TERM "$p" 2>/dev/null || true; done' INT TERM
   local rc=0
-  ./Dravolinte "$@" || rc=$?
+  ./dravolinte "$@" || rc=$?
   while [ -n "$(program_pids)" ]; do sleep 1; done
   return "$rc"
 }
@@ -49,7 +49,7 @@ done
 # The program and the simulator only (with the presets and translations they
 # load at run time); the tests and benchmarks are left to scripts/test.sh.
 "$ROOT/scripts/build.sh" Dravolinte simcontroller
-if [ ! -x "$BIN/Dravolinte" ]; then
+if [ ! -x "$BIN/dravolinte" ]; then
   echo "The program was not built; see the build output above." >&2
   exit 1
 fi

@@ -3,20 +3,19 @@
 // restart.
 #include "Config.h"
 #include "DravolinteApp.h"
-#include "ImageProvider.h"
 #include "InstanceGuard.h"
 #include "Log.h"
 #include "ProgramNotifier.h"
+#include "QmlSetup.h"
 #include "TerminationSignals.h"
 #include "Varnok120X.h"
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QMessageBox>
 #include <QProcess>
 #include <QQmlApplicationEngine>
-#include <QQmlContext>
+#include <QQuickWindow>
 #include <QTextCodec>
 #include <QTimer>
 #include <QTranslator>
@@ -50,6 +49,7 @@ void installTranslation(QTranslator &translator, Config &config)
 int main(int argc, char *argv[])
 {
     initLog();
+    QmlSetup::prepareEnvironment();
     DravolinteApp app(argc, argv);
     qInfo().noquote() << "main" << "start" << app.version() << QCoreApplication::applicationPid();
     ProgramNotifier notifier(&app);
@@ -67,11 +67,7 @@ int main(int argc, char *argv[])
         return -1;
     }
 
-    if (QFontDatabase::addApplicationFont(QStringLiteral("./Dravolinte/res/Orun.ttf")) == -1)
-        qWarning().noquote() << "main" << "Failed to load OrunFont.ttf";
-    qRegisterMetaType<Config::ConfigParamType>("ConfigParamType");
-    // The painted views register here as they come; the store's enums are there already.
-    qmlRegisterUncreatableType<Config>("ORUN_Config", 1, 0, "ORUN_Config", QStringLiteral("enums only"));
+    QmlSetup::registerTypes();
 
     auto config = std::make_unique<Config>(QCoreApplication::applicationDirPath());
     auto driver = std::make_unique<Varnok120X>(config.get());
@@ -85,12 +81,7 @@ int main(int argc, char *argv[])
     app.initApp();
 
     auto engine = std::make_unique<QQmlApplicationEngine>();
-    engine->rootContext()->setContextProperty(QStringLiteral("app"), &app);
-    engine->rootContext()->setContextProperty(QStringLiteral("config"), config.get());
-    engine->rootContext()->setContextProperty(QStringLiteral("device"), driver.get());
-    engine->addImageProvider(QStringLiteral("myImage"), app.imageProvider());
-    app.releaseImageProvider();
-    engine->rootContext()->setContextProperty(QStringLiteral("checkCamera"), app.checkCamera());
+    QmlSetup::setupEngine(*engine, app, *config, *driver);
     QObject::connect(
         engine.get(), &QQmlApplicationEngine::objectCreationFailed, &app,
         [] {
@@ -98,9 +89,14 @@ int main(int argc, char *argv[])
                                   << "objectCreationFailed";
         },
         Qt::QueuedConnection);
-    engine->load(QUrl(QStringLiteral("qrc:/Dravolinte2024/Main.qml")));
+    engine->load(QmlSetup::mainUrl());
     app.setEngine(engine.get());
     qDebug().noquote() << "main" << "main" << "LOAD QML";
+    // When the operator first sees the window: what start-up is measured to.
+    if (auto *window = engine->rootObjects().isEmpty() ? nullptr
+                                                       : qobject_cast<QQuickWindow *>(engine->rootObjects().first()))
+        QObject::connect(window, &QQuickWindow::frameSwapped, &app,
+                         [] { qDebug().noquote() << "main" << "first frame"; }, Qt::SingleShotConnection);
 
     int code = app.exitCode();
     if (code == 0)

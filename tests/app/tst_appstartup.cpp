@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "QmlSetup.h"
 
 #include <QElapsedTimer>
 #include <QQmlApplicationEngine>
@@ -48,10 +49,9 @@ private slots:
     {
         AppFixture fx("[Dravolinte]\nwaitCapture=60000\n");
         QQmlApplicationEngine engine;
-        engine.rootContext()->setContextProperty(QStringLiteral("app"), &AppFixture::app());
-        engine.rootContext()->setContextProperty(QStringLiteral("config"), fx.config.get());
-        engine.rootContext()->setContextProperty(QStringLiteral("device"), fx.driver.get());
-        engine.load(QUrl(QStringLiteral("qrc:/Dravolinte2024/Main.qml")));
+        QmlSetup::registerTypes();
+        QmlSetup::setupEngine(engine, AppFixture::app(), *fx.config, *fx.driver);
+        engine.load(QmlSetup::mainUrl());
         QVERIFY(engine.rootObjects().size() == 1);
         AppFixture::app().setEngine(&engine);
         QObject *root = engine.rootObjects().first();

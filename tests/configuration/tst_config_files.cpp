@@ -122,6 +122,22 @@ private slots:
                  QVariantList({int(QMetaType::Int), -12.0, 99, 1, 2})); // collectLen missing from the defaults: kept
     }
 
+    // Dropping the staged edits tells each editor its stored value again; nothing is written.
+    void discardStagedEdits()
+    {
+        Config cfg(m_dir);
+        cfg.saveProperty(Config::CPT_Gyroscope_Trigger, -12, true);
+        cfg.saveProperty(Config::CPT_Collect_len, 70, true);
+        QSignalSpy changed(&cfg, &Config::propertyChanged);
+        QSignalSpy gyroscope(&cfg, &Config::gyroscopeTriggerChanged);
+        cfg.discardCfg();
+        QCOMPARE(QVariantList({cfg.stagedEdits().size(), changed.count(), gyroscope.count(),
+                               changed.at(0).at(1), changed.at(1).at(1)}),
+                 QVariantList({0, 2, 0, 3, 50}));
+        cfg.saveCfg();
+        QCOMPARE(QVariantList({changed.count(), cfg.getProperty(Config::CPT_Collect_len)}), QVariantList({2, 50}));
+    }
+
     void saveDefaultCfgWritesSettingsPageRows_data()
     {
         QTest::addColumn<int>("version");

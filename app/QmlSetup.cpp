@@ -1,0 +1,62 @@
+#include "QmlSetup.h"
+
+#include "Config.h"
+#include "DravolinteApp.h"
+#include "ImageProvider.h"
+#include "Varnok120X.h"
+
+#include <QDebug>
+#include <QFontDatabase>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickStyle>
+
+namespace QmlSetup {
+
+void prepareEnvironment()
+{
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
+    qputenv("QT_IM_MODULE", "qtvirtualkeyboard");
+}
+
+bool loadIconFont()
+{
+    if (QFontDatabase::addApplicationFont(QStringLiteral("./Dravolinte/res/Orun.ttf")) != -1)
+        return true;
+    qWarning().noquote() << "main" << "Failed to load OrunFont.ttf";
+    return false;
+}
+
+void registerTypes()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    loadIconFont();
+    qRegisterMetaType<Config::ConfigParamType>("ConfigParamType");
+    qmlRegisterUncreatableType<Config>("ORUN_Config", 1, 0, "ORUN_Config", QStringLiteral("enums only"));
+}
+
+void setupEngine(QQmlEngine &engine, DravolinteApp &app, Config &config, Varnok120X &driver)
+{
+    // The module's documents in their subfolders import Dravolinte2024 by name.
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    QQmlContext *context = engine.rootContext();
+    context->setContextProperty(QStringLiteral("app"), &app);
+    context->setContextProperty(QStringLiteral("config"), &config);
+    context->setContextProperty(QStringLiteral("device"), &driver);
+    context->setContextProperty(QStringLiteral("checkCamera"), app.checkCamera());
+    // One engine takes the provider over; a second one (a test) goes without.
+    if (app.ownsImageProvider()) {
+        engine.addImageProvider(QStringLiteral("myImage"), app.imageProvider());
+        app.releaseImageProvider();
+    }
+}
+
+QUrl mainUrl()
+{
+    return QUrl(QStringLiteral("qrc:/Dravolinte2024/Main.qml"));
+}
+
+} // namespace QmlSetup

@@ -1,0 +1,40 @@
+import QtQuick
+import QtQuick.Controls
+
+// What every popup of the pages shares: modal, centred in the window, closed
+// by Escape or a press outside the item it is declared in, white with a grey
+// border, and the quick zoom in and out.
+Popup {
+    id: control
+
+    property string title: "Dravolinte"
+    property bool animated: true
+
+    padding: 0
+    modal: true
+    // Escape reaches a popup only while it has the focus.
+    focus: true
+    anchors.centerIn: Overlay.overlay
+    closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
+
+    background: Rectangle {
+        color: "white"
+        radius: 2
+        border.width: 1
+        border.color: Qt.rgba(0.5, 0.5, 0.5, 0.5)
+        // A screen reader names the dialog by its title.
+        Accessible.role: Accessible.Dialog
+        Accessible.name: control.title
+    }
+
+    enter: Transition {
+        enabled: control.animated
+        NumberAnimation { property: "scale"; from: 1.2; to: 1; duration: 83; easing.type: Easing.OutCubic }
+        NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 83 }
+    }
+    exit: Transition {
+        enabled: control.animated
+        NumberAnimation { property: "scale"; from: 1; to: 1.2; duration: 83; easing.type: Easing.OutCubic }
+        NumberAnimation { property: "opacity"; from: 1; to: 0; duration: 83 }
+    }
+}

@@ -1,0 +1,133 @@
+import QtQuick
+import QtQuick.Controls
+import Dravolinte2024
+
+// The administrator's login in front of the settings. It opens setting_page,
+// the settings popup of the page that declares it. The pair is checked by
+// the application, which holds only a digest of the password.
+PopupLook {
+    id: control
+
+    title: qsTr("登录")
+    implicitWidth: 300
+    implicitHeight: 200
+    animated: false
+
+    // The password never outlives the popup.
+    onClosed: userPass.text = ""
+
+    function submit() {
+        switch (app.checkLogin(userName.text, userPass.text)) {
+        case 0:
+            control.close()
+            setting_page.open()
+            break
+        case 1:
+            tipDlg.show(qsTr("用户名错误"))
+            break
+        default:
+            tipDlg.show(qsTr("密码错误"))
+            break
+        }
+    }
+
+    NuMessageBox {
+        id: tipDlg
+        objectName: "tipDlg"
+        textFont.pointSize: 11
+        titleFont.pointSize: 14
+        titleFont.bold: true
+        btnFont.pointSize: 12
+        function show(tip) {
+            text = tip
+            open()
+        }
+    }
+
+    contentItem: Item {
+        Rectangle {
+            id: rect_title
+            width: control.width
+            height: 40
+            color: Qt.rgba(0.6, 0.6, 0.6, 1)
+            Label {
+                anchors.left: parent.left
+                anchors.leftMargin: 10
+                anchors.verticalCenter: parent.verticalCenter
+                text: control.title
+                color: "black"
+            }
+            CloseMark {
+                objectName: "closeMark"
+                anchors.right: parent.right
+                anchors.rightMargin: 10
+                anchors.verticalCenter: parent.verticalCenter
+                onActivated: control.close()
+            }
+        }
+        Rectangle {
+            y: rect_title.height
+            width: control.width
+            height: control.height - rect_title.height
+            color: "white"
+
+            Grid {
+                columns: 2
+                spacing: 10
+                y: 20
+                x: 50
+                Label {
+                    width: 60
+                    height: 30
+                    text: qsTr("用户名：")
+                    font.pointSize: 10
+                    color: "black"
+                    horizontalAlignment: Text.AlignRight
+                    verticalAlignment: Text.AlignVCenter
+                }
+                TextField {
+                    id: userName
+                    objectName: "userName"
+                    height: 30
+                    font.pointSize: 10
+                    verticalAlignment: TextInput.AlignVCenter
+                    text: "admin"
+                    // The keyboard must not turn "admin" into "Admin".
+                    inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhPreferLowercase | Qt.ImhNoPredictiveText
+                    Accessible.name: qsTr("用户名")
+                }
+                Label {
+                    width: 60
+                    height: 30
+                    text: qsTr("密码：")
+                    font.pointSize: 10
+                    color: "black"
+                    horizontalAlignment: Text.AlignRight
+                    verticalAlignment: Text.AlignVCenter
+                }
+                TextField {
+                    id: userPass
+                    objectName: "userPass"
+                    height: 30
+                    font.pointSize: 10
+                    verticalAlignment: TextInput.AlignVCenter
+                    echoMode: TextField.Password
+                    placeholderText: qsTr("密码")
+                    inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhSensitiveData | Qt.ImhNoPredictiveText
+                    Accessible.name: qsTr("密码")
+                }
+            }
+            Button {
+                objectName: "loginButton"
+                width: 70
+                height: 30
+                anchors.right: parent.right
+                anchors.rightMargin: 10
+                anchors.bottom: parent.bottom
+                anchors.bottomMargin: 10
+                text: qsTr("登录")
+                onClicked: control.submit()
+            }
+        }
+    }
+}
