@@ -134,6 +134,7 @@ void CutScene::loadTemplate()
         return;
     }
     qInfo().noquote() << "DravolinteApp::loadTemplate" << "label template not available in this build";
+    emit templateLoaded();
 }
 
 bool CutScene::setSwitchCutFile(bool b)

@@ -81,6 +81,8 @@ signals:
     void cutFileChanged();
     void cutShowFileChanged();
     void refreshView();
+    // A label template was taken from the opened scene's background.
+    void templateLoaded();
     // A switch asks the main thread to open file; the owner wires it to open().
     void openScene(const QString &file);
 

@@ -3,6 +3,8 @@
 #include "DravolinteApp.h"
 
 #include "GScene.h"
+#include "GraphicsView.h"
+#include "HostLookup.h"
 #include "ImageProvider.h"
 #include "Log.h"
 #include "Notifier.h"
@@ -13,6 +15,7 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QQmlApplicationEngine>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTranslator>
@@ -29,8 +32,16 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
     m_imageProvider = new ImageProvider;
     m_checkCamera = new QObject;
     m_checkCamera->setObjectName(QStringLiteral("checkCamera"));
+    m_cutView = new GraphicsView;
+    m_cutView->setScene(m_cut.scene());
     m_printCutScene = std::make_unique<GScene>();
     m_task.setPrintFileOpen([this] { return !printImage().isNull(); });
+    // The firmware queries carry the host's public address and location, as the upgrade server tells them.
+    const auto askServer = [](const char *path) {
+        const Config *cfg = Config::instance();
+        return cfg ? HostLookup::ask(cfg->getProperty(Config::CPT_IP).toString(), QString::fromLatin1(path)) : QString();
+    };
+    m_upgrades.setHostLookup([askServer] { return askServer("/getIP"); }, [askServer] { return askServer("/getLocation"); });
     relayPartSignals();
     firewall();
 
@@ -47,6 +58,7 @@ void DravolinteApp::relayPartSignals()
     relay(&m_cut, &CutScene::cutFileChanged, &DravolinteApp::cutFileChanged);
     relay(&m_cut, &CutScene::cutShowFileChanged, &DravolinteApp::cutShowFileChanged);
     relay(&m_cut, &CutScene::refreshView, &DravolinteApp::refreshView);
+    connect(this, &DravolinteApp::refreshView, m_cutView, &GraphicsView::refreshView);
     relay(&m_cut, &CutScene::openScene, &DravolinteApp::openScene);
     relay(&m_task, &TaskControl::taskStatusChanged, &DravolinteApp::taskStatusChanged);
     relay(&m_task, &TaskControl::segmentXChanged, &DravolinteApp::segmentXChanged);
@@ -56,6 +68,7 @@ void DravolinteApp::relayPartSignals()
     relay(&m_records, &ProductionRecords::printCopiesChanged, &DravolinteApp::printCopiesChanged);
     relay(&m_records, &ProductionRecords::checkedCopiesChanged, &DravolinteApp::checkedCopiesChanged);
     relay(&m_vision, &MarkVision::capture, &DravolinteApp::capture);
+    relay(&m_vision, &MarkVision::labelDoCapture, &DravolinteApp::labelDoCapture);
     relay(&m_vision, &MarkVision::filmViewUpdate, qOverload<const QRect &>(&DravolinteApp::filmViewUpdate));
     relay(&m_vision, &MarkVision::collectLenChanged, &DravolinteApp::collectLenChanged);
     relay(&m_vision, &MarkVision::showLostLabelViewChanged, &DravolinteApp::showLostLabelViewChanged);
@@ -63,6 +76,7 @@ void DravolinteApp::relayPartSignals()
     // the pages) runs on the main thread; a label-capture request also
     // reaches the driver's collect poller; a job's print request prints.
     connect(this, &DravolinteApp::openScene, &m_cut, &CutScene::open);
+    connect(&m_cut, &CutScene::templateLoaded, &m_vision, &MarkVision::startLabelCaptureRequest, Qt::DirectConnection);
     connect(this, &DravolinteApp::labelDoCapture, &m_vision, [this] { m_vision.requestLabelCapture(); },
             Qt::DirectConnection);
     connect(&m_task, &TaskControl::printRequested, this, &DravolinteApp::print, Qt::DirectConnection);
@@ -76,6 +90,9 @@ DravolinteApp::~DravolinteApp()
     setDriver(nullptr);
     delete m_softWidget;
     m_softWidget = nullptr;
+    // Before the scene it shows; a host item has let go of it by now.
+    delete m_cutView;
+    m_cutView = nullptr;
     if (m_imageProviderOwned)
         delete m_imageProvider;
     delete m_checkCamera;
@@ -104,11 +121,18 @@ void DravolinteApp::setDriver(Varnok120X *driver)
     m_task.setDriver(driver);
     m_cut.setDriver(driver);
     m_discovery.setDriver(driver);
+    m_upgrades.setDriver(driver);
     if (driver) {
         driver->setHost(&m_task);
         driver->setCutSource(&m_cut);
         driver->setVision(&m_vision);
     }
+}
+
+QVariant DravolinteApp::getCutGraphicsView() const
+{
+    QQmlEngine::setObjectOwnership(m_cutView, QQmlEngine::CppOwnership);
+    return QVariant::fromValue<QWidget *>(m_cutView);
 }
 
 QString DravolinteApp::appPath() const

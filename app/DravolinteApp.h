@@ -6,11 +6,13 @@
 #include "DbRecords.h"
 #include "DeviceDiscovery.h"
 #include "Guarded.h"
+#include "LanguageSwitch.h"
 #include "LocalFile.h"
 #include "MarkVision.h"
 #include "ProductionRecords.h"
 #include "TaskControl.h"
 #include "TaskThreads.h"
+#include "UpgradeHandover.h"
 #include "mqttMessage.h"
 
 #include <QApplication>
@@ -28,10 +30,11 @@
 
 class GPathItem;
 class GScene;
+class GraphicsView;
 class ImageProvider;
 class QQmlApplicationEngine;
-class QTranslator;
 class UpgradesSoftWidget;
+class UpgradesWidget;
 class Varnok120X;
 
 // The program's QApplication and the object the pages see as "app": a facade
@@ -41,6 +44,8 @@ class Varnok120X;
 //   ProductionRecords  copies and production records
 //   MarkVision         capture hand-over, mark scan, label-check results (the driver's vision)
 //   DeviceDiscovery    controllers announced on the network
+//   UpgradeHandover    firmware checks, the firmware dialog, the upgrade tool
+//   LanguageSwitch     the pages' English
 //   TaskThreads        the short-lived threads that cleanUp joins
 // Members here forward to them; what is left is the life cycle around the
 // machine (DravolinteApp.cpp), the pages' own properties
@@ -127,6 +132,8 @@ public:
     Q_INVOKABLE void clearFilm(int index = 0) { m_vision.clearFilm(index); }
     Q_INVOKABLE bool doCapture(const QVariant &camera) { return m_vision.doCapture(camera); }
     bool doCapture(int camera) { return m_vision.doCapture(camera); }
+    // The firmware dialog, once a firmware check has made it; null before.
+    UpgradesWidget *firmwareWidget() const { return m_upgrades.firmwareWidget(); }
     // Wires a camera object (the pages' "DravolinteCamera" or a stand-in) to
     // the capture requests and answers; null disconnects the previous one.
     void connectCamera(QObject *camera);
@@ -171,6 +178,9 @@ public:
     }
     Q_INVOKABLE QPolygonF currentPageMarkPoint(bool scan = true) const { return m_cut.currentPageMarkPoint(scan); }
     Q_INVOKABLE QList<int> currentKnifeIntInterval() const { return m_cut.currentKnifeIntInterval(); }
+    // The cut view (a GraphicsView on the cut scene) for the cut-file page's
+    // QuickItemWidget; it stays this object's.
+    Q_INVOKABLE QVariant getCutGraphicsView() const;
     bool setSwitchCutFile(bool b) { return m_cut.setSwitchCutFile(b); }
     bool switchingCutFile() const { return m_cut.switchingCutFile(); }
     QString sceneFile() const { return m_cut.sceneFile(); }
@@ -311,6 +321,8 @@ private:
     CutScene m_cut{m_records, m_task};
     MarkVision m_vision{m_cut, m_records, m_threads, m_task};
     DeviceDiscovery m_discovery;
+    UpgradeHandover m_upgrades{QCoreApplication::applicationDirPath()};
+    LanguageSwitch m_language{QCoreApplication::applicationDirPath() + QStringLiteral("/translations")};
 
     // The pages' own properties.
     Guarded<QString> m_version{QStringLiteral("2.2.1")};
@@ -321,6 +333,7 @@ private:
     std::unique_ptr<GScene> m_printCutScene;
 
     QPointer<QObject> m_camera;
+    GraphicsView *m_cutView = nullptr;
     ImageProvider *m_imageProvider = nullptr;
     bool m_imageProviderOwned = true;
     // Stands for the check camera until the camera support comes.
@@ -329,7 +342,6 @@ private:
     std::atomic<bool> m_closing{false};
     mqttMessage m_mqtt;
     UpgradesSoftWidget *m_softWidget = nullptr;
-    QTranslator *m_translator = nullptr;
     QQmlApplicationEngine *m_engine = nullptr;
     QTimer m_onlineTimer;
 };

@@ -54,6 +54,17 @@ bool MarkVision::doCapture(const QVariant &camera)
     });
 }
 
+void MarkVision::startLabelCaptureRequest()
+{
+    m_threads.run("DravolinteApp::loadTemplate", [this] {
+        const Config *cfg = Config::instance();
+        if (cfg && cfg->getProperty(Config::CPT_Trim).toBool())
+            emit labelDoCapture();
+        else
+            doCapture(2);
+    }, false);
+}
+
 void MarkVision::capturedMarkImage(int id, const QVariant &img)
 {
     scanMark(img.value<QImage>());

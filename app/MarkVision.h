@@ -53,6 +53,10 @@ public:
     QList<FilmRecord> filmRecords() const { return m_films.records(); }
     // The label check asks the collect side for a label image.
     void requestLabelCapture() { notifyLabelCapture(); }
+    // After a template load: one label image, on a thread of its own that the
+    // shutdown joins; with trimming on the collect side takes it at its own
+    // moment (labelDoCapture), else the check camera is asked now.
+    void startLabelCaptureRequest();
 
     QPointF scanMarkPoint() const override;
     float scanMarkSize() const override;
@@ -72,6 +76,7 @@ public:
 
 signals:
     void capture(const QVariant &camera);
+    void labelDoCapture();
     void filmViewUpdate(const QRect &rect);
     void collectLenChanged();
     void showLostLabelViewChanged();

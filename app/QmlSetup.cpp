@@ -3,6 +3,8 @@
 #include "Config.h"
 #include "DravolinteApp.h"
 #include "ImageProvider.h"
+#include "PltQuickView.h"
+#include "QuickItemWidget.h"
 #include "Varnok120X.h"
 
 #include <QDebug>
@@ -35,6 +37,8 @@ void registerTypes()
     done = true;
     loadIconFont();
     qRegisterMetaType<Config::ConfigParamType>("ConfigParamType");
+    qmlRegisterType<PltQuickView>("PltQuickView", 1, 0, "PltQuickView");
+    qmlRegisterType<QuickItemWidget>("QuickItemWidget", 1, 0, "QuickItemWidget");
     qmlRegisterUncreatableType<Config>("ORUN_Config", 1, 0, "ORUN_Config", QStringLiteral("enums only"));
 }
 

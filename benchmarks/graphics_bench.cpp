@@ -1,4 +1,5 @@
 // Cut files: reading a 10 MB plotter file, then sorting and compensating its paths.
+#include "CutFiles.h"
 #include "CutOrder.h"
 #include "GSp.h"
 #include "SceneReader.h"
@@ -9,40 +10,6 @@
 #include <cmath>
 
 namespace {
-
-// A page of rounded labels, each with a round hole, until the file holds 10 MB.
-const QByteArray &tenMegabytes()
-{
-    static const QByteArray text = [] {
-        QByteArray t = "IN;PS400000,8000,200,200,1,120,0,3200;MD1,120,399600,7600,2;SP1;\n";
-        t.reserve(10 * 1024 * 1024 + 4096);
-        auto arc = [&](double cx, double cy, double r, double from, int steps) {
-            for (int i = 0; i <= steps; ++i) {
-                const double a = from + (M_PI / 2) * i / steps;
-                t += QByteArray::number(qint64(std::lround(cx + r * std::cos(a)))) + ',' +
-                     QByteArray::number(qint64(std::lround(cy + r * std::sin(a)))) + ',';
-            }
-        };
-        for (int label = 0; t.size() < 10 * 1024 * 1024; ++label) {
-            const double x = 100 + (label / 8) * 1300;
-            const double y = 100 + (label % 8) * 950;
-            t += "PU" + QByteArray::number(qint64(x + 100)) + ',' + QByteArray::number(qint64(y)) + ";PD";
-            arc(x + 1100, y + 100, 100, -M_PI / 2, 16);
-            arc(x + 1100, y + 800, 100, 0, 16);
-            arc(x + 100, y + 800, 100, M_PI / 2, 16);
-            arc(x + 100, y + 100, 100, M_PI, 16);
-            t += QByteArray::number(qint64(x + 100)) + ',' + QByteArray::number(qint64(y)) + ";\n";
-            t += "PU" + QByteArray::number(qint64(x + 700)) + ',' + QByteArray::number(qint64(y + 450)) + ";PD";
-            for (int i = 1; i <= 48; ++i) {
-                const double a = 2 * M_PI * i / 48;
-                t += QByteArray::number(qint64(std::lround(x + 600 + 100 * std::cos(a)))) + ',' +
-                     QByteArray::number(qint64(std::lround(y + 450 + 100 * std::sin(a)))) + (i < 48 ? "," : ";\n");
-            }
-        }
-        return t;
-    }();
-    return text;
-}
 
 void countPoints(void *context, HPGL_Info info)
 {

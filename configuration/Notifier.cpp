@@ -47,6 +47,16 @@ void Notifier::information(const QString &text)
     h(QCoreApplication::applicationName(), text);
 }
 
+void Notifier::warning(const QString &title, const QString &text)
+{
+    InformationHandler h;
+    {
+        QMutexLocker lock(&g_lock);
+        h = infoHandler();
+    }
+    h(title, text);
+}
+
 void Notifier::requestExit(int code)
 {
     ExitHandler h;

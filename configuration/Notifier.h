@@ -14,6 +14,8 @@ public:
 
     // An information box with the application name as title and one OK button.
     static void information(const QString &text);
+    // The same box under a title of its own (a view's file it cannot open).
+    static void warning(const QString &title, const QString &text);
     // Asks the application object to leave its event loop with this code
     // (777 restarts the program).
     static void requestExit(int code);

@@ -1,5 +1,7 @@
 #include "UpgradesSoftWidget.h"
 
+#include "UpgradeService.h"
+
 #include <QDebug>
 #include <QMetaEnum>
 #include <QNetworkReply>
@@ -10,12 +12,7 @@
 namespace {
 QString requestUrl(const QString &host)
 {
-    QUrl url;
-    url.setScheme(QStringLiteral("http"));
-    url.setHost(host);
-    url.setPort(UpgradesSoftWidget::kPort);
-    url.setPath(QStringLiteral("/machine/software/version"));
-    return url.toString();
+    return UpgradeService::url(host, QStringLiteral("/machine/software/version"));
 }
 } // namespace
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UpgradeService.h"
+
 #include <QDialog>
 #include <QNetworkAccessManager>
 #include <QString>
@@ -13,7 +15,7 @@ class UpgradesSoftWidget : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr quint16 kPort = 38021;
+    static constexpr quint16 kPort = UpgradeService::kPort;
 
     explicit UpgradesSoftWidget(QWidget *parent = nullptr);
     ~UpgradesSoftWidget() override;

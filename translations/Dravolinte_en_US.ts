@@ -440,4 +440,11 @@
         <translation>Settings</translation>
     </message>
 </context>
+<context>
+    <name>UpgradeHandover</name>
+    <message>
+        <source>升级工具无法启动：%1</source>
+        <translation>The upgrade tool cannot be started: %1</translation>
+    </message>
+</context>
 </TS>

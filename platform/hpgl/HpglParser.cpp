@@ -46,12 +46,13 @@ HPGL_Stats HpglParser::run(const char *data, qsizetype size)
     m_pen = 1;
     m_labelEnd = 0x03;
     m_stopped = false;
+    m_unhonoured.clear();
     while (!atEnd() && !m_stopped) {
         const char c = *m_at;
         if (isLetter(c) && m_at + 1 < m_end && isLetter(m_at[1])) {
-            const Command cmd = lookup(upper(c), upper(m_at[1]));
+            const char a = upper(c), b = upper(m_at[1]);
             m_at += 2;
-            command(cmd);
+            command(lookup(a, b), a, b);
         } else if (isBlank(c) || c == ';') {
             ++m_at;
         } else {
@@ -63,18 +64,27 @@ HPGL_Stats HpglParser::run(const char *data, qsizetype size)
     if (!m_stopped)
         endPath();
     m_stats.bytes = m_at - data;
+    m_stats.unhonoured = m_unhonoured;
     return m_stats;
 }
 
 HpglParser::Command HpglParser::lookup(char a, char b)
 {
     switch (a) {
+    case 'A':
+        return b == 'A' ? Command::ArcAbsolute : b == 'R' ? Command::ArcRelative : b == 'T' ? Command::Unhonoured
+                                                                                           : Command::Skip;
+    case 'B':
+        return b == 'R' || b == 'Z' ? Command::Unhonoured : Command::Skip;
     case 'C':
-        return b == 'O' ? Command::Comment : Command::Skip;
+        return b == 'O' ? Command::Comment : b == 'I' ? Command::Circle : Command::Skip;
     case 'D':
-        return b == 'T' ? Command::LabelEnd : Command::Skip;
+        return b == 'T' ? Command::LabelEnd : b == 'F' ? Command::Defaults : Command::Skip;
+    case 'E':
+        return b == 'A' || b == 'R' || b == 'W' ? Command::Unhonoured : Command::Skip;
     case 'I':
-        return b == 'N' ? Command::Init : Command::Skip;
+        return b == 'N' ? Command::Init : b == 'P' ? Command::Points : b == 'R' || b == 'W' ? Command::Unhonoured
+                                                                                              : Command::Skip;
     case 'L':
         return b == 'B' ? Command::Label : Command::Skip;
     case 'P':
@@ -89,23 +99,69 @@ HpglParser::Command HpglParser::lookup(char a, char b)
             return Command::PenDown;
         case 'G':
             return Command::Page;
+        case 'E':
+            return Command::Unhonoured;
         default:
             return Command::Skip;
         }
+    case 'R':
+        return b == 'A' || b == 'R' || b == 'O' || b == 'T' ? Command::Unhonoured : Command::Skip;
     case 'S':
-        return b == 'P' ? Command::SelectPen : Command::Skip;
+        return b == 'P' ? Command::SelectPen : b == 'C' ? Command::Scale : Command::Skip;
+    case 'W':
+        return b == 'G' ? Command::Unhonoured : Command::Skip;
     default:
         return Command::Skip;
     }
 }
 
-void HpglParser::command(Command cmd)
+void HpglParser::command(Command cmd, char a, char b)
 {
+    double v[7];
     switch (cmd) {
     case Command::Init:
         endPath();
         reset();
+        m_scaling.reset();
         skipParameters();
+        break;
+    case Command::Points:
+        if (!m_scaling.setPoints(v, qMin(values(v, 4), 4)))
+            unhonoured(a, b);
+        break;
+    case Command::Scale: {
+        const int n = values(v, 7);
+        if (n < 0 || !m_scaling.setScale(v, qMin(n, 7)))
+            unhonoured(a, b);
+        break;
+    }
+    case Command::Defaults:
+        m_scaling.off();
+        skipParameters();
+        break;
+    case Command::ArcAbsolute:
+    case Command::ArcRelative:
+        arc(cmd == Command::ArcRelative);
+        break;
+    case Command::Circle:
+        circle();
+        break;
+    case Command::Unhonoured:
+        ++m_stats.skippedCommands;
+        if (a == 'P') {
+            // Encoded polylines run to ";" and their digits are letters: none of it is a command.
+            unhonoured(a, b);
+            while (!atEnd() && *m_at != ';')
+                ++m_at;
+        } else if ((a == 'R' && b == 'O') || (a == 'I' && b == 'W')) {
+            // No turn, or the whole page as the window, changes nothing.
+            const int n = values(v, 1);
+            if (n != 0 && !(a == 'R' && n == 1 && v[0] == 0))
+                unhonoured(a, b);
+        } else {
+            unhonoured(a, b);
+            skipParameters();
+        }
         break;
     case Command::Absolute:
         m_absolute = true;
@@ -136,6 +192,7 @@ void HpglParser::command(Command cmd)
         comment();
         break;
     case Command::Label:
+        unhonoured(a, b);
         label();
         break;
     case Command::LabelEnd:
@@ -185,6 +242,29 @@ bool HpglParser::skipNumberSeparators()
         return false;
     const char c = *m_at;
     return isDigit(c) || c == '-' || c == '+' || c == '.';
+}
+
+int HpglParser::values(double *out, int max)
+{
+    int count = 0;
+    bool bad = false;
+    while (skipNumberSeparators()) {
+        double v = 0;
+        number(v);
+        bad = bad || !std::isfinite(v);
+        if (count < max)
+            out[count] = v;
+        ++count;
+    }
+    skipParameters();
+    return bad ? -1 : count;
+}
+
+void HpglParser::unhonoured(char a, char b)
+{
+    const QString name = QString(QLatin1Char(a)) + QLatin1Char(b);
+    if (!m_unhonoured.contains(name))
+        m_unhonoured << name;
 }
 
 // Reads [+-]digits[.digits]. Returns false (consuming nothing) when no digit follows.
@@ -246,8 +326,18 @@ bool HpglParser::number(double &value)
 
 void HpglParser::moveTo(double x, double y)
 {
-    const double tx = m_absolute ? x : m_x + x;
-    const double ty = m_absolute ? y : m_y + y;
+    if (m_scaling.isOn()) {
+        plotTo(m_absolute ? m_scaling.x(x) : m_x + m_scaling.ax() * x,
+               m_absolute ? m_scaling.y(y) : m_y + m_scaling.ay() * y);
+        return;
+    }
+    if (m_scaling.isBroken())
+        unhonoured('S', 'C');
+    plotTo(m_absolute ? x : m_x + x, m_absolute ? y : m_y + y);
+}
+
+void HpglParser::plotTo(double tx, double ty)
+{
     if (!(std::fabs(tx) <= kLimit && std::fabs(ty) <= kLimit)) { // NaN too
         ++m_stats.skippedValues;
         endPath();

@@ -46,6 +46,9 @@ int read_HPGL_data(HPGL_Reader *reader, const char *data, qsizetype size, HPGL_C
         qWarning().noquote() << "HPGL_Reader::read" << "stopped after" << s.points << "points, the rest of the file is left out";
     if (s.skippedValues > 0)
         qWarning().noquote() << "HPGL_Reader::read" << s.skippedValues << "coordinates out of range or unpaired were dropped";
+    if (!s.unhonoured.isEmpty())
+        qWarning().noquote() << "HPGL_Reader::read" << "instructions not carried out, the cut may miss what they draw:"
+                             << s.unhonoured.join(QStringLiteral(", "));
     return int(qMin<qint64>(s.paths, INT_MAX));
 }
 

@@ -7,14 +7,20 @@
 // any number of readers may run at once on different threads.
 //
 // Understood: IN, PA, PR, PU, PD, SP, PG, CO (comment), LB (label text is
-// skipped up to its terminator), DT (label terminator); with or without ";",
-// with commas or blanks between numbers, signed and decimal numbers.
-// Anything else is skipped up to the next ";" or command letter.
+// skipped up to its terminator), DT (label terminator); IP and SC (user units,
+// see HpglScaling.h), DF (scaling off); AA, AR and CI (arcs and circles, as
+// chords within 0.05 mm); with or without ";", with commas or blanks between
+// numbers, signed and decimal numbers. Anything else is skipped up to the
+// next ";" or command letter. Instructions that would draw or move what this
+// reader leaves out (label text, rectangles, wedges, three-point arcs, Bezier
+// curves, encoded polylines, a turned page, a clip window, scaling it cannot
+// apply) are named in the statistics and in one log line per read.
 // Coordinates outside +-2^31 plotter units, or not numbers, are dropped with
 // the path they belong to broken there (the pen travels up to the next point);
 // the count shows in the statistics.
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <cstdint>
 
@@ -54,6 +60,7 @@ struct HPGL_Stats
     qint64 skippedValues = 0;  // numbers dropped (out of range, unpaired)
     qint64 skippedCommands = 0; // unknown mnemonics and stray bytes
     bool truncated = false;    // stopped at the point limit
+    QStringList unhonoured;    // mnemonics met that were not carried out, in order of appearance
 };
 
 // A new reader; free it with exit_HPGL.

@@ -24,25 +24,11 @@ PopupLook {
     }
 
     contentItem: Item {
-        Rectangle {
+        TitleBar {
             id: rect_title
             width: control.width
-            height: 40
-            color: Qt.rgba(0.6, 0.6, 0.6, 1)
-            Label {
-                anchors.left: parent.left
-                anchors.leftMargin: 10
-                anchors.verticalCenter: parent.verticalCenter
-                text: control.title
-                color: "black"
-            }
-            CloseMark {
-                objectName: "closeMark"
-                anchors.right: parent.right
-                anchors.rightMargin: 10
-                anchors.verticalCenter: parent.verticalCenter
-                onActivated: control.close()
-            }
+            title: control.title
+            onCloseRequested: control.close()
         }
         Column {
             id: column

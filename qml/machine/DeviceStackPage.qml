@@ -35,6 +35,7 @@ Item {
             color: "black"
         }
         Button {
+            Accessible.name: text
             objectName: "settingButton"
             width: 300
             height: 35

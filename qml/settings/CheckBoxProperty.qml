@@ -14,6 +14,7 @@ CheckBox {
     }
 
     height: 30
+    Accessible.name: text
     text: config.getPropertyName(createType)
     checked: config.getProperty(createType) === true || config.getProperty(createType) === "true"
 

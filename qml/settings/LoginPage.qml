@@ -45,25 +45,11 @@ PopupLook {
     }
 
     contentItem: Item {
-        Rectangle {
+        TitleBar {
             id: rect_title
             width: control.width
-            height: 40
-            color: Qt.rgba(0.6, 0.6, 0.6, 1)
-            Label {
-                anchors.left: parent.left
-                anchors.leftMargin: 10
-                anchors.verticalCenter: parent.verticalCenter
-                text: control.title
-                color: "black"
-            }
-            CloseMark {
-                objectName: "closeMark"
-                anchors.right: parent.right
-                anchors.rightMargin: 10
-                anchors.verticalCenter: parent.verticalCenter
-                onActivated: control.close()
-            }
+            title: control.title
+            onCloseRequested: control.close()
         }
         Rectangle {
             y: rect_title.height
@@ -118,6 +104,7 @@ PopupLook {
                 }
             }
             Button {
+                Accessible.name: text
                 objectName: "loginButton"
                 width: 70
                 height: 30

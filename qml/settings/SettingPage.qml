@@ -37,25 +37,11 @@ PopupLook {
     contentItem: Column {
         spacing: 5
 
-        Rectangle {
+        TitleBar {
             id: rect_title
             width: control.width
-            height: 40
-            color: Qt.rgba(0.6, 0.6, 0.6, 1)
-            Label {
-                anchors.left: parent.left
-                anchors.leftMargin: 10
-                anchors.verticalCenter: parent.verticalCenter
-                text: control.title
-                color: "black"
-            }
-            CloseMark {
-                objectName: "closeMark"
-                anchors.right: parent.right
-                anchors.rightMargin: 10
-                anchors.verticalCenter: parent.verticalCenter
-                onActivated: control.close()
-            }
+            title: control.title
+            onCloseRequested: control.close()
         }
 
         ScrollView {
@@ -77,6 +63,7 @@ PopupLook {
             spacing: 10
 
             Button {
+                Accessible.name: text
                 objectName: "factoryButton"
                 height: 30
                 font.pointSize: 9
@@ -84,6 +71,7 @@ PopupLook {
                 onClicked: factoryBox.open()
             }
             Button {
+                Accessible.name: text
                 objectName: "restoreButton"
                 height: 30
                 font.pointSize: 9
@@ -92,6 +80,7 @@ PopupLook {
                 onClicked: restoreBox.open()
             }
             Button {
+                Accessible.name: text
                 objectName: "saveDefaultButton"
                 height: 30
                 font.pointSize: 9
@@ -99,6 +88,7 @@ PopupLook {
                 onClicked: saveDefaultBox.open()
             }
             Button {
+                Accessible.name: text
                 id: saveButton
                 objectName: "saveButton"
                 width: 80

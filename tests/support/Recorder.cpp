@@ -4,9 +4,10 @@
 
 NotifierRecorder::NotifierRecorder()
 {
-    Notifier::setInformationHandler([this](const QString &, const QString &text) {
+    Notifier::setInformationHandler([this](const QString &title, const QString &text) {
         QMutexLocker lock(&m_lock);
         m_messages.append(text);
+        m_titles.append(title);
     });
     Notifier::setExitHandler([this](int code) {
         QMutexLocker lock(&m_lock);
@@ -23,6 +24,12 @@ QStringList NotifierRecorder::messages() const
 {
     QMutexLocker lock(&m_lock);
     return m_messages;
+}
+
+QStringList NotifierRecorder::titles() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_titles;
 }
 
 QList<int> NotifierRecorder::exitCodes() const

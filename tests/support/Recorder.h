@@ -14,10 +14,13 @@ public:
     ~NotifierRecorder();
 
     QStringList messages() const;
+    // The box titles, one per message.
+    QStringList titles() const;
     QList<int> exitCodes() const;
 
 private:
     mutable QMutex m_lock;
     QStringList m_messages;
+    QStringList m_titles;
     QList<int> m_exitCodes;
 };
