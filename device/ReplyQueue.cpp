@@ -67,11 +67,9 @@ void ReplyQueue::withdraw(int key, Waiter *waiter)
     for (auto it = found->begin(); it != found->end(); ++it) {
         if (it->waiter == waiter) {
             found->erase(it);
-            break;
+            return;
         }
     }
-    if (found->empty())
-        m_keys.erase(found);
 }
 
 void ReplyQueue::giveUp(int key, Waiter *waiter)
@@ -130,10 +128,8 @@ ReplyQueue::Answer ReplyQueue::answer(int key, const QStringList &fields, qint64
         return answer;
     Queue &queue = found.value();
     expire(queue, nowNs);
-    if (queue.empty()) {
-        m_keys.erase(found);
+    if (queue.empty())
         return answer;
-    }
     size_t at = size_t(pick(queue, fields));
     if (!queue[at].waiter && nowNs - queue[at].doubtSinceNs > queue[at].boundNs) {
         // Behind for too long: the owed requests up to the next sender that
@@ -156,8 +152,6 @@ ReplyQueue::Answer ReplyQueue::answer(int key, const QStringList &fields, qint64
     // The reply taken as a late one may have been the next request's.
     if (answer.late && at < queue.size())
         queue[at].doubtSinceNs = qMin(queue[at].doubtSinceNs, request.doubtSinceNs);
-    if (queue.empty())
-        m_keys.erase(found);
     return answer;
 }
 

@@ -84,5 +84,5 @@ private:
     static int pick(const Queue &queue, const QStringList &fields);
     static void lost(const char *origin, const Request &request, const char *why);
 
-    QHash<int, Queue> m_keys;
+    QHash<int, Queue> m_keys; // kept when empty: a key's next request needs no new queue
 };
