@@ -30,6 +30,8 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
 {
     g_app.storeRelease(this);
     m_imageProvider = new ImageProvider;
+    m_imageProvider->setFrameSource([this] { return m_feed.frame(); });
+    m_vision.setCheckFrameSource([this] { return m_feed.frame(); });
     m_checkCamera = new QObject;
     m_checkCamera->setObjectName(QStringLiteral("checkCamera"));
     m_cutView = new GraphicsView;
@@ -72,6 +74,8 @@ void DravolinteApp::relayPartSignals()
     relay(&m_vision, &MarkVision::filmViewUpdate, qOverload<const QRect &>(&DravolinteApp::filmViewUpdate));
     relay(&m_vision, &MarkVision::collectLenChanged, &DravolinteApp::collectLenChanged);
     relay(&m_vision, &MarkVision::showLostLabelViewChanged, &DravolinteApp::showLostLabelViewChanged);
+    relay(&m_feed, &CheckCameraFeed::framePathChanged, &DravolinteApp::framePathChanged);
+    relay(&m_feed, &CheckCameraFeed::fpsChanged, &DravolinteApp::fpsChanged);
     // The other way: an open asked for (by a switch of the cut file, or by
     // the pages) runs on the main thread; a label-capture request also
     // reaches the driver's collect poller; a job's print request prints.
@@ -85,6 +89,7 @@ void DravolinteApp::relayPartSignals()
 DravolinteApp::~DravolinteApp()
 {
     // Whatever cleanUp did not get to (a test, an early return) ends here.
+    m_feed.stop();
     m_vision.cancelCaptures();
     m_threads.joinAll();
     setDriver(nullptr);
@@ -244,6 +249,9 @@ bool DravolinteApp::cleanUp()
     // open of a cut file that only this thread would do: both give up first.
     m_vision.cancelCaptures();
     m_cut.close();
+    // The grab loop ends and the cameras are let go (a GigE Vision camera is
+    // then free for the restarted program).
+    m_feed.stop();
     // The outside programs' processes come with their own part; nothing runs yet.
     m_threads.joinAll();
     if (Varnok120X *device = driver())

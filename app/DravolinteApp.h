@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AdminLogin.h"
+#include "CheckCameraFeed.h"
 #include "Config.h"
 #include "CutScene.h"
 #include "DbRecords.h"
@@ -46,6 +47,7 @@ class Varnok120X;
 //   DeviceDiscovery    controllers announced on the network
 //   UpgradeHandover    firmware checks, the firmware dialog, the upgrade tool
 //   LanguageSwitch     the pages' English
+//   CheckCameraFeed    the industrial check camera: selection, grab loop, frame, recording
 //   TaskThreads        the short-lived threads that cleanUp joins
 // Members here forward to them; what is left is the life cycle around the
 // machine (DravolinteApp.cpp), the pages' own properties
@@ -137,6 +139,8 @@ public:
     // Wires a camera object (the pages' "DravolinteCamera" or a stand-in) to
     // the capture requests and answers; null disconnects the previous one.
     void connectCamera(QObject *camera);
+    Q_INVOKABLE void startRecorder(const QString &fileName) { m_feed.startRecorder(fileName); }
+    Q_INVOKABLE void stopRecorder() { m_feed.stopRecorder(); }
     Q_INVOKABLE bool allowedExit();
     // The settings' administrator login: 0 accepted, 1 unknown user name, 2 wrong password.
     Q_INVOKABLE int checkLogin(const QString &userName, const QString &password) const
@@ -221,8 +225,8 @@ public:
     void setPrintTip(const QString &v);
     QString printImgPath() const;
     void setPrintImgPath(const QString &v);
-    QString framePath() const;
-    void setFramePath(const QString &v);
+    QString framePath() const { return m_feed.framePath(); }
+    void setFramePath(const QString &v) { m_feed.setFramePath(v); }
     int cutTaskCopies() const { return m_records.cutTaskCopies(); }
     void setCutTaskCopies(int v) { m_records.setCutTaskCopies(v); }
     int cutCopies() const { return m_records.cutCopies(); }
@@ -242,12 +246,17 @@ public:
     void setDataSource(const QString &v);
     int dataIndex() const;
     void setDataIndex(int v);
-    int fps() const;
-    void setFps(int v);
+    int fps() const { return m_feed.fps(); }
+    void setFps(int v) { m_feed.setFps(v); }
     bool enabledTest() const;
     void setEnabledTest(bool v);
     bool showLostLabelView() const { return m_vision.showLostLabelView(); }
     void setShowLostLabelView(bool v) { m_vision.setShowLostLabelView(v); }
+    // The industrial check camera's latest frame; null before the first.
+    QImage frameImage() const { return m_feed.frame(); }
+    // Settles the industrial check camera and starts its grab loop (initApp's step).
+    void selectHKCamera(const QString &name) { m_feed.select(name); }
+    bool hkCameraGrabbing() const { return m_feed.isGrabbing(); }
     // The print preview; null when no print file is open.
     QImage printImage() const { return m_printImage.get(); }
 
@@ -308,7 +317,6 @@ signals:
 private:
     // Passes the parts' change signals on as this object's own.
     void relayPartSignals();
-    void selectHKCamera(const QString &name);
     // Online start-up, 1 s after initApp.
     void startOnline();
 
@@ -323,11 +331,12 @@ private:
     DeviceDiscovery m_discovery;
     UpgradeHandover m_upgrades{QCoreApplication::applicationDirPath()};
     LanguageSwitch m_language{QCoreApplication::applicationDirPath() + QStringLiteral("/translations")};
+    CheckCameraFeed m_feed;
 
     // The pages' own properties.
     Guarded<QString> m_version{QStringLiteral("2.2.1")};
-    Guarded<QString> m_saveFile, m_printFile, m_printCutFile, m_printTip, m_printImgPath, m_framePath, m_dataSource;
-    Guarded<int> m_imageWidth{0}, m_imageHeight{0}, m_dataIndex{1}, m_fps{0};
+    Guarded<QString> m_saveFile, m_printFile, m_printCutFile, m_printTip, m_printImgPath, m_dataSource;
+    Guarded<int> m_imageWidth{0}, m_imageHeight{0}, m_dataIndex{1};
     Guarded<bool> m_enabledDataSource{false}, m_enabledTest{false};
     Guarded<QImage> m_printImage;
     std::unique_ptr<GScene> m_printCutScene;

@@ -9,11 +9,6 @@
 
 #include <QDebug>
 
-void DravolinteApp::selectHKCamera(const QString &name)
-{
-    qInfo().noquote() << "DravolinteApp::selectHKCamera" << name << "industrial camera support not available in this build";
-}
-
 void DravolinteApp::checkCameraChanged()
 {
 }

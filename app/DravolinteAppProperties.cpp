@@ -14,12 +14,10 @@ DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, printFile, setPr
 DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, printCutFile, setPrintCutFile, m_printCutFile)
 DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, printTip, setPrintTip, m_printTip)
 DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, printImgPath, setPrintImgPath, m_printImgPath)
-DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, framePath, setFramePath, m_framePath)
 DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, imageWidth, setImageWidth, m_imageWidth)
 DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, imageHeight, setImageHeight, m_imageHeight)
 DRAVO_GUARDED_PROPERTY(DravolinteApp, bool, bool, enabledDataSource, setEnabledDataSource, m_enabledDataSource)
 DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, dataIndex, setDataIndex, m_dataIndex)
-DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, fps, setFps, m_fps)
 
 QString DravolinteApp::dataSource() const
 {

@@ -42,11 +42,7 @@ bool MarkVision::doCapture(const QVariant &camera)
         }
         if (id != 2)
             return false; // no source for this camera: the request runs out
-        QImage frame;
-        {
-            QMutexLocker lock(&m_lock);
-            frame = m_checkFrame;
-        }
+        const QImage frame = checkFrame();
         return m_threads.run("DravolinteApp::doCapture", [this, id, frame] {
             checkLabel(frame);
             m_captures.answer(id);
@@ -113,12 +109,23 @@ void MarkVision::scanMark(const QImage &image)
 
 void MarkVision::saveFrame(const QString &fileName) const
 {
-    QImage frame;
+    MarkImages::saveFrame(checkFrame(), fileName);
+}
+
+void MarkVision::setCheckFrameSource(std::function<QImage()> source)
+{
+    QMutexLocker lock(&m_lock);
+    m_checkFrameSource = std::move(source);
+}
+
+QImage MarkVision::checkFrame() const
+{
+    std::function<QImage()> source;
     {
         QMutexLocker lock(&m_lock);
-        frame = m_checkFrame;
+        source = m_checkFrameSource;
     }
-    MarkImages::saveFrame(frame, fileName);
+    return source ? source() : QImage();
 }
 
 QPointF MarkVision::scanMarkPoint() const

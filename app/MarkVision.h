@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QRect>
 #include <QVariant>
+#include <functional>
 
 class CutScene;
 class ProductionRecords;
@@ -50,6 +51,8 @@ public:
     void scanMark(const QImage &image);
     // Saves the latest check-camera frame as fileName + ".jpg".
     void saveFrame(const QString &fileName) const;
+    // Where the industrial check camera's latest frame comes from.
+    void setCheckFrameSource(std::function<QImage()> source);
     QList<FilmRecord> filmRecords() const { return m_films.records(); }
     // The label check asks the collect side for a label image.
     void requestLabelCapture() { notifyLabelCapture(); }
@@ -82,6 +85,7 @@ signals:
     void showLostLabelViewChanged();
 
 private:
+    QImage checkFrame() const;
     // Checks a label image; runs on a thread of its own, one at a time.
     void checkLabel(const QImage &image);
 
@@ -99,7 +103,7 @@ private:
     mutable QMutex m_lock; // the scan result and the frames
     QPointF m_scanPoint;
     float m_scanSize = 0.0f;
-    QImage m_checkFrame; // the latest check-camera frame
+    std::function<QImage()> m_checkFrameSource; // the latest check-camera frame
     QImage m_labelImage;
 
     std::atomic<int> m_markIndex{0};

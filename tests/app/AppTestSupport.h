@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DravolinteApp.h"
+#include "LogCapture.h"
 #include "SimController.h"
 #include "TestFiles.h"
 #include "TestMain.h"
@@ -17,17 +18,6 @@
         return runTestInTempDir(argc, argv, &test, true);                                                              \
     }
 
-// The log lines (from any thread) while it lives.
-struct LogCapture
-{
-    static inline QMutex lock;
-    static inline QStringList lines;
-    static void handle(QtMsgType, const QMessageLogContext &, const QString &text) { QMutexLocker l(&lock); lines << text; }
-    QtMessageHandler previous = qInstallMessageHandler(handle);
-    ~LogCapture() { qInstallMessageHandler(previous); QMutexLocker l(&lock); lines.clear(); }
-    int count(const QString &text) const { QMutexLocker l(&lock); return int(lines.filter(text).size()); }
-    bool waitFor(const QString &text) const { return QTest::qWaitFor([&] { return count(text) > 0; }, 10000); }
-};
 
 // A parameter store of its own (with the working file given) and a driver, handed to the application if any.
 struct AppFixture
