@@ -21,6 +21,14 @@ bool CaptureHandover::request(int id, bool onGuiThread, int waitMs, const std::f
     std::optional<QMutexLocker<QMutex>> serial;
     if (!onGuiThread)
         serial.emplace(&waiter->requests);
+    // From the ask to the end of the wait.
+    struct Waiting
+    {
+        std::atomic<int> *count;
+        ~Waiting() { if (count) count->fetch_sub(1); }
+    } waiting{onGuiThread ? nullptr : &m_waiting};
+    if (!onGuiThread)
+        m_waiting.fetch_add(1);
     bool previouslyOwed = false;
     {
         QMutexLocker lock(&waiter->mutex);

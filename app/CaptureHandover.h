@@ -31,6 +31,8 @@ public:
     // the GUI thread, now closing, would answer.
     void cancel();
     bool isCancelled() const { return m_cancelled.load(); }
+    // A request (of a thread other than the GUI thread) waits for its answer.
+    bool isWaiting() const { return m_waiting.load() > 0; }
 
 private:
     struct Waiter
@@ -54,4 +56,5 @@ private:
     QMutex m_waitersLock;
     std::map<int, std::unique_ptr<Waiter>> m_waiters; // never shrinks: pointers stay valid
     std::atomic<bool> m_cancelled{false};
+    std::atomic<int> m_waiting{0};
 };

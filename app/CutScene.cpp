@@ -122,19 +122,25 @@ void CutScene::open(const QString &file)
     m_opened.wakeAll();
 }
 
-void CutScene::loadTemplate()
+bool CutScene::loadTemplate()
 {
-    bool noImage = false;
-    {
-        QReadLocker lock(&m_sceneLock);
-        noImage = m_scene->bkImage().isNull();
+    if (m_templateLoader && m_templateLoader()) {
+        emit templateLoaded();
+        return true;
     }
-    if (noImage) {
-        qCritical().noquote() << "DravolinteApp::loadTemplate" << "m_cutScene->bkImage() is NULL";
-        return;
-    }
-    qInfo().noquote() << "DravolinteApp::loadTemplate" << "label template not available in this build";
-    emit templateLoaded();
+    if (!m_templateLoader)
+        qInfo().noquote() << "DravolinteApp::loadTemplate" << "no label check to load the template";
+    return false;
+}
+
+QImage CutScene::background(QList<SceneSegment> *rows, QList<SceneSegment> *cols) const
+{
+    QReadLocker lock(&m_sceneLock);
+    if (rows)
+        *rows = m_scene->rowSegments();
+    if (cols)
+        *cols = m_scene->colSegments();
+    return m_scene->bkImage();
 }
 
 bool CutScene::setSwitchCutFile(bool b)

@@ -3,13 +3,17 @@
 #include "DriverHost.h"
 #include "Guarded.h"
 
+#include <QImage>
 #include <QMarginsF>
 #include <QMutex>
 #include <QObject>
 #include <QReadWriteLock>
 #include <QWaitCondition>
 #include <atomic>
+#include <functional>
 #include <memory>
+
+struct SceneSegment;
 
 class GPathItem;
 class GScene;
@@ -56,7 +60,13 @@ public:
     // Opens file into the scene (main thread): a turned page when cutting
     // in reverse, the preview copy "showplt.plt", the label template.
     void open(const QString &file);
-    void loadTemplate();
+    // Hands the opened page to the label check, which loader stands for
+    // (set once by the owner); false when no template came of it.
+    bool loadTemplate();
+    void setTemplateLoader(std::function<bool()> loader) { m_templateLoader = std::move(loader); }
+    // The page's background (the printed page as the check camera sees it,
+    // null when none) and its label bands (mm of the page).
+    QImage background(QList<SceneSegment> *rows = nullptr, QList<SceneSegment> *cols = nullptr) const;
 
     // 4 with nothing open, -1 for a page without a mark item.
     int pageMarkType() const;
@@ -103,4 +113,5 @@ private:
     QMutex m_openLock;
     QWaitCondition m_opened;
     QString m_openedFile; // under m_openLock: the last open that has finished
+    std::function<bool()> m_templateLoader;
 };

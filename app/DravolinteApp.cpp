@@ -12,6 +12,7 @@
 #include "Varnok120X.h"
 
 #include <QAtomicPointer>
+#include <QCamera>
 #include <QDebug>
 #include <QFileInfo>
 #include <QQmlApplicationEngine>
@@ -32,8 +33,10 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
     m_imageProvider = new ImageProvider;
     m_imageProvider->setFrameSource([this] { return m_feed.frame(); });
     m_vision.setCheckFrameSource([this] { return m_feed.frame(); });
-    m_checkCamera = new QObject;
-    m_checkCamera->setObjectName(QStringLiteral("checkCamera"));
+    auto *checkCamera = new QCamera;
+    checkCamera->setObjectName(QStringLiteral("checkCamera"));
+    connect(checkCamera, &QCamera::cameraDeviceChanged, this, &DravolinteApp::checkCameraChanged);
+    m_checkCamera = checkCamera;
     m_cutView = new GraphicsView;
     m_cutView->setScene(m_cut.scene());
     m_printCutScene = std::make_unique<GScene>();
@@ -45,6 +48,11 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
     };
     m_upgrades.setHostLookup([askServer] { return askServer("/getIP"); }, [askServer] { return askServer("/getLocation"); });
     relayPartSignals();
+    // The label check takes the page of each opened cut file and the check
+    // camera's images; the overlays draw what it found.
+    m_cut.setTemplateLoader([this] { return m_labels.loadTemplate(); });
+    m_vision.setLabelSink([this](int id, const QImage &image) { return m_labels.submit(id, image); });
+    OverlaySource::setCurrent(this);
     firewall();
 
     m_onlineTimer.setSingleShot(true);
@@ -74,6 +82,13 @@ void DravolinteApp::relayPartSignals()
     relay(&m_vision, &MarkVision::filmViewUpdate, qOverload<const QRect &>(&DravolinteApp::filmViewUpdate));
     relay(&m_vision, &MarkVision::collectLenChanged, &DravolinteApp::collectLenChanged);
     relay(&m_vision, &MarkVision::showLostLabelViewChanged, &DravolinteApp::showLostLabelViewChanged);
+    relay(&m_labels, &LabelInspection::lostViewUpdate, qOverload<const QRect &>(&DravolinteApp::lostViewUpdate));
+    relay(&m_labels, &LabelInspection::pagecheckedChanged, &DravolinteApp::pagecheckedChanged);
+    relay(&m_labels, &LabelInspection::checkCameraScaleChanged, &DravolinteApp::checkCameraScaleChanged);
+    connect(&m_labels, &LabelInspection::checkedImageSize, this, [this](const QSize &size) {
+        setImageHeight(size.height());
+        setImageWidth(size.width());
+    }, Qt::DirectConnection);
     relay(&m_feed, &CheckCameraFeed::framePathChanged, &DravolinteApp::framePathChanged);
     relay(&m_feed, &CheckCameraFeed::fpsChanged, &DravolinteApp::fpsChanged);
     // The other way: an open asked for (by a switch of the cut file, or by
@@ -88,6 +103,7 @@ void DravolinteApp::relayPartSignals()
 
 DravolinteApp::~DravolinteApp()
 {
+    OverlaySource::unsetCurrent(this);
     // Whatever cleanUp did not get to (a test, an early return) ends here.
     m_feed.stop();
     m_vision.cancelCaptures();
@@ -125,6 +141,7 @@ void DravolinteApp::setDriver(Varnok120X *driver)
     }
     m_task.setDriver(driver);
     m_cut.setDriver(driver);
+    m_labels.setDriver(driver);
     m_discovery.setDriver(driver);
     m_upgrades.setDriver(driver);
     if (driver) {

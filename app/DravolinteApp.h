@@ -7,9 +7,11 @@
 #include "DbRecords.h"
 #include "DeviceDiscovery.h"
 #include "Guarded.h"
+#include "LabelInspection.h"
 #include "LanguageSwitch.h"
 #include "LocalFile.h"
 #include "MarkVision.h"
+#include "OverlaySource.h"
 #include "ProductionRecords.h"
 #include "TaskControl.h"
 #include "TaskThreads.h"
@@ -44,6 +46,7 @@ class Varnok120X;
 //   TaskControl        task status, start checks, pause/resume/stop (the driver's task host)
 //   ProductionRecords  copies and production records
 //   MarkVision         capture hand-over, mark scan, label-check results (the driver's vision)
+//   LabelInspection    the label check, paper edge, page rows, inspection report (the overlays' source)
 //   DeviceDiscovery    controllers announced on the network
 //   UpgradeHandover    firmware checks, the firmware dialog, the upgrade tool
 //   LanguageSwitch     the pages' English
@@ -53,7 +56,7 @@ class Varnok120X;
 // machine (DravolinteApp.cpp), the pages' own properties
 // (DravolinteAppProperties.cpp) and members whose work comes with later
 // parts (DravolinteAppPending.cpp).
-class DravolinteApp : public QApplication
+class DravolinteApp : public QApplication, public OverlaySource
 {
     Q_OBJECT
     Q_PROPERTY(QString version READ version WRITE setVersion NOTIFY versionChanged)
@@ -161,7 +164,7 @@ public:
     CheckParams checkParams() const { return m_task.checkParams(); }
     bool isExecOnce() const { return m_task.isExecOnce(); }
     bool isTaskThreadBusy() const { return m_task.isTaskThreadBusy(); }
-    int segmentX() const { return m_task.segmentX(); }
+    int segmentX() const override { return m_task.segmentX(); }
     void updateCutRecord() { m_records.updateCutRecord(); }
     int updatePrintRecord(int printed);
     WorkRecord currentWorkRecord() const { return m_records.currentWorkRecord(); }
@@ -189,7 +192,7 @@ public:
     bool switchingCutFile() const { return m_cut.switchingCutFile(); }
     QString sceneFile() const { return m_cut.sceneFile(); }
     bool hasCutItems() const { return m_cut.hasCutItems(); }
-    void loadTemplate() { m_cut.loadTemplate(); }
+    bool loadTemplate() { return m_cut.loadTemplate(); }
     QSizeF pageSize() const { return m_cut.pageSize(); }
     QSizeF pageDefSize() const { return m_cut.pageDefSize(); }
     void setPageSizes(const QSizeF &page, const QSizeF &definition) { m_cut.setPageSizes(page, definition); }
@@ -206,7 +209,15 @@ public:
     void setSearchedLength(double mm) { m_vision.setSearchedLength(mm); }
     double paperOffset() const { return m_vision.paperOffset(); }
     void resetPaperCenter() { m_vision.resetPaperCenter(); }
-    QList<FilmRecord> filmRecords() const { return m_vision.filmRecords(); }
+    QList<FilmRecord> filmRecords() const override { return m_vision.filmRecords(); }
+
+    // --- label check (LabelInspection) ---
+    void checkLabelCapture(const QImage &img) { m_labels.checkLabelCapture(img); }
+    void updateSegmentX(const ReadData &result, const QSize &imageSize) { m_labels.updateSegmentX(result, imageSize); }
+    std::shared_ptr<const ReadData> checkResult() const override { return m_labels.checkResult(); }
+    double checkCameraScale() const { return m_vision.paperEdge().scale(); }
+    Q_INVOKABLE void checkedImage(QImage &img, QPolygonF poly, int index) { CheckImages::checkedImage(img, poly, index); }
+    QObject *overlayNotifier() override { return this; }
 
     // --- properties ---
     QString version() const;
@@ -328,6 +339,7 @@ private:
     TaskControl m_task{m_records, m_cut, m_threads};
     CutScene m_cut{m_records, m_task};
     MarkVision m_vision{m_cut, m_records, m_threads, m_task};
+    LabelInspection m_labels{m_cut, m_records, m_task, m_vision, m_threads};
     DeviceDiscovery m_discovery;
     UpgradeHandover m_upgrades{QCoreApplication::applicationDirPath()};
     LanguageSwitch m_language{QCoreApplication::applicationDirPath() + QStringLiteral("/translations")};

@@ -9,10 +9,6 @@
 
 #include <QDebug>
 
-void DravolinteApp::checkCameraChanged()
-{
-}
-
 void DravolinteApp::print()
 {
     Config *cfg = Config::instance();

@@ -43,10 +43,7 @@ bool MarkVision::doCapture(const QVariant &camera)
         if (id != 2)
             return false; // no source for this camera: the request runs out
         const QImage frame = checkFrame();
-        return m_threads.run("DravolinteApp::doCapture", [this, id, frame] {
-            checkLabel(frame);
-            m_captures.answer(id);
-        }, false);
+        return submitLabel(id, frame);
     });
 }
 
@@ -74,16 +71,16 @@ void MarkVision::capturedLabelImage(int id, const QVariant &img)
         QMutexLocker lock(&m_lock);
         m_labelImage = image;
     }
-    m_threads.run("DravolinteApp::capturedLabelImage", [this, id, image] {
-        checkLabel(image);
-        m_captures.answer(id);
-    }, false);
+    submitLabel(id, image);
 }
 
-void MarkVision::checkLabel(const QImage &image)
+bool MarkVision::submitLabel(int id, const QImage &image)
 {
-    QMutexLocker check(&m_checkLock);
-    qDebug().noquote() << "DravolinteApp::checkLabelCapture" << image.size() << "label check not available in this build";
+    if (m_labelSink)
+        return m_labelSink(id, image);
+    qWarning().noquote() << "DravolinteApp::checkLabelCapture" << "no label check: image of camera" << id << "dropped";
+    m_captures.answer(id);
+    return false;
 }
 
 void MarkVision::scanMark(const QImage &image)

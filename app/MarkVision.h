@@ -6,6 +6,7 @@
 #include "Guarded.h"
 #include "MarkScanner.h"
 #include "OcrLite.h"
+#include "PaperEdge.h"
 
 #include <QImage>
 #include <QMutex>
@@ -46,6 +47,13 @@ public:
     void capturedLabelImage(int id, const QVariant &img);
     // Shutdown: every waiting capture gives up now, later ones at once.
     void cancelCaptures() { m_captures.cancel(); }
+    // A capture request waits for its answer.
+    bool isCapturing() const { return m_captures.isWaiting(); }
+    // The answer of camera id's request, once its image was handled.
+    void answerCapture(int id) { m_captures.answer(id); }
+    // Who checks the check camera's images: true when it took the image,
+    // which it answers once checked; set once, before any capture.
+    void setLabelSink(std::function<bool(int id, const QImage &image)> sink) { m_labelSink = std::move(sink); }
     // Scans a mark-camera frame: the mark point and size the task steps read,
     // the film records, the task code.
     void scanMark(const QImage &image);
@@ -72,8 +80,11 @@ public:
     bool hasTaskCode() const override;
     double collectLen() const override { return m_collectLen.get(); }
     void setCollectLen(double len);
-    double paperOffset() const override { return m_paperOffset.get(); }
-    void resetPaperCenter() override { m_paperCenter.set(0.0); }
+    double paperOffset() const override { return m_paperEdge.offset(); }
+    void resetPaperCenter() override { m_paperEdge.resetCenter(); }
+    // The paper edge that the label check follows.
+    PaperEdge &paperEdge() { return m_paperEdge; }
+    const PaperEdge &paperEdge() const { return m_paperEdge; }
     bool showLostLabelView() const { return m_showLostLabelView.get(); }
     void setShowLostLabelView(bool show) override;
 
@@ -86,8 +97,8 @@ signals:
 
 private:
     QImage checkFrame() const;
-    // Checks a label image; runs on a thread of its own, one at a time.
-    void checkLabel(const QImage &image);
+    // Hands a check-camera image to the label check (or answers it unchecked).
+    bool submitLabel(int id, const QImage &image);
 
     CutScene &m_cut;
     ProductionRecords &m_records;
@@ -98,15 +109,16 @@ private:
     // The mark reading; used on the GUI thread, where the camera answers.
     OcrLite m_ocr;
     MarkScanner m_scanner{&m_ocr};
-    QMutex m_checkLock; // one label check at a time
 
     mutable QMutex m_lock; // the scan result and the frames
     QPointF m_scanPoint;
     float m_scanSize = 0.0f;
     std::function<QImage()> m_checkFrameSource; // the latest check-camera frame
     QImage m_labelImage;
+    std::function<bool(int, const QImage &)> m_labelSink;
+    PaperEdge m_paperEdge;
 
     std::atomic<int> m_markIndex{0};
-    Guarded<double> m_searchedLength{0.0}, m_collectLen{50.0}, m_paperOffset{0.0}, m_paperCenter{0.0};
+    Guarded<double> m_searchedLength{0.0}, m_collectLen{50.0};
     Guarded<bool> m_showLostLabelView{false};
 };

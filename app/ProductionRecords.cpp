@@ -26,6 +26,18 @@ void ProductionRecords::reCount()
         emit checkedCopiesChanged();
 }
 
+int ProductionRecords::addCheckedCopy()
+{
+    int before = 0;
+    m_checkedCopies.update([&](int &n) {
+        before = n;
+        ++n;
+        return true;
+    });
+    emit checkedCopiesChanged();
+    return before;
+}
+
 bool ProductionRecords::finishedOneCopies(double copyLengthMm, bool printing)
 {
     Config *cfg = Config::instance();

@@ -26,6 +26,9 @@ public:
     int printCopies() const;
     void setPrintCopies(int v);
     int checkedCopies() const { return m_checkedCopies.get(); }
+    // Counts a checked page; returns the count before it (0: the first page
+    // after a recount, which only starts the count).
+    int addCheckedCopy();
     void reCount();
 
     // Books one finished copy of copyLengthMm; false when the task has all

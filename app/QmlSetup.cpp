@@ -2,7 +2,9 @@
 
 #include "Config.h"
 #include "DravolinteApp.h"
+#include "FilmView.h"
 #include "ImageProvider.h"
+#include "LostLabelView.h"
 #include "PltQuickView.h"
 #include "QuickItemWidget.h"
 #include "Varnok120X.h"
@@ -40,6 +42,9 @@ void registerTypes()
     qmlRegisterType<PltQuickView>("PltQuickView", 1, 0, "PltQuickView");
     qmlRegisterType<QuickItemWidget>("QuickItemWidget", 1, 0, "QuickItemWidget");
     qmlRegisterUncreatableType<Config>("ORUN_Config", 1, 0, "ORUN_Config", QStringLiteral("enums only"));
+    // The camera overlays, each in a module of its own name.
+    qmlRegisterType<FilmView>("FilmView", 1, 0, "FilmView");
+    qmlRegisterType<LostLabelView>("LostLabelView", 1, 0, "LostLabelView");
 }
 
 void setupEngine(QQmlEngine &engine, DravolinteApp &app, Config &config, Varnok120X &driver)

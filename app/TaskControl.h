@@ -62,6 +62,12 @@ public:
     bool isExecOnce() const { return m_execOnce.load(); }
     bool isTaskThreadBusy() const { return m_busy.load(); }
     int segmentX() const { return m_segmentX.get(); }
+    // The label check's page row (segmentXChanged when it changed).
+    void setSegmentX(int row)
+    {
+        if (m_segmentX.set(row))
+            emit segmentXChanged();
+    }
 
 signals:
     void taskStatusChanged();

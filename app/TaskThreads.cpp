@@ -18,10 +18,16 @@ bool TaskThreads::run(const char *origin, std::function<void()> body, bool wait)
         m_threads.erase(std::remove_if(m_threads.begin(), m_threads.end(),
                                        [](const std::shared_ptr<QThread> &t) { return t->wait(0); }),
                         m_threads.end());
-        m_threads.append(thread);
         // Started under the lock: once joinAll has the list, every thread in
         // it has started and its wait means something.
         thread->start();
+        // A thread the system would not make: the body never runs.
+        if (!thread->isRunning() && !thread->isFinished()) {
+            lock.unlock();
+            qCritical().noquote() << origin << "no thread could be started";
+            return false;
+        }
+        m_threads.append(thread);
     }
     if (wait)
         thread->wait();

@@ -19,7 +19,8 @@ public:
     ~TaskThreads() { joinAll(); }
 
     // Runs body on a thread of its own, and with wait returns once it is
-    // done; false when closed (body not run, origin's warning logged).
+    // done; false when closed or when no thread can be made (body not run,
+    // origin's warning logged).
     bool run(const char *origin, std::function<void()> body, bool wait);
     void joinAll();
 

@@ -447,4 +447,31 @@
         <translation>The upgrade tool cannot be started: %1</translation>
     </message>
 </context>
+<context>
+    <name>LabelInspection</name>
+    <message>
+        <source>切割文件未打开 
+</source>
+        <translation>No cut file is open 
+</translation>
+    </message>
+    <message>
+        <source>纸张偏移大于</source>
+        <translation>Paper offset greater than </translation>
+    </message>
+</context>
+<context>
+    <name>FilmView</name>
+    <message>
+        <source>未检出</source>
+        <translation>Not found</translation>
+    </message>
+</context>
+<context>
+    <name>LostLabelView</name>
+    <message>
+        <source>未检出</source>
+        <translation>Not found</translation>
+    </message>
+</context>
 </TS>

@@ -61,11 +61,16 @@ struct PartsFixture : AppFixture
     TaskControl task{records, cut, threads};
     CutScene cut{records, task};
     MarkVision vision{cut, records, threads, task};
+    LabelInspection labels{cut, records, task, vision, threads};
 
     explicit PartsFixture(const QByteArray &configIni = QByteArray()) : AppFixture(configIni)
     {
         task.setDriver(driver.get());
         cut.setDriver(driver.get());
+        labels.setDriver(driver.get());
+        labels.setImageFolder(dir.path());
+        cut.setTemplateLoader([this] { return labels.loadTemplate(); });
+        vision.setLabelSink([this](int id, const QImage &image) { return labels.submit(id, image); });
         driver->setHost(&task);
         driver->setCutSource(&cut);
         driver->setVision(&vision);

@@ -44,10 +44,9 @@ QPointF PrintedWeb::markOnWeb(int pageIndex, int i) const
 }
 
 SimMarkCamera::SimMarkCamera(SimController *sim, QObject *parent)
-    : QObject(parent)
+    : SimCamera(parent)
     , m_sim(sim)
 {
-    connect(this, &SimMarkCamera::capture, this, &SimMarkCamera::onCapture);
 }
 
 QPointF SimMarkCamera::toPixel(const QPointF &webMm, const QPointF &centre, const QSize &frame)

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "SimCamera.h"
+
 #include <QImage>
-#include <QObject>
 #include <QPointF>
 #include <QPolygonF>
 #include <QRectF>
@@ -39,7 +40,7 @@ struct PrintedWeb
 // knife 0, at 40 pixels per mm. The image's rows run along the web (a mark
 // further on appears higher), its columns across it (further across: more
 // to the left), as the task worker reads them.
-class SimMarkCamera : public QObject
+class SimMarkCamera : public SimCamera
 {
     Q_OBJECT
 
@@ -59,13 +60,8 @@ public:
     // Where the camera stands now; false when the simulator does not answer.
     bool cameraPosition(QPointF *centre) const;
 
-signals:
-    void capture(const QVariant &camera);
-    void capturedMarkImage(int id, const QVariant &img);
-    void capturedLabelImage(int id, const QVariant &img);
-
 public slots:
-    void onCapture(const QVariant &camera);
+    void onCapture(const QVariant &camera) override;
 
 private:
     SimController *m_sim;

@@ -1,0 +1,11 @@
+// The check camera as the pages use it: its video format.
+#include "DravolinteApp.h"
+
+#include "CheckCameraFormat.h"
+
+#include <QCamera>
+
+void DravolinteApp::checkCameraChanged()
+{
+    CheckCameraFormat::apply(qobject_cast<QCamera *>(m_checkCamera));
+}
