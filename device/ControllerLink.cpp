@@ -26,8 +26,6 @@ inline void relax()
 #endif
 }
 
-// A late reply is recognised for this long after its sender gave up.
-constexpr qint64 kLateWindowNs = 60000000000;
 // A sender that cannot read itself looks again this often for the read turn.
 constexpr auto kTurnRetry = std::chrono::milliseconds(1);
 // The reader thread stands aside while commands come this close together,
@@ -44,11 +42,9 @@ qint64 nowNs()
 } // namespace
 
 // One sender's wait, on its own stack. Its result is written under m_waitLock.
-struct ControllerLink::Wait
+struct ControllerLink::Wait : ReplyQueue::Waiter
 {
     enum State { Pending, Replied, Gone };
-    explicit Wait(const QByteArray &f) : frame(f) {}
-    const QByteArray &frame;
     std::atomic<int> state{Pending};
     bool ok = false;
     QStringList fields;
@@ -237,12 +233,8 @@ void ControllerLink::releaseTurn(Connection &c)
     c.turn.unlock();
     // A sender that waits while another read may now read for itself.
     std::lock_guard<std::mutex> lock(m_waitLock);
-    for (const auto &queue : std::as_const(m_waits)) {
-        if (!queue.empty()) {
-            queue.front()->wake.notify_one();
-            break;
-        }
-    }
+    if (ReplyQueue::Waiter *waiter = m_replies.anyWaiter())
+        static_cast<Wait *>(waiter)->wake.notify_one();
 }
 
 void ControllerLink::readLoop(std::shared_ptr<Connection> c)
@@ -312,20 +304,9 @@ bool ControllerLink::writeLocked(const std::shared_ptr<Connection> &c, const QBy
     return false;
 }
 
-void ControllerLink::dequeue(Wait *wait, int waitId)
+ControllerLink::Reply ControllerLink::request(const QByteArray &frame, int waitId, int timeoutMs, int lateMs)
 {
-    auto &queue = m_waits[waitId];
-    for (auto it = queue.begin(); it != queue.end(); ++it) {
-        if (*it == wait) {
-            queue.erase(it);
-            return;
-        }
-    }
-}
-
-ControllerLink::Reply ControllerLink::request(const QByteArray &frame, int waitId, int timeoutMs)
-{
-    Wait wait(frame);
+    Wait wait;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(qMax(0, timeoutMs));
     ++m_senders;
     struct Leave
@@ -343,11 +324,12 @@ ControllerLink::Reply ControllerLink::request(const QByteArray &frame, int waitI
         }
         {
             std::lock_guard<std::mutex> waits(m_waitLock);
-            m_waits[waitId].push_back(&wait);
+            const qint64 boundNs = qint64(qMax(qMax(0, timeoutMs), lateMs)) * 1000000;
+            m_replies.push(waitId, frame, &wait, nowNs(), boundNs);
         }
         if (!writeLocked(c, frame)) {
             std::lock_guard<std::mutex> waits(m_waitLock);
-            dequeue(&wait, waitId);
+            m_replies.withdraw(waitId, &wait);
             return {};
         }
     }
@@ -377,10 +359,9 @@ ControllerLink::Reply ControllerLink::request(const QByteArray &frame, int waitI
     std::lock_guard<std::mutex> lock(m_waitLock);
     Reply reply;
     reply.replied = wait.state.load(std::memory_order_relaxed) == Wait::Replied;
-    if (wait.state.load(std::memory_order_relaxed) == Wait::Pending) {
-        dequeue(&wait, waitId);
-        m_gaveUp.insert(waitId, nowNs());
-    }
+    // Its reply is still owed: whenever it comes, it is this request's.
+    if (wait.state.load(std::memory_order_relaxed) == Wait::Pending)
+        m_replies.giveUp(waitId, &wait);
     reply.ok = wait.ok;
     reply.fields = std::move(wait.fields);
     return reply;
@@ -390,21 +371,15 @@ ControllerLink::Delivery ControllerLink::deliver(int id, bool ok, const QStringL
 {
     Delivery delivery;
     std::lock_guard<std::mutex> lock(m_waitLock);
-    auto found = m_waits.find(id);
-    if (found == m_waits.end() || found->empty()) {
-        const auto gaveUp = m_gaveUp.find(id);
-        if (gaveUp != m_gaveUp.end()) {
-            delivery.late = nowNs() - gaveUp.value() < kLateWindowNs;
-            m_gaveUp.erase(gaveUp);
-        }
+    const ReplyQueue::Answer answer = m_replies.answer(id, fields, nowNs());
+    delivery.sent = answer.frame;
+    delivery.late = answer.late;
+    if (!answer.waiter)
         return delivery;
-    }
-    Wait *wait = found->front();
-    found->pop_front();
+    Wait *wait = static_cast<Wait *>(answer.waiter);
     wait->ok = ok;
     wait->fields = fields;
     delivery.matched = true;
-    delivery.sent = wait->frame;
     wait->state.store(Wait::Replied, std::memory_order_release);
     // Under the lock: the sender has either not looked yet or sleeps.
     wait->wake.notify_one();
@@ -414,11 +389,10 @@ ControllerLink::Delivery ControllerLink::deliver(int id, bool ok, const QStringL
 void ControllerLink::abandonAll()
 {
     std::lock_guard<std::mutex> lock(m_waitLock);
-    for (auto &queue : m_waits) {
-        for (Wait *wait : queue) {
-            wait->state.store(Wait::Gone, std::memory_order_release);
-            wait->wake.notify_one();
-        }
-        queue.clear();
+    const QList<ReplyQueue::Waiter *> waiting = m_replies.clear();
+    for (ReplyQueue::Waiter *waiter : waiting) {
+        Wait *wait = static_cast<Wait *>(waiter);
+        wait->state.store(Wait::Gone, std::memory_order_release);
+        wait->wake.notify_one();
     }
 }

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "BackgroundThreads.h"
+#include "ReplyQueue.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QMutex>
 #include <QString>
 #include <QStringList>
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -17,9 +16,10 @@
 // The link to the controller: the address, one TCP connection at a time and
 // the senders waiting for their replies.
 //
-// Every frame sent with request() gets a wait of its own, queued by wait key
-// in the order the frames go on the wire; a reply goes to the oldest wait of
-// its key, so two threads sending the same command each get their own reply.
+// Every frame sent with request() is queued by wait key in the order the
+// frames go on the wire (ReplyQueue): a reply goes to the request it answers,
+// so two threads sending the same command each get their own reply, and a
+// reply that comes after its sender gave up goes to no later sender.
 //
 // Whoever waits for a reply reads the socket itself when nobody else does
 // (one reader at a time): the reply then wakes the waiting thread directly,
@@ -47,8 +47,8 @@ public:
     struct Delivery
     {
         bool matched = false; // a sender waited for it
-        bool late = false;    // no sender, but one gave up on this key lately
-        QByteArray sent;      // the frame the matched sender sent
+        bool late = false;    // it answers a request whose sender gave up
+        QByteArray sent;      // the frame it answers (matched or late)
     };
 
     ControllerLink(FrameHandler onFrame, DropHandler onDrop);
@@ -75,10 +75,16 @@ public:
     // Writes bytes whole; false when not linked or the write failed (which
     // drops the connection: part of a frame may be on the wire).
     bool send(const QByteArray &bytes);
-    // Sends frame and waits up to timeoutMs for the reply of key waitId.
-    Reply request(const QByteArray &frame, int waitId, int timeoutMs);
-    // Gives a decoded reply to the oldest sender waiting on id.
+    // Sends frame and waits up to timeoutMs for the reply of key waitId. A
+    // reply that has not come by then is still owed to this request for up
+    // to lateMs after the send (at least timeoutMs), then given up as lost.
+    Reply request(const QByteArray &frame, int waitId, int timeoutMs, int lateMs = kLateMs);
+    // Gives a decoded reply to the request of id it answers.
     Delivery deliver(int id, bool ok, const QStringList &fields);
+
+    // How long a reply is still expected after its request by default: the
+    // driver's default waitTcpRetMax.
+    static constexpr int kLateMs = 10000;
 
     // How long a sender looks for its reply without sleeping: a reply
     // usually comes within tens of microseconds, and waking a sleeping
@@ -94,7 +100,6 @@ private:
     void closeLocked(std::shared_ptr<Connection> *closed);
     void abandonAll();
     bool writeLocked(const std::shared_ptr<Connection> &connection, const QByteArray &bytes);
-    void dequeue(Wait *wait, int waitId);
     // With the connection's read turn held: handles one received frame, or
     // reads, or waits for bytes (looking without sleeping until spinUntil,
     // then sleeping until deadline). False once the connection is gone.
@@ -117,9 +122,8 @@ private:
     // One writer at a time, so frames never interleave and the waits queue
     // in wire order.
     QMutex m_sendLock;
-    mutable std::mutex m_waitLock; // guards the two below and every Wait's result
-    QHash<int, std::deque<Wait *>> m_waits;
-    QHash<int, qint64> m_gaveUp; // key -> when its last sender gave up (ns, monotonic)
+    mutable std::mutex m_waitLock; // guards the queue and every Wait's result
+    ReplyQueue m_replies;
     // Senders under way, and when the last one ended: while senders come and
     // go, they read for themselves and the reader thread stands aside.
     std::atomic<int> m_senders{0};

@@ -53,10 +53,16 @@ Varnok120X::~Varnok120X()
     // Whatever unInit left running uses the driver: it must end before the
     // driver goes. Every wait in it is bounded and the link is closed.
     for (QThread *thread : {&m_pollThread, &m_collectThread, &m_workThread}) {
-        if (!thread->wait(QDeadlineTimer(kJoinMs))) {
-            qCritical().noquote() << "Varnok120X::~Varnok120X" << thread->objectName() << "still running, waiting";
-            thread->wait();
-        }
+        if (thread->wait(QDeadlineTimer(kJoinMs)))
+            continue;
+        qCritical().noquote() << "Varnok120X::~Varnok120X" << thread->objectName() << "still running, waiting";
+        if (thread->wait(QDeadlineTimer(kGiveUpMs)))
+            continue;
+        // Stuck: going on would free what it still uses, and a QThread must
+        // not be destroyed while it runs. The program ends here rather than
+        // hang unseen at exit (a hung instance blocks the next start).
+        qFatal("Varnok120X::~Varnok120X %s did not end within %d ms, giving up", qPrintable(thread->objectName()),
+               kJoinMs + kGiveUpMs);
     }
     // Their threads have ended: nothing of theirs runs any more.
     delete m_pollWorker;

@@ -105,6 +105,8 @@ public:
     using PltTransfer = MachineState::PltTransfer;
     // How long unInit waits for each of the poll, collect and work threads.
     static constexpr int kJoinMs = 3000;
+    // How much longer the destructor waits for them before it gives up.
+    static constexpr int kGiveUpMs = 10000;
 
     explicit Varnok120X(Config *config, QObject *parent = nullptr);
     ~Varnok120X() override;

@@ -101,7 +101,9 @@ bool Varnok120X::sendCMD(const QByteArray &frame, bool wantReply, int id)
         id = qMax(0, FrameCodec::sentCommandId(frame));
     else if (id >= 10000)
         timeout = configInt(Config::CPT_wait_TcpRet_Msecs_Max);
-    const ControllerLink::Reply reply = m_link.request(frame, id, timeout);
+    // A reply still expected after the wait is owed to this frame for as long as the longest wait.
+    const ControllerLink::Reply reply
+        = m_link.request(frame, id, timeout, configInt(Config::CPT_wait_TcpRet_Msecs_Max));
     if (reply.replied && !reply.ok)
         qCritical().noquote() << "Varnok120X::sendCMD" << logBytes(frame) << "result error";
     else if (!reply.replied && m_link.isLinked())

@@ -10,7 +10,9 @@
 # its mutexes, wait conditions and event queues are invisible to it:
 # tools/sanitizers/TsanShim.cpp, preloaded into every test, tells
 # ThreadSanitizer about them, and tools/sanitizers/tsan-suppressions.txt names
-# the reports that lie wholly inside Qt and the libraries below it.
+# the reports that lie wholly inside Qt and the libraries below it. Before the
+# suite, a race planted on purpose (tools/sanitizers/PlantedRace.cpp) must be
+# reported with the shim loaded, or the run fails.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 KIND="${1:-}"
@@ -47,12 +49,26 @@ if [ "$KIND" = tsan ]; then
   clang++ -std=c++17 -O2 -g -fPIC -shared -Wall -Wextra -o "$BUILD/tsan-shim/libtsanshim.so" "$TOOLS/TsanShim.cpp" -ldl
   export LD_PRELOAD="$BUILD/tsan-shim/libtsanshim.so"
   export TSAN_OPTIONS="suppressions=$TOOLS/tsan-suppressions.txt second_deadlock_stack=1 history_size=4 halt_on_error=0 exitcode=66 log_path=$REPORTS/tsan"
+  # A shim that told ThreadSanitizer of hand-offs that are none would hide our
+  # races: a race planted on purpose must still be reported with it loaded.
+  PLANTED="$BUILD/planted-race"
+  rm -rf "$PLANTED"
+  mkdir -p "$PLANTED"
+  PLANTED_EXIT=0
+  TSAN_OPTIONS="$TSAN_OPTIONS log_path=$PLANTED/tsan" "$BUILD/bin/tsan_planted_race" >/dev/null 2>&1 || PLANTED_EXIT=$?
+  if [ "$PLANTED_EXIT" -eq 66 ] && grep -qs "WARNING: ThreadSanitizer: data race" "$PLANTED"/tsan*; then
+    echo "tsan: the planted race is reported with the shim loaded"
+  else
+    echo "tsan: the planted race was NOT reported (exit $PLANTED_EXIT): the shim hides races" >&2
+    PLANTED_FAILED=1
+  fi
 else
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:log_path=$REPORTS/asan"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$REPORTS/ubsan"
 fi
 cd "$BUILD"
 STATUS=0
+[ -z "${PLANTED_FAILED:-}" ] || STATUS=1
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" -LE fuzz "$@" || STATUS=$?
 if [ -n "$(ls -A "$REPORTS")" ]; then
   for report in "$REPORTS"/*; do

@@ -113,6 +113,104 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rig.late.load(), 1, 5000);
     }
 
+    // Every reply of one key 200 ms late, the waits taking turns between
+    // 100 ms (always given up) and long, 40 calls from each thread, each with
+    // its own value: a caller gets its own answer or none, never another's;
+    // the late ones still reach the handler, as late.
+    void lateRepliesAnswerTheirOwnRequests_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<int>("lateMs");
+        QTest::newRow("one thread") << 1 << 10000;
+        QTest::newRow("two threads") << 2 << 10000;
+        // Behind for far longer than the bound, yet every reply within it:
+        // the echoed values keep each one with its request.
+        QTest::newRow("two threads, behind past the bound") << 2 << 2000;
+    }
+    void lateRepliesAnswerTheirOwnRequests()
+    {
+        QFETCH(int, threads);
+        QFETCH(int, lateMs);
+        LinkRig rig;
+        QVERIFY(rig.open({"--fault", "on 6 delay 200"}));
+        std::atomic<int> wrong{0}, answered{0};
+        QList<QThread *> senders;
+        for (int t = 0; t < threads; ++t) {
+            senders << QThread::create([&, t] {
+                for (int i = 0; i < 40; ++i) {
+                    const int value = 1000 * (t + 1) + i;
+                    const QByteArray frame = command(QStringLiteral("6,1,0,%1;").arg(value));
+                    const auto reply = rig.link.request(frame, 6, i % 2 ? 5000 : 100, lateMs);
+                    if (reply.replied)
+                        answered += 1, wrong += reply.fields.value(3).toInt() != value;
+                }
+            });
+            senders.last()->start();
+        }
+        for (QThread *sender : senders) {
+            QVERIFY(sender->wait(120000));
+            delete sender;
+        }
+        QCOMPARE(wrong.load(), 0);
+        QVERIFY(answered > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.late >= 20 * threads, 10000);
+    }
+
+    // A reply that never comes, then normal replies, from threads sending
+    // without a pause: with the frames telling the requests apart the next
+    // reply is known as the next request's at once; with the same frame
+    // each reply may be the missing one's late reply, until the requests
+    // have been behind for longer than the bound (here 1 s after the one
+    // without a reply) and the replies go to their senders again.
+    void lostReplyIsGivenUpWithinTheBound_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<int>("boundMs");
+        QTest::newRow("values told apart") << "6,1,0,%1;" << 1 << 60000;
+        QTest::newRow("same frame") << "6,0,0,0;" << 1 << 1000;
+        QTest::newRow("same frame, two threads") << "6,0,0,0;" << 2 << 1000;
+    }
+    void lostReplyIsGivenUpWithinTheBound()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, threads);
+        QFETCH(int, boundMs);
+        LinkRig rig;
+        QVERIFY(rig.open({"--fault", "on 6 drop count 1"}));
+        auto frame = [&](int value) { return command(text.contains("%1") ? text.arg(value) : text); };
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!rig.link.request(frame(1), 6, 300, boundMs).replied);
+        std::atomic<int> wrong{0};
+        std::atomic<qint64> recovered{-1};
+        QList<QThread *> senders;
+        for (int t = 0; t < threads; ++t) {
+            senders << QThread::create([&, t] {
+                int inStep = 0;
+                for (int i = 2; inStep < 5 && clock.elapsed() < boundMs + 20000; ++i) {
+                    const int value = 100 * (t + 1) + i;
+                    const auto reply = rig.link.request(frame(value), 6, 300, boundMs);
+                    if (!reply.replied)
+                        continue;
+                    qint64 none = -1;
+                    recovered.compare_exchange_strong(none, clock.elapsed());
+                    inStep += 1;
+                    wrong += text.contains("%1") && reply.fields.value(3).toInt() != value;
+                }
+            });
+            senders.last()->start();
+        }
+        for (QThread *sender : senders) {
+            QVERIFY(sender->wait(60000));
+            delete sender;
+        }
+        QCOMPARE(wrong.load(), 0);
+        // The first reply after the bound at the latest, with room for a loaded machine.
+        QVERIFY2(recovered >= 0 && recovered < (text.contains("%1") ? 3000 : boundMs + 3000),
+                 qPrintable(QString::number(recovered)));
+    }
+
     // A frame nobody waits for reaches the handler, which may send and wait
     // itself; a peer that goes drops the connection of its generation.
     void unaskedFramesAndDrop()

@@ -86,10 +86,11 @@ private slots:
                    && sent.contains(100) && r.f.driver->filmRoller() == 50.0;
         });
         QTest::newRow("bad readings") << QStringList{} << wild;
-        // Three reads unanswered (250 ms each: a test about the waits): asked
-        // again after 0.5, 1 and 2 s, said once, then the poll interval again.
+        // Three reads unanswered (250 ms each: a test about the waits; each
+        // one's reply owed for 1 s): asked again after 0.5, 1 and 2 s, said
+        // once, then the poll interval again.
         QTest::newRow("silent controller asked less often") << QStringList{} << PollScript{
-            param(Config::CPT_wait_TcpRet_Msecs, 250), startPolling(), expect("18,0,0;", 3), mark(), sim("on 18 drop count 3"),
+            param(Config::CPT_wait_TcpRet_Msecs, 250), param(Config::CPT_wait_TcpRet_Msecs_Max, 1000), startPolling(), expect("18,0,0;", 3), mark(), sim("on 18 drop count 3"),
             check("back", [](PollRun &r) { return r.waitFor([&] { return !r.log.lines("PollWorker::doReadState roller reading back").isEmpty(); }, 20000); }),
             check("backed off", [](PollRun &r) { const auto t = r.times("18,0,0;", r.mark); return t.size() >= 4 && t.size() <= 5 && t[3] - t[0] > 3000; }),
             check("said once", [](PollRun &r) { return r.log.lines("PollWorker::doReadState no roller reading").size() == 1 && r.log.lines("Varnok120X::sendCMD").filter("18,0,0;").size() == 3; }),

@@ -18,9 +18,11 @@
 //  - queued signals, posted events, invoked methods, single-shot timers: one
 //    process-wide hand-off, released before posting and again when Qt wakes
 //    the receiving event loop (after it copied a signal's arguments and queued
-//    the event), and acquired whenever an event loop wakes from poll (Qt's
-//    event loops poll, through glib or not, before they deliver what was
-//    posted) or sends posted events;
+//    the event), and acquired when Qt's event loop wakes from poll (it polls,
+//    through glib or not, before it delivers what was posted) or sends posted
+//    events. Only a poll that Qt's event dispatcher made counts, told by the
+//    return addresses on the stack: a poll of our own code (a socket wait)
+//    synchronises nothing, and must not hide a race;
 //  - a finished thread: its event dispatcher's glib context is released last
 //    thing on it, and QThread::wait/isFinished/isRunning acquire afterwards;
 //  - QProcess: Qt 6.4 starts children with clone(CLONE_VM | CLONE_VFORK),
@@ -36,9 +38,11 @@
 // Qt's headers nor its libraries; in a process that is not sanitized (a
 // broker, a shell) the annotations are absent and it only forwards.
 #include <cstdarg>
+#include <cstring>
 #include <dlfcn.h>
 #include <sched.h>
 #include <sys/types.h>
+#include <unwind.h>
 
 extern "C" {
 void __tsan_acquire(void *address) __attribute__((weak));
@@ -74,6 +78,37 @@ bool calledFromSanitized(const void *returnAddress)
     }();
     Dl_info caller{};
     return program && dladdr(returnAddress, &caller) && caller.dli_fbase == program;
+}
+
+// Whether the poll under way was made by Qt's event dispatcher (its own, or
+// glib's main loop under it): one of the callers up the stack is its
+// processEvents. The return addresses come from the unwinder (frame pointers
+// may be missing in glib and in ThreadSanitizer's interceptor); dladdr names
+// the exported function each lies in.
+bool polledByEventLoop()
+{
+    struct Walk
+    {
+        void *returns[16];
+        int count = 0;
+    } walk;
+    _Unwind_Backtrace(
+        [](_Unwind_Context *context, void *arg) {
+            auto *w = static_cast<Walk *>(arg);
+            w->returns[w->count++] = reinterpret_cast<void *>(_Unwind_GetIP(context));
+            return w->count < 16 ? _URC_NO_REASON : _URC_END_OF_STACK;
+        },
+        &walk);
+    for (int i = 1; i < walk.count; ++i) {
+        Dl_info info{};
+        // One byte back: the call, not what follows it (a call may end its function).
+        if (!dladdr(static_cast<char *>(walk.returns[i]) - 1, &info) || !info.dli_sname)
+            continue;
+        if (std::strncmp(info.dli_sname, "_ZN20QEventDispatcherGlib13processEvents", 40) == 0
+            || std::strncmp(info.dli_sname, "_ZN20QEventDispatcherUNIX13processEvents", 40) == 0)
+            return true;
+    }
+    return false;
 }
 
 // A QMutex that Qt unlocks or locks again inside QWaitCondition::wait.
@@ -351,7 +386,8 @@ int poll(void *fds, unsigned long count, int timeout)
 {
     FORWARD(poll, int (*)(void *, unsigned long, int));
     const int ready = next(fds, count, timeout);
-    acquire(&g_handOff);
+    if (__tsan_acquire && polledByEventLoop())
+        acquire(&g_handOff);
     return ready;
 }
 
@@ -359,7 +395,8 @@ int ppoll(void *fds, unsigned long count, const void *timeout, const void *mask)
 {
     FORWARD(ppoll, int (*)(void *, unsigned long, const void *, const void *));
     const int ready = next(fds, count, timeout, mask);
-    acquire(&g_handOff);
+    if (__tsan_acquire && polledByEventLoop())
+        acquire(&g_handOff);
     return ready;
 }
 
