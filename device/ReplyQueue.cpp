@@ -131,6 +131,20 @@ ReplyQueue::Answer ReplyQueue::answer(int key, const QStringList &fields, qint64
     if (queue.empty())
         return answer;
     size_t at = size_t(pick(queue, fields));
+    if (!queue[at].waiter) {
+        // The very same request asked again while its reply is owed: the reply
+        // says what either would be told, so it goes to the sender that waits,
+        // who would otherwise time out on an answer it has. The owed ones
+        // before it are not waited for any more.
+        size_t again = at + 1;
+        while (again < queue.size() && !queue[again].waiter && queue[again].frame == queue[at].frame)
+            ++again;
+        if (again < queue.size() && queue[again].waiter && queue[again].frame == queue[at].frame) {
+            for (size_t i = at; i < again; ++i)
+                lost("ReplyQueue::answer", queue[i], "while the same request waits again, given up");
+            queue.erase(queue.begin() + qsizetype(at), queue.begin() + qsizetype(again));
+        }
+    }
     if (!queue[at].waiter && nowNs - queue[at].doubtSinceNs > queue[at].boundNs) {
         // Behind for too long: the owed requests up to the next sender that
         // waits are taken as the ones whose replies were lost, and the reply

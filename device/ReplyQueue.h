@@ -34,6 +34,9 @@
 //    only while the controller stays behind for so long. The owed requests
 //    before that sender are then taken as the ones whose replies were lost,
 //    and the key is in step again.
+// One more case needs no waiting: the very same frame sent again while the
+// reply to it is owed. Both would be told the same, so the reply goes to the
+// sender that waits and the owed ones before it are given up.
 // So a late reply is told from a lost one by its age and by what it echoes.
 class ReplyQueue
 {

@@ -35,11 +35,12 @@ private slots:
             << QStringList{"A 6,1,0,500; @0", "1,0,999 @10 = A"};
         QTest::newRow("owed past its bound is given up, the next reply is the next request's")
             << QStringList{"A 3; @0", "A gives up", "B 3; @1100", "size 1", "0 @1110 = B"};
-        QTest::newRow("same frames behind past the bound: the oldest owed one is lost")
-            << QStringList{"A 3; @0",          "A gives up",     "B 3; @300",  "0 @301 = late A",
-                           "B gives up",       "C 3; @600",      "0 @601 = late B", "C gives up",
-                           "D 3; @900",        "0 @901 = late C", "D gives up", "E 3; @1200",
-                           "0 @1201 = E",      "F 3; @1300",     "0 @1301 = F", "size 0"};
+        QTest::newRow("the same frame asked again: the reply goes to the sender that waits")
+            << QStringList{"A 3; @0", "A gives up", "B 3; @300", "size 2", "0 @301 = B", "size 0",
+                           "C 3; @600", "0 @601 = C", "0 @700 = none"};
+        QTest::newRow("same frame again behind another key's owed one: only the same frames are passed over")
+            << QStringList{"A 6,1,0,7; @0", "A gives up", "B 6,1,0,8; @100", "B gives up", "C 6,1,0,8; @200",
+                           "1,0,7 @250 = late A", "1,0,8 @260 = C", "size 0"};
         QTest::newRow("told apart, behind past the bound: still each its own")
             << QStringList{"A 6,1,0,1; @0",  "A gives up",       "B 6,1,0,2; @300", "1,0,1 @301 = late A",
                            "B gives up",     "C 6,1,0,3; @900", "1,0,2 @901 = late B", "C gives up",
