@@ -25,13 +25,14 @@ public:
     // The view that shows the frames from now on; it is given the latest
     // frame at once. Null shows them nowhere. A target that goes is let go.
     void setTarget(QObject *target);
+    // The video sink of a view (a VideoOutput), or the sink itself; null when it has none.
+    static QVideoSink *sinkOf(QObject *target);
 
 signals:
     void targetChanged();
 
 private:
     void forward(const QVideoFrame &frame);
-    static QVideoSink *sinkOf(QObject *target);
 
     QVideoSink m_sink;
     QPointer<QObject> m_target;

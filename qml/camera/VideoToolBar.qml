@@ -66,7 +66,6 @@ Rectangle {
     }
     function chooseFolder() {
         folderDialog.currentFolder = app.fileUrl(folder)
-        folderDialog.selectedFolder = app.fileUrl(folder)
         folderDialog.open()
     }
     function takeFolder(url) {

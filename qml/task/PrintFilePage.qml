@@ -103,7 +103,8 @@ Item {
                 ComboBox {
                     id: cmb_printer
                     objectName: "cmb_printer"
-                    width: right_panel.width * 0.55
+                    // The row's spacing and the panel's margins come off the list.
+                    width: right_panel.width * 0.55 - 14
                     height: 30
                     font.pointSize: 9
                     indicator: null

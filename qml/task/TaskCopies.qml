@@ -4,19 +4,21 @@ import QtQuick.Controls.Basic as Basic
 
 // A copies preset: a button showing the preset (plain digits, or "自动")
 // that drops down a spin box and the common presets. Its only output is its
-// text; preset reads it as a number (-1 for "自动"). Only the operator's
+// text; preset() reads it as a number (-1 for "自动"). Only the operator's
 // edits of the spin box change the text: opening the list on "自动" or "0",
 // which the spin box cannot show, leaves the text as it is.
 Basic.Button {
     id: control
 
     readonly property alias popuped: popup.opened
-    // The preset the text stands for: -1 automatic, else its number.
-    readonly property int preset: automatic ? -1 : Number(text)
     property bool automatic: false
 
     readonly property var presets: ["0", "10", "20", "50", "100", "200", "500", "1000"]
 
+    // The preset the text stands for: -1 automatic, else its number.
+    function preset() {
+        return automatic ? -1 : Number(text)
+    }
     function setText(value) {
         automatic = false
         text = value

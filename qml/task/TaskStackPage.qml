@@ -249,7 +249,7 @@ Rectangle {
             height: 30
             text: "100"
             visible: config.enableCut
-            onTextChanged: app.cutTaskCopies = preset
+            onTextChanged: app.cutTaskCopies = preset()
         }
         Item {
             width: 50
@@ -285,7 +285,7 @@ Rectangle {
             height: 30
             text: "100"
             visible: config.enablePrint
-            onTextChanged: app.printTaskCopies = preset
+            onTextChanged: app.printTaskCopies = preset()
         }
     }
 

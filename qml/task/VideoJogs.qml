@@ -23,7 +23,7 @@ Item {
         device.wMoveX(dir)
         return function() { device.wMoveX(0) }
     }
-    function left() {
+    function runLeft() {
         if (config.showCamera === 0)
             return moveX(-1)
         if (config.trim) {
@@ -66,7 +66,7 @@ Item {
         text: "←"
         Accessible.name: qsTr("向左")
         enabled: root.idle
-        start: function() { return root.left() }
+        start: function() { return root.runLeft() }
     }
     JogButton {
         objectName: "jogRight"

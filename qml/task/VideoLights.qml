@@ -75,7 +75,7 @@ Column {
         Slider {
             id: slider
             objectName: "slider"
-            width: row.width - 110
+            width: row.width - 120
             height: 30
             from: 0
             to: row.to
@@ -90,6 +90,7 @@ Column {
             width: 20
             height: 30
             text: Math.round(slider.value)
+            Accessible.name: row.label
             verticalAlignment: Text.AlignVCenter
         }
 

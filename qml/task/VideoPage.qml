@@ -58,7 +58,7 @@ Item {
             SectionTitle { text: qsTr("测试") }
             VideoTests { width: sections.width; camera: control.camera }
             SectionTitle { text: qsTr("参数调整") }
-            VideoParams { width: sections.width }
+            VideoParams { width: sections.width - 30 }
             Item {
                 width: sections.width
                 height: 100

@@ -1,13 +1,12 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Layouts
 import Dravolinte2024
 
 // The cut parameters: mark size, the knife, the camera offset of that knife
 // (with its calibration), the knife pressure, the compensations, the test
 // square and the scale correction. Offsets and pressure equal to the stored
 // ones are not sent.
-GridLayout {
+Column {
     id: root
 
     // Knife choice: the offsets and the pressure are those of the chosen knife.
@@ -45,143 +44,129 @@ GridLayout {
         scaleY.value = scaleY.decimalToInt(100)
     }
 
-    columns: 4
-    columnSpacing: 10
-    rowSpacing: 10
+    x: 30
+    spacing: 10
 
-    RowLabel {
-        Layout.columnSpan: 2
-        Layout.fillWidth: true
-        horizontalAlignment: Text.AlignRight
-        text: qsTr("标记点尺寸")
+    Row {
+        spacing: 10
+        FieldLabel { text: qsTr("标记点尺寸") }
+        ComboBox {
+            id: markSizeBox
+            objectName: "markSizeBox"
+            width: 100
+            height: 30
+            model: ["3.5", "5.0"]
+            currentIndex: config.markSize === 5.0 ? 1 : 0
+            Accessible.name: qsTr("标记点尺寸")
+            onActivated: function(index) { config.markSize = Number(textAt(index)) }
+        }
+        UnitLabel { text: qsTr("mm") }
     }
-    ComboBox {
-        id: markSizeBox
-        objectName: "markSizeBox"
-        Layout.preferredWidth: 100
-        Layout.preferredHeight: 30
-        model: ["3.5", "5.0"]
-        currentIndex: config.markSize === 5.0 ? 1 : 0
-        Accessible.name: qsTr("标记点尺寸")
-        onActivated: function(index) { config.markSize = Number(textAt(index)) }
-    }
-    UnitLabel { text: qsTr("mm") }
-
-    RowLabel {
-        Layout.columnSpan: 2
-        Layout.fillWidth: true
+    Row {
+        objectName: "knifeRow"
+        spacing: 10
         visible: config.knifeNum > 1
-        horizontalAlignment: Text.AlignRight
-        text: qsTr("刀")
-    }
-    ComboBox {
-        id: knifeBox
-        objectName: "knifeBox"
-        Layout.columnSpan: 2
-        Layout.preferredWidth: 100
-        Layout.preferredHeight: 30
-        visible: config.knifeNum > 1
-        textRole: "text"
-        model: ListModel { id: knives }
-        Accessible.name: qsTr("刀")
-        onCurrentIndexChanged: root.chooseKnife(currentIndex)
-        // Filled once; knife 1 is chosen on every page built.
-        Component.onCompleted: {
-            for (let i = 1; i <= config.knifeNum; ++i)
-                knives.append({ text: String(i) })
-            if (knives.count > 0) {
-                currentIndex = 0
-                root.chooseKnife(0)
+        FieldLabel { text: qsTr("刀") }
+        ComboBox {
+            id: knifeBox
+            objectName: "knifeBox"
+            width: 100
+            height: 30
+            textRole: "text"
+            model: ListModel { id: knives }
+            Accessible.name: qsTr("刀")
+            onCurrentIndexChanged: root.chooseKnife(currentIndex)
+            // Filled once; knife 1 is chosen on every page built.
+            Component.onCompleted: {
+                for (let i = 1; i <= config.knifeNum; ++i)
+                    knives.append({ text: String(i) })
+                if (knives.count > 0) {
+                    currentIndex = 0
+                    root.chooseKnife(0)
+                }
             }
         }
     }
-
     Button {
         objectName: "btn_calibrate"
-        Layout.columnSpan: 4
-        Layout.preferredWidth: 260
-        Layout.preferredHeight: 30
+        width: 260
+        height: 30
         enabled: config.knifeNo === 0
         text: qsTr("点击校准摄像头偏移")
         onClicked: device.checkCameraOffset()
     }
-
-    Image {
-        Layout.rowSpan: 3
-        Layout.preferredWidth: 120
-        Layout.preferredHeight: 110
-        source: "file:Dravolinte/res/xy.svg"
-        sourceSize.width: 120
-        fillMode: Image.PreserveAspectFit
-        Accessible.ignored: true
-    }
-    ColumnLayout {
-        Layout.columnSpan: 3
+    Row {
         spacing: 10
-        Item {
-            objectName: "offsetXSpacer"
-            visible: config.knifeNo !== 0
-            Layout.preferredHeight: 70
-            Layout.preferredWidth: 10
+        Image {
+            width: 120
+            height: 110
+            source: "file:Dravolinte/res/xy.svg"
+            sourceSize.width: 120
+            fillMode: Image.PreserveAspectFit
+            Accessible.ignored: true
         }
-        RowLabel {
-            visible: config.knifeNo === 0
-            text: qsTr("摄像头偏移")
-        }
-        Row {
-            objectName: "offsetXRow"
-            visible: config.knifeNo === 0
-            spacing: 5
-            RowLabel { text: "X"; width: 20 }
-            ParamSpinBox {
-                id: offsetX
-                objectName: "offsetXBox"
-                width: 130
-                min: -100
-                max: 100
-                stored: config.markCameraOffsetX
-                Accessible.name: qsTr("摄像头偏移") + " X"
-                onValueModified: root.writeOffset(true, real_value)
+        Column {
+            spacing: 10
+            Item {
+                objectName: "offsetXSpacer"
+                visible: config.knifeNo !== 0
+                width: 10
+                height: 70
             }
-            UnitLabel { text: qsTr("mm") }
-        }
-        Row {
-            spacing: 5
-            RowLabel { text: "Y"; width: 20 }
-            ParamSpinBox {
-                id: offsetY
-                objectName: "offsetYBox"
-                width: 130
-                min: -100
-                max: 100
-                stored: config.markCameraOffsetY
-                Accessible.name: qsTr("摄像头偏移") + " Y"
-                onValueModified: root.writeOffset(false, real_value)
+            RowLabel {
+                visible: config.knifeNo === 0
+                text: qsTr("摄像头偏移")
             }
-            UnitLabel { text: qsTr("mm") }
+            Row {
+                objectName: "offsetXRow"
+                visible: config.knifeNo === 0
+                spacing: 5
+                RowLabel { text: "X"; width: 20 }
+                ParamSpinBox {
+                    id: offsetX
+                    objectName: "offsetXBox"
+                    width: 130
+                    min: -100
+                    max: 100
+                    stored: config.markCameraOffsetX
+                    Accessible.name: qsTr("摄像头偏移") + " X"
+                    onValueModified: root.writeOffset(true, real_value)
+                }
+                UnitLabel { text: qsTr("mm") }
+            }
+            Row {
+                spacing: 5
+                RowLabel { text: "Y"; width: 20 }
+                ParamSpinBox {
+                    id: offsetY
+                    objectName: "offsetYBox"
+                    width: 130
+                    min: -100
+                    max: 100
+                    stored: config.markCameraOffsetY
+                    Accessible.name: qsTr("摄像头偏移") + " Y"
+                    onValueModified: root.writeOffset(false, real_value)
+                }
+                UnitLabel { text: qsTr("mm") }
+            }
         }
     }
-
-    RowLabel {
-        Layout.columnSpan: 2
-        horizontalAlignment: Text.AlignRight
-        Layout.fillWidth: true
-        text: qsTr("压力")
+    Row {
+        spacing: 10
+        FieldLabel { text: qsTr("压力") }
+        ParamSpinBox {
+            id: pressure
+            objectName: "pressureBox"
+            width: 130
+            decimals: 0
+            min: 0
+            max: 750
+            stored: device.pressure
+            Accessible.name: qsTr("压力")
+            onValueModified: root.writePressure(real_value)
+        }
+        UnitLabel { text: qsTr("gf") }
     }
-    ParamSpinBox {
-        id: pressure
-        objectName: "pressureBox"
-        Layout.preferredWidth: 130
-        Layout.preferredHeight: 30
-        decimals: 0
-        min: 0
-        max: 750
-        stored: device.pressure
-        Accessible.name: qsTr("压力")
-        onValueModified: root.writePressure(real_value)
-    }
-    UnitLabel { text: qsTr("gf") }
-
     CompensationRow {
         objectName: "knifeCompensation"
         label: qsTr("刻刀补偿")
@@ -200,36 +185,32 @@ GridLayout {
         onToggled: function(checked) { if (checked !== config.closeCompensate) config.closeCompensate = checked }
         onEdited: function(v) { config.closeCompensateVal = v }
     }
-
     Button {
         objectName: "btn_square"
-        Layout.columnSpan: 4
-        Layout.preferredWidth: 260
-        Layout.preferredHeight: 30
+        width: 260
+        height: 30
         text: qsTr("点击切割100 x 100 mm 矩形")
         onClicked: device.cut100mmRect()
     }
-
     Row {
-        Layout.columnSpan: 4
         spacing: 5
         RowLabel { text: qsTr("缩放"); width: 40 }
-        RowLabel { text: "X"; width: 15 }
+        RowLabel { text: "X"; width: 12 }
         NuSpinBox {
             id: scaleX
             objectName: "scaleXBox"
-            width: 110
+            width: 100
             height: 30
             min: 1
             max: 100000
             value: decimalToInt(100)
             Accessible.name: qsTr("缩放") + " X"
         }
-        RowLabel { text: "Y"; width: 15 }
+        RowLabel { text: "Y"; width: 12 }
         NuSpinBox {
             id: scaleY
             objectName: "scaleYBox"
-            width: 110
+            width: 100
             height: 30
             min: 1
             max: 100000
@@ -246,7 +227,12 @@ GridLayout {
         }
     }
 
-    // A toggle for a compensation and its value, spanning the grid.
+    // The label of a row, as wide as two of the grid's columns.
+    component FieldLabel: RowLabel {
+        width: 130
+        horizontalAlignment: Text.AlignRight
+    }
+    // A toggle for a compensation and its value.
     component CompensationRow: Row {
         id: row
 
@@ -258,12 +244,11 @@ GridLayout {
         signal toggled(bool checked)
         signal edited(real v)
 
-        Layout.columnSpan: 4
         spacing: 10
 
         Button {
             objectName: "toggle"
-            width: 100
+            width: 130
             height: 30
             checkable: true
             checked: row.active
