@@ -106,8 +106,12 @@ Item {
                     text: qsTr("关")
                     Accessible.name: qsTr("自动排序")
                     onCheckedChanged: {
-                        if (checked !== config.autoSort)
+                        if (checked !== config.autoSort) {
                             config.autoSort = checked
+                            // No scene to sort: the switch shows the store's state again.
+                            if (checked !== config.autoSort)
+                                checked = Qt.binding(function() { return config.autoSort })
+                        }
                         text = checked ? qsTr("开") : qsTr("关")
                     }
                     Component.onCompleted: text = checked ? qsTr("开") : qsTr("关")

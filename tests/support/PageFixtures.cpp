@@ -1,5 +1,6 @@
 #include "PageFixtures.h"
 
+#include "Config.h"
 #include "DravolinteApp.h"
 #include "FrameRelay.h"
 #include "TestPdf.h"
@@ -54,6 +55,16 @@ bool PageFixtures::feedFrame(QObject *target, int width, int height)
     frame.unmap();
     sink->setVideoFrame(frame);
     return true;
+}
+
+void PageFixtures::useCutScene()
+{
+    Config::instance()->setCutSceneSource([] { return DravolinteApp::instance()->cutScene(); });
+}
+
+void PageFixtures::loadCheckParams()
+{
+    DravolinteApp::instance()->loadCheckParams();
 }
 
 void PageFixtures::connectCamera(QObject *camera)

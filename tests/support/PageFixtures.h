@@ -24,6 +24,10 @@ public:
     // A width x height BGRA frame into the sink of target (a VideoOutput, a
     // relay or a sink); false when it has none.
     Q_INVOKABLE bool feedFrame(QObject *target, int width, int height);
+    // The store's cut-scene settings follow the application's scene, as after initApp.
+    Q_INVOKABLE void useCutScene();
+    // The application takes its copy of the check parameters (printing on or off) again.
+    Q_INVOKABLE void loadCheckParams();
     // Wires a camera object to the application's capture requests, as the start-up does.
     Q_INVOKABLE void connectCamera(QObject *camera);
     // app.doCapture(camera) on a thread of its own; captureDone tells the result.
