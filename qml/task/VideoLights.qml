@@ -11,7 +11,15 @@ Column {
 
     spacing: 10
 
+    // Sent once the rows are built, in their order.
+    Component.onCompleted: {
+        markRow.open()
+        topRow.open()
+        bottomRow.open()
+    }
+
     LightRow {
+        id: markRow
         objectName: "markLightRow"
         label: qsTr("补光灯")
         visible: config.showCamera === 0
@@ -21,6 +29,7 @@ Column {
         store: function(level) { config.markLight = level }
     }
     LightRow {
+        id: topRow
         objectName: "checkLightRow"
         label: qsTr("顶灯")
         visible: config.showCamera === 1
@@ -30,6 +39,7 @@ Column {
         store: function(level) { config.checkLight = level }
     }
     LightRow {
+        id: bottomRow
         objectName: "checkBKLightRow"
         label: qsTr("底灯")
         visible: config.showCamera === 1
@@ -96,7 +106,7 @@ Column {
 
         // A stored level beyond the slider goes to the machine at the
         // slider's bound and stays stored until the operator moves it.
-        Component.onCompleted: {
+        function open() {
             const level = Math.max(0, Math.min(Math.round(to), stored))
             sent = level
             if (level !== 0)
