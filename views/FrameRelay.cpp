@@ -26,6 +26,8 @@ void FrameRelay::setTarget(QObject *target)
 
 void FrameRelay::forward(const QVideoFrame &frame)
 {
+    ++m_frames;
+    emit framesChanged();
     if (m_targetSink)
         m_targetSink->setVideoFrame(frame);
 }

@@ -15,6 +15,8 @@ class FrameRelay : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QObject *target READ target WRITE setTarget NOTIFY targetChanged)
+    // Frames the session delivered so far: whether its camera runs.
+    Q_PROPERTY(int frames READ frames NOTIFY framesChanged)
 
 public:
     explicit FrameRelay(QObject *parent = nullptr);
@@ -22,6 +24,7 @@ public:
     // What a capture session asks of its video output.
     Q_INVOKABLE QVideoSink *videoSink() { return &m_sink; }
     QObject *target() const { return m_target; }
+    int frames() const { return m_frames; }
     // The view that shows the frames from now on; it is given the latest
     // frame at once. Null shows them nowhere. A target that goes is let go.
     void setTarget(QObject *target);
@@ -30,6 +33,7 @@ public:
 
 signals:
     void targetChanged();
+    void framesChanged();
 
 private:
     void forward(const QVideoFrame &frame);
@@ -37,4 +41,5 @@ private:
     QVideoSink m_sink;
     QPointer<QObject> m_target;
     QPointer<QVideoSink> m_targetSink;
+    int m_frames = 0;
 };

@@ -45,9 +45,11 @@ Rectangle {
             report(qsTr("拍照失败: 没有摄像头"))
             return
         }
-        shotId = capture.captureToFile(name)
-        if (shotId < 0)
+        const id = capture.captureToFile(name)
+        if (id < 0)
             report(qsTr("拍照失败: ") + capture.errorString)
+        else
+            shotId = id
     }
     function toggleRecording() {
         if (!recorder) {
@@ -80,7 +82,7 @@ Rectangle {
     Connections {
         target: control.capture
         function onErrorOccurred(requestId, error, message) {
-            if (requestId === control.shotId)
+            if (requestId >= 0 && requestId === control.shotId)
                 control.report(qsTr("拍照失败: ") + message)
         }
     }

@@ -23,6 +23,11 @@ QString PageFixtures::folder() const
     return QDir::current().absoluteFilePath(QStringLiteral("files"));
 }
 
+QStringList PageFixtures::listFiles(const QString &path) const
+{
+    return QDir(path).entryList(QDir::Files, QDir::Name);
+}
+
 QString PageFixtures::makeFile(const QString &name, const QString &content)
 {
     QDir().mkpath(folder());

@@ -21,6 +21,8 @@ public:
     // A one-page PDF of 100 x 50 mm of that name, in the same folder.
     Q_INVOKABLE QString makePdf(const QString &name);
     Q_INVOKABLE QString folder() const;
+    // The names of the files in folder, sorted.
+    Q_INVOKABLE QStringList listFiles(const QString &folder) const;
     // A width x height BGRA frame into the sink of target (a VideoOutput, a
     // relay or a sink); false when it has none.
     Q_INVOKABLE bool feedFrame(QObject *target, int width, int height);
