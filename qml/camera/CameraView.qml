@@ -37,6 +37,7 @@ Item {
         if (c.videoOutput)
             c.videoOutput.target = viewfinder
         video_tool_bar.capture = c.imageCapture
+        video_tool_bar.shots = camera ? camera.answersOf(c) : null
         video_tool_bar.recorder = c.recorder
     }
 

@@ -35,6 +35,10 @@ Item {
     function update_camera() {
         inputs.update(mark_camera, checkCamera)
     }
+    // The requests of session's image capture, through which snapshots go too.
+    function answersOf(session) {
+        return session === mark_session ? mark_answers : (session === check_session ? check_answers : null)
+    }
 
     onCapture: function(c) {
         const id = Number(c)

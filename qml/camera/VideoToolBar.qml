@@ -14,6 +14,8 @@ Rectangle {
 
     property string folder: app.appPath()
     property ImageCapture capture
+    // The requests of the same image capture: a snapshot waits its turn there.
+    property SessionCapture shots
     property MediaRecorder recorder
     readonly property bool recording: recorder !== null && recorder.recorderState === MediaRecorder.RecordingState
     // The request number of the last snapshot to file, whose failure is reported.
@@ -41,12 +43,14 @@ Rectangle {
                 report(qsTr("拍照失败: ") + name)
             return
         }
-        if (!capture) {
+        if (!capture || !shots) {
             report(qsTr("拍照失败: 没有摄像头"))
             return
         }
-        const id = capture.captureToFile(name)
-        if (id < 0)
+        const id = shots.toFile(name)
+        if (id === -2)
+            report(qsTr("拍照失败: ") + qsTr("摄像头忙"))
+        else if (id < 0)
             report(qsTr("拍照失败: ") + capture.errorString)
         else
             shotId = id
