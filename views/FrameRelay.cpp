@@ -1,6 +1,7 @@
 #include "FrameRelay.h"
 
 #include <QDebug>
+#include <cstring>
 #include <QMetaMethod>
 #include <QVariant>
 
@@ -45,4 +46,17 @@ QVideoSink *FrameRelay::sinkOf(QObject *target)
     if (index >= 0 && meta->method(index).invoke(target, Qt::DirectConnection, Q_RETURN_ARG(QVideoSink *, sink)))
         return sink;
     return target->property("videoSink").value<QVideoSink *>();
+}
+
+QVideoFrame FrameRelay::frameOf(const QImage &image)
+{
+    const QImage bgra = image.convertToFormat(QImage::Format_ARGB32);
+    QVideoFrame frame(QVideoFrameFormat(bgra.size(), QVideoFrameFormat::Format_BGRA8888));
+    if (!frame.map(QVideoFrame::WriteOnly))
+        return QVideoFrame();
+    const size_t row = size_t(bgra.width()) * 4;
+    for (int y = 0; y < bgra.height(); ++y)
+        memcpy(frame.bits(0) + y * frame.bytesPerLine(0), bgra.constScanLine(y), row);
+    frame.unmap();
+    return frame;
 }

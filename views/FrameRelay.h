@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QVideoFrame>
@@ -30,6 +31,8 @@ public:
     void setTarget(QObject *target);
     // The video sink of a view (a VideoOutput), or the sink itself; null when it has none.
     static QVideoSink *sinkOf(QObject *target);
+    // A picture as a camera frame (BGRA); invalid when it cannot be mapped.
+    static QVideoFrame frameOf(const QImage &image);
 
 signals:
     void targetChanged();

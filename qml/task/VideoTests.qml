@@ -22,9 +22,11 @@ Item {
         }
     }
 
-    height: app.enabledTest ? 280 : 150
+    // As tall as its rows, which wrap with the length of the texts.
+    height: buttons.height + 10
 
     Flow {
+        id: buttons
         x: 30
         width: root.width - 30
         spacing: 10

@@ -52,12 +52,9 @@ bool PageFixtures::feedFrame(QObject *target, int width, int height)
         return false;
     QImage image(width, height, QImage::Format_ARGB32);
     image.fill(Qt::darkCyan);
-    QVideoFrame frame(QVideoFrameFormat(image.size(), QVideoFrameFormat::Format_BGRA8888));
-    if (!frame.map(QVideoFrame::WriteOnly))
+    const QVideoFrame frame = FrameRelay::frameOf(image);
+    if (!frame.isValid())
         return false;
-    for (int y = 0; y < height; ++y)
-        memcpy(frame.bits(0) + y * frame.bytesPerLine(0), image.constScanLine(y), size_t(width) * 4);
-    frame.unmap();
     sink->setVideoFrame(frame);
     return true;
 }
