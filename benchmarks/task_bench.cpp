@@ -4,60 +4,28 @@
 // same run); and the video page's creation with the simulated controller
 // linked (baseline: an empty item from the same engine).
 #include "DravolinteApp.h"
-#include "QmlSetup.h"
-#include "QuickWorld.h"
+#include "PageWorld.h"
 #include "SessionCapture.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QImageCapture>
-#include <QQmlComponent>
-#include <QQmlEngine>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
 
 namespace {
 
-// The pages' context objects in a folder of their own.
-class TaskWorld
+// The pages' engine, and the last error of a document that did not build.
+class TaskWorld : public PageWorld
 {
 public:
-    TaskWorld()
-    {
-        if (qEnvironmentVariableIsEmpty("DRAVO_BIN_DIR"))
-            qputenv("DRAVO_BIN_DIR", QCoreApplication::applicationDirPath().toLocal8Bit());
-        m_previous = QDir::currentPath();
-        QDir::setCurrent(m_dir.path());
-        copyProgramResources();
-        QmlSetup::registerTypes();
-        m_world = std::make_unique<QuickWorld>(m_dir.path());
-        m_world->attach(m_engine);
-    }
-    ~TaskWorld()
-    {
-        m_world.reset();
-        QDir::setCurrent(m_previous);
-    }
-    QuickWorld &world() { return *m_world; }
-    // The document's object; null with error() set when it does not build.
     std::unique_ptr<QObject> create(const QByteArray &document, const QVariantMap &properties = {})
     {
-        QQmlComponent component(&m_engine);
-        component.setData("import QtQuick\nimport Dravolinte2024\n" + document, QUrl());
-        std::unique_ptr<QObject> object(component.createWithInitialProperties(properties));
-        if (!object)
-            m_error = component.errorString();
-        return object;
+        return PageWorld::create(document, &m_error, properties);
     }
     QString error() const { return m_error; }
 
 private:
-    QTemporaryDir m_dir;
-    QString m_previous;
-    QQmlEngine m_engine;
-    std::unique_ptr<QuickWorld> m_world;
     QString m_error;
 };
 
@@ -98,7 +66,7 @@ void timeCaptures(benchmark::State &state, Start start, const int &answers)
 // first one after a start can come out empty.
 std::unique_ptr<QObject> runningCamera(TaskWorld &world, benchmark::State &state)
 {
-    std::unique_ptr<QObject> camera = world.create("RCamera {}");
+    std::unique_ptr<QObject> camera = world.create("RCamera { testPicture: true }");
     if (!camera) {
         state.SkipWithError(qPrintable(world.error()));
         return nullptr;
@@ -160,7 +128,7 @@ void BM_VideoPageCreation(benchmark::State &state)
         state.SkipWithError("the simulated controller did not start");
         return;
     }
-    std::unique_ptr<QObject> camera = world.create("RCamera {}");
+    std::unique_ptr<QObject> camera = world.create("RCamera { testPicture: true }");
     const QVariantMap properties{{QStringLiteral("camera"), QVariant::fromValue(camera.get())},
                                  {QStringLiteral("width"), 1280}, {QStringLiteral("height"), 700}};
     for (auto _ : state) {

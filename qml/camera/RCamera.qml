@@ -17,6 +17,11 @@ Item {
     id: root
 
     readonly property alias cameras: inputs.cameras
+    // With no video input the sessions hold no camera, and capture() is not
+    // answered (a log line; the requester's wait runs out), unless the camera
+    // backend's test picture is asked for in its place.
+    property bool testPicture: false
+    readonly property bool bound: testPicture || inputs.cameras.length > 0
     // The camera id of a pending request (the mark camera's first); 0 when none.
     readonly property int captureID: mark_answers.pending !== 0 ? mark_answers.pending : check_answers.pending
     // The session of the camera the pages show.
@@ -55,10 +60,7 @@ Item {
 
     CaptureSession {
         id: mark_session
-        camera: Camera {
-            id: mark_camera
-            objectName: "markCamera"
-        }
+        camera: root.bound ? mark_camera : null
         imageCapture: ImageCapture {
             id: mark_capture
         }
@@ -66,6 +68,10 @@ Item {
             id: mark_recorder
         }
         videoOutput: mark_relay
+    }
+    Camera {
+        id: mark_camera
+        objectName: "markCamera"
     }
     FrameRelay {
         id: mark_relay
@@ -80,7 +86,7 @@ Item {
 
     CaptureSession {
         id: check_session
-        camera: checkCamera
+        camera: root.bound ? checkCamera : null
         imageCapture: ImageCapture {
             id: check_capture
         }

@@ -15,6 +15,7 @@ Item {
 
     RCamera {
         id: testCamera
+        testPicture: true
     }
 
     Component {

@@ -99,7 +99,7 @@ Item {
             mouseClick(child(tab, "stopButton"))
             tryCompare(app, "taskStatus", 2, 10000)
             verify(simulator.waitForCommand("12,2;"))
-            compare(glyph(play), "\uf04b")
+            tryVerify(function() { return glyph(play) === "\uf04b" })
             // Stop in every state, also when stopped already.
             mouseClick(child(tab, "stopButton"))
             tryCompare(app, "taskStatus", 2, 10000)
@@ -110,15 +110,19 @@ Item {
             config.enablePrint = false
             const tab = makeTab()
             simulator.stop()
-            // The link's end is seen by the driver's reader in its time.
+            // The link's end is seen by the driver's reader in its time, and
+            // the job it ended tells so in the error popup.
             tryVerify(function() {
                 const allowed = app.isAllowedStart()
                 device.errorMessage = ""
                 return !allowed
             }, 10000)
             const errors = child(tab, "error_popup")
-            errors.close()
-            tryCompare(errors, "visible", false)
+            tryVerify(function() {
+                if (errors.opened)
+                    errors.close()
+                return !errors.visible
+            }, 10000)
             mouseClick(child(tab, "playButton"))
             const popup = child(tab, "task_popup")
             tryCompare(popup, "opened", true)
