@@ -139,7 +139,8 @@ public:
     {
         m_printing.printPdfFile(file, printerName);
     }
-    Q_INVOKABLE void saveFrame(const QString &fileName) { m_vision.saveFrame(fileName); }
+    // False when there was no frame or it could not be written.
+    Q_INVOKABLE bool saveFrame(const QString &fileName) { return m_vision.saveFrame(fileName); }
     Q_INVOKABLE int pageMarkType() const { return m_cut.pageMarkType(); }
     Q_INVOKABLE bool isSupport() { return m_cut.isSupport(); }
     Q_INVOKABLE void startTask(bool recount = true, bool bExecOnce = false) { m_task.startTask(recount, bExecOnce); }
@@ -389,7 +390,7 @@ private:
     GraphicsView *m_cutView = nullptr;
     ImageProvider *m_imageProvider = nullptr;
     bool m_imageProviderOwned = true;
-    // Stands for the check camera until the camera support comes.
+    // The check camera's QCamera, which the pages' check session runs.
     QObject *m_checkCamera = nullptr;
     std::atomic<int> m_exitCode{0};
     std::atomic<bool> m_closing{false};

@@ -104,9 +104,9 @@ void MarkVision::scanMark(const QImage &image)
     emit filmViewUpdate(QRect());
 }
 
-void MarkVision::saveFrame(const QString &fileName) const
+bool MarkVision::saveFrame(const QString &fileName) const
 {
-    MarkImages::saveFrame(checkFrame(), fileName);
+    return MarkImages::saveFrame(checkFrame(), fileName);
 }
 
 void MarkVision::setCheckFrameSource(std::function<QImage()> source)

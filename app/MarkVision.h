@@ -58,7 +58,7 @@ public:
     // the film records, the task code.
     void scanMark(const QImage &image);
     // Saves the latest check-camera frame as fileName + ".jpg".
-    void saveFrame(const QString &fileName) const;
+    bool saveFrame(const QString &fileName) const;
     // Where the industrial check camera's latest frame comes from.
     void setCheckFrameSource(std::function<QImage()> source);
     QList<FilmRecord> filmRecords() const { return m_films.records(); }

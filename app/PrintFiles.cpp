@@ -246,7 +246,8 @@ void PrintFiles::openPrintPdf(const QString &file)
     setPrintTip(tr("文件尺寸") + QStringLiteral("  %1 x %2  mm²")
                                      .arg(qMax(0.0, size.width()), 0, 'f', 2)
                                      .arg(qMax(0.0, size.height()), 0, 'f', 2));
-    setPrintImgPath(nextPreviewUrl());
+    // No preview, no address: the pages would ask the provider for a picture it has not.
+    setPrintImgPath(printImage().isNull() ? QString() : nextPreviewUrl());
     emit printFileChanged();
 }
 

@@ -1,12 +1,16 @@
 #include "QmlSetup.h"
 
+#include "CameraInputs.h"
 #include "Config.h"
 #include "DravolinteApp.h"
 #include "FilmView.h"
+#include "FrameRelay.h"
 #include "ImageProvider.h"
 #include "LostLabelView.h"
 #include "PltQuickView.h"
 #include "QuickItemWidget.h"
+#include "SessionCapture.h"
+#include "ShotFiles.h"
 #include "Varnok120X.h"
 
 #include <QDebug>
@@ -45,6 +49,11 @@ void registerTypes()
     // The camera overlays, each in a module of its own name.
     qmlRegisterType<FilmView>("FilmView", 1, 0, "FilmView");
     qmlRegisterType<LostLabelView>("LostLabelView", 1, 0, "LostLabelView");
+    // What the QML camera object and the camera views need beside Qt Multimedia.
+    qmlRegisterType<FrameRelay>("CameraSupport", 1, 0, "FrameRelay");
+    qmlRegisterType<SessionCapture>("CameraSupport", 1, 0, "SessionCapture");
+    qmlRegisterType<CameraInputs>("CameraSupport", 1, 0, "CameraInputs");
+    qmlRegisterType<ShotFiles>("CameraSupport", 1, 0, "ShotFiles");
 }
 
 void setupEngine(QQmlEngine &engine, DravolinteApp &app, Config &config, Varnok120X &driver)

@@ -4,19 +4,14 @@
 // baseline is a frame of an empty window of the same size, in the same run.
 #include "Config.h"
 #include "DravolinteApp.h"
-#include "QmlSetup.h"
-#include "QuickWorld.h"
+#include "PageWorld.h"
 #include "Varnok120X.h"
 
 #include <QAnimationDriver>
 #include <QCoreApplication>
-#include <QDir>
 #include <QImage>
-#include <QQmlComponent>
-#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -47,34 +42,17 @@ class PageWindow
 public:
     explicit PageWindow(const QByteArray &document)
     {
-        if (qEnvironmentVariableIsEmpty("DRAVO_BIN_DIR"))
-            qputenv("DRAVO_BIN_DIR", QCoreApplication::applicationDirPath().toLocal8Bit());
-        m_previous = QDir::currentPath();
-        QDir::setCurrent(m_dir.path());
-        copyProgramResources();
-        QmlSetup::registerTypes();
-        m_world = std::make_unique<QuickWorld>(m_dir.path());
-        m_world->attach(m_engine);
         m_window.resize(1280, 800);
-        QQmlComponent component(&m_engine);
-        component.setData("import QtQuick\nimport Dravolinte2024\n" + document, QUrl());
-        m_item.reset(qobject_cast<QQuickItem *>(component.create()));
-        if (!m_item) {
-            m_error = component.errorString();
+        m_item.reset(qobject_cast<QQuickItem *>(m_world.create(document, &m_error).release()));
+        if (!m_item)
             return;
-        }
         m_item->setParentItem(m_window.contentItem());
         m_item->setSize(QSizeF(1280, 800));
         m_window.show();
     }
-    ~PageWindow()
-    {
-        m_item.reset();
-        m_world.reset();
-        QDir::setCurrent(m_previous);
-    }
+    ~PageWindow() { m_item.reset(); }
     QString error() const { return m_error; }
-    QuickWorld &world() { return *m_world; }
+    QuickWorld &world() { return m_world.world(); }
     // Moves the animations on by one frame, then renders the whole window once.
     QImage frame()
     {
@@ -85,10 +63,7 @@ public:
 
 private:
     FrameClock m_clock;
-    QTemporaryDir m_dir;
-    QString m_previous;
-    QQmlEngine m_engine;
-    std::unique_ptr<QuickWorld> m_world;
+    PageWorld m_world;
     QQuickWindow m_window;
     std::unique_ptr<QQuickItem> m_item;
     QString m_error;

@@ -264,7 +264,7 @@ public:
     // each count.
     void addToCounter(Config::ConfigParamType key, double delta);
     Q_INVOKABLE void setPropertyName(Config::ConfigParamType key, const QString &showName);
-    void setCheckCameraName(const QString &newCheckCamera);
+    Q_INVOKABLE void setCheckCameraName(const QString &newCheckCamera);
 
     // Camera source: true when camera (0 mark, 1 check) is a QML camera.
     bool usedQMLCamera(int camera) const;

@@ -30,6 +30,9 @@ PACKAGES=(
   # QML cameras (GStreamer), label check reading Chinese, the report read back by a spreadsheet
   qt6-multimedia-dev qml6-module-qtmultimedia gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   tesseract-ocr-chi-sim libreoffice-calc-nogui
+  # the QML cameras' image capture muxes its JPEG with jifmux (-bad): without it every capture
+  # after the first stalls
+  gstreamer1.0-plugins-bad
   # printing: a CUPS queue in front of an IPP Everywhere printer, print-file previews, a window manager
   cups-daemon cups-client cups-ipp-utils libcups2-dev dbus-daemon qt6-pdf-dev xdg-utils openbox
   # TIF print files (Qt's TIFF reader), the outside programs' windows on X11

@@ -277,6 +277,484 @@
         <source>返回</source>
         <translation>Back</translation>
     </message>
+    <message>
+        <source>继续</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>选择切割文件</source>
+        <translation>Choose a cut file</translation>
+    </message>
+    <message>
+        <source>选择打印文件</source>
+        <translation>Choose a print file</translation>
+    </message>
+    <message>
+        <source>切割文件 (*.plt *.PLT *.svg *.SVG)</source>
+        <translation>Cut files (*.plt *.PLT *.svg *.SVG)</translation>
+    </message>
+    <message>
+        <source>打印文件 (*.pdf *.PDF)</source>
+        <translation>Print files (*.pdf *.PDF)</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>mm/s</source>
+        <translation>mm/s</translation>
+    </message>
+    <message>
+        <source>切割份数</source>
+        <translation>Cut copies</translation>
+    </message>
+    <message>
+        <source>预设份数</source>
+        <translation>Preset</translation>
+    </message>
+    <message>
+        <source>打印份数</source>
+        <translation>Printed copies</translation>
+    </message>
+</context>
+<context>
+    <name>VideoTests</name>
+    <message>
+        <source>测试刀压</source>
+        <translation>Test knife pressure</translation>
+    </message>
+    <message>
+        <source>设置原点</source>
+        <translation>Set origin</translation>
+    </message>
+    <message>
+        <source>回到原点</source>
+        <translation>Go to origin</translation>
+    </message>
+    <message>
+        <source>识 别</source>
+        <translation>Recognise</translation>
+    </message>
+    <message>
+        <source>识别结果</source>
+        <translation>Recognition result</translation>
+    </message>
+    <message>
+        <source>单份切割</source>
+        <translation>Cut one copy</translation>
+    </message>
+    <message>
+        <source>收卷</source>
+        <translation>Rewind</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>每次打印份数</source>
+        <translation>Copies per print</translation>
+    </message>
+    <message>
+        <source>份</source>
+        <translation>copies</translation>
+    </message>
+    <message>
+        <source>页面间隔</source>
+        <translation>Page gap</translation>
+    </message>
+    <message>
+        <source>mm</source>
+        <translation>mm</translation>
+    </message>
+    <message>
+        <source>测试功能</source>
+        <translation>Test functions</translation>
+    </message>
+    <message>
+        <source>抬刀</source>
+        <translation>Knife up</translation>
+    </message>
+    <message>
+        <source>落刀</source>
+        <translation>Knife down</translation>
+    </message>
+    <message>
+        <source>小车复位</source>
+        <translation>Reset carriage</translation>
+    </message>
+    <message>
+        <source>自动找点</source>
+        <translation>Find marks</translation>
+    </message>
+    <message>
+        <source>测试标记点</source>
+        <translation>Test mark</translation>
+    </message>
+    <message>
+        <source>移动偏移</source>
+        <translation>Move by offset</translation>
+    </message>
+    <message>
+        <source>重复切割</source>
+        <translation>Repeat cut</translation>
+    </message>
+    <message>
+        <source>空白切割</source>
+        <translation>Blank cut</translation>
+    </message>
+</context>
+<context>
+    <name>TaskCopies</name>
+    <message>
+        <source>自动</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>份数</source>
+        <translation>Copies</translation>
+    </message>
+</context>
+<context>
+    <name>TaskPage</name>
+    <message>
+        <source>长按打开切割文件 </source>
+        <translation>Hold to open a cut file </translation>
+    </message>
+    <message>
+        <source>双击设置更多</source>
+        <translation>Double-click for more settings</translation>
+    </message>
+    <message>
+        <source>长按打开打印文件 </source>
+        <translation>Hold to open a print file </translation>
+    </message>
+</context>
+<context>
+    <name>TaskStartPopup</name>
+    <message>
+        <source>纠偏复位</source>
+        <translation>Reset web guide</translation>
+    </message>
+    <message>
+        <source>裁断复位</source>
+        <translation>Reset trimmer</translation>
+    </message>
+    <message>
+        <source>计数清零</source>
+        <translation>Reset counters</translation>
+    </message>
+    <message>
+        <source>开始工作</source>
+        <translation>Start work</translation>
+    </message>
+</context>
+<context>
+    <name>CutFilePage</name>
+    <message>
+        <source>切割文件</source>
+        <translation>Cut file</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>自动排序</source>
+        <translation>Auto sorting</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>禁用排序</source>
+        <translation>Sorting disabled</translation>
+    </message>
+    <message>
+        <source>选择切割文件</source>
+        <translation>Choose a cut file</translation>
+    </message>
+    <message>
+        <source>切割文件 (*.tqc *.TQC *.plt *.PLT)</source>
+        <translation>Cut files (*.tqc *.TQC *.plt *.PLT)</translation>
+    </message>
+    <message>
+        <source>保存文件</source>
+        <translation>Save file</translation>
+    </message>
+    <message>
+        <source>保存文件 (*.plt *.PLT)</source>
+        <translation>Save file (*.plt *.PLT)</translation>
+    </message>
+</context>
+<context>
+    <name>PrintFilePage</name>
+    <message>
+        <source>打印文件</source>
+        <translation>Print file</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>打印机</source>
+        <translation>Printer</translation>
+    </message>
+    <message>
+        <source>首选项</source>
+        <translation>Preferences</translation>
+    </message>
+    <message>
+        <source>切割文件</source>
+        <translation>Cut file</translation>
+    </message>
+    <message>
+        <source>可变数据源</source>
+        <translation>Variable data source</translation>
+    </message>
+    <message>
+        <source>可变数据序号</source>
+        <translation>Variable data index</translation>
+    </message>
+    <message>
+        <source>测试打印</source>
+        <translation>Test print</translation>
+    </message>
+    <message>
+        <source>选择打印文件</source>
+        <translation>Choose a print file</translation>
+    </message>
+    <message>
+        <source>打印文件 (*.pdf *.PDF)</source>
+        <translation>Print files (*.pdf *.PDF)</translation>
+    </message>
+    <message>
+        <source>选择打印文件的切割文件</source>
+        <translation>Choose the print file's cut file</translation>
+    </message>
+    <message>
+        <source>切割文件 (*.tqc *.TQC *.plt *.PLT)</source>
+        <translation>Cut files (*.tqc *.TQC *.plt *.PLT)</translation>
+    </message>
+    <message>
+        <source>选择数据源</source>
+        <translation>Choose a data source</translation>
+    </message>
+    <message>
+        <source>Excel文件 (*.xlsx *.XLSX)</source>
+        <translation>Excel files (*.xlsx *.XLSX)</translation>
+    </message>
+</context>
+<context>
+    <name>VideoParams</name>
+    <message>
+        <source>标记点尺寸</source>
+        <translation>Mark size</translation>
+    </message>
+    <message>
+        <source>mm</source>
+        <translation>mm</translation>
+    </message>
+    <message>
+        <source>刀</source>
+        <translation>Knife</translation>
+    </message>
+    <message>
+        <source>点击校准摄像头偏移</source>
+        <translation>Calibrate the camera offset</translation>
+    </message>
+    <message>
+        <source>摄像头偏移</source>
+        <translation>Camera offset</translation>
+    </message>
+    <message>
+        <source>压力</source>
+        <translation>Pressure</translation>
+    </message>
+    <message>
+        <source>gf</source>
+        <translation>gf</translation>
+    </message>
+    <message>
+        <source>刻刀补偿</source>
+        <translation>Knife compensation</translation>
+    </message>
+    <message>
+        <source>闭合补偿</source>
+        <translation>Closing compensation</translation>
+    </message>
+    <message>
+        <source>点击切割100 x 100 mm 矩形</source>
+        <translation>Cut a 100 x 100 mm square</translation>
+    </message>
+    <message>
+        <source>缩放</source>
+        <translation>Scale</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+</context>
+<context>
+    <name>VideoPage</name>
+    <message>
+        <source>灯光调整</source>
+        <translation>Lights</translation>
+    </message>
+    <message>
+        <source>手动移动</source>
+        <translation>Manual move</translation>
+    </message>
+    <message>
+        <source>测试</source>
+        <translation>Tests</translation>
+    </message>
+    <message>
+        <source>参数调整</source>
+        <translation>Parameters</translation>
+    </message>
+</context>
+<context>
+    <name>VideoLights</name>
+    <message>
+        <source>补光灯</source>
+        <translation>Fill light</translation>
+    </message>
+    <message>
+        <source>顶灯</source>
+        <translation>Top light</translation>
+    </message>
+    <message>
+        <source>底灯</source>
+        <translation>Bottom light</translation>
+    </message>
+</context>
+<context>
+    <name>VideoJogs</name>
+    <message>
+        <source>向上</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>向下</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>向左</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>向右</source>
+        <translation>Right</translation>
+    </message>
+</context>
+<context>
+    <name>CameraLegend</name>
+    <message>
+        <source>蓝线表示纸张边界</source>
+        <translation>Blue lines: paper edges</translation>
+    </message>
+    <message>
+        <source>红线表示裁断线</source>
+        <translation>Red line: trim line</translation>
+    </message>
+    <message>
+        <source>红色区域表示缺标</source>
+        <translation>Red areas: missing labels</translation>
+    </message>
+    <message>
+        <source>绿色表示文字识别</source>
+        <translation>Green: text recognition</translation>
+    </message>
+    <message>
+        <source>紫色表示条形码识别</source>
+        <translation>Purple: barcode recognition</translation>
+    </message>
+    <message>
+        <source>橙色表示二维码识别</source>
+        <translation>Orange: QR code recognition</translation>
+    </message>
+</context>
+<context>
+    <name>VideoToolBar</name>
+    <message>
+        <source>无法写入文件夹: </source>
+        <translation>Cannot write to the folder: </translation>
+    </message>
+    <message>
+        <source>拍照失败: </source>
+        <translation>Snapshot failed: </translation>
+    </message>
+    <message>
+        <source>拍照失败: 没有摄像头</source>
+        <translation>Snapshot failed: no camera</translation>
+    </message>
+    <message>
+        <source>摄像头忙</source>
+        <translation>the camera is busy</translation>
+    </message>
+    <message>
+        <source>录像失败: 没有摄像头</source>
+        <translation>Recording failed: no camera</translation>
+    </message>
+    <message>
+        <source>录像失败: </source>
+        <translation>Recording failed: </translation>
+    </message>
+    <message>
+        <source>拍照</source>
+        <translation>Snapshot</translation>
+    </message>
+    <message>
+        <source>停止录像</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>录像</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>选择文件夹</source>
+        <translation>Choose a folder</translation>
+    </message>
+</context>
+<context>
+    <name>CameraPicker</name>
+    <message>
+        <source>摄像头</source>
+        <translation>Camera</translation>
+    </message>
+</context>
+<context>
+    <name>CameraView</name>
+    <message>
+        <source>巡边</source>
+        <translation>Edge</translation>
+    </message>
+    <message>
+        <source>检测</source>
+        <translation>Check</translation>
+    </message>
 </context>
 <context>
     <name>CloseMark</name>

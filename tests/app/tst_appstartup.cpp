@@ -58,7 +58,10 @@ private slots:
         fx.driver->setIdent(QStringLiteral("TS07x50001"));
         AppFixture::app().setTaskStatus(0);
         QVERIFY(root->findChild<QObject *>("identText")->property("text").toString().contains("TS07x50001"));
-        QVERIFY(root->findChild<QObject *>("statusText")->property("text").toString().contains(QStringLiteral("暂停")));
+        // A paused task offers to go on.
+        QObject *play = root->findChild<QObject *>(QStringLiteral("playButton"));
+        QVERIFY(play);
+        QCOMPARE(play->property("text").toString(), QStringLiteral("\uf144"));
         AppFixture::app().setTaskStatus(2);
         m_camera = root->findChild<QObject *>(QStringLiteral("DravolinteCamera"));
         QVERIFY(connect(m_camera, SIGNAL(capture(QVariant)), this, SLOT(answer(QVariant))));

@@ -129,6 +129,7 @@ void QuickWorld::attach(QQmlEngine &engine, QmlWarningGate *gate)
     QQmlContext *context = engine.rootContext();
     context->setContextProperty(QStringLiteral("simulator"), m_simulator.get());
     context->setContextProperty(QStringLiteral("notices"), &m_notices);
+    context->setContextProperty(QStringLiteral("fixtures"), &m_fixtures);
     if (gate)
         context->setContextProperty(QStringLiteral("qmlWarnings"), gate);
 }

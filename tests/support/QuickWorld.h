@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageFixtures.h"
 #include "Recorder.h"
 #include "SimController.h"
 
@@ -80,7 +81,7 @@ public:
     explicit QuickWorld(const QString &folder);
     ~QuickWorld();
     // The program's context objects and import path, plus "simulator",
-    // "notices" and, when given, "qmlWarnings".
+    // "notices", "fixtures" and, when given, "qmlWarnings".
     void attach(QQmlEngine &engine, QmlWarningGate *gate = nullptr);
     Config &config() { return *m_config; }
     Varnok120X &driver() { return *m_driver; }
@@ -91,6 +92,7 @@ private:
     std::unique_ptr<Varnok120X> m_driver;
     std::unique_ptr<SimulatorHandle> m_simulator;
     NoticeLog m_notices;
+    PageFixtures m_fixtures;
 };
 
 // Copies the pictures and the icon font beside the program into the working

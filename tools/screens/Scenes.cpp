@@ -69,6 +69,47 @@ void fromController(const QByteArray &body)
     DravolinteApp::driver()->decode(FrameCodec::frameRaw(body));
 }
 
+// A page of the task tab, as the task page asks for it ("cut_file", "print_file", "video").
+void openTaskTabPage(Stage &stage, const QString &page)
+{
+    stage.showTab(1);
+    Stage::settle(100);
+    if (QObject *tab = stage.find(QStringLiteral("task_stack_page")))
+        QMetaObject::invokeMethod(tab, "open", Q_ARG(QVariant, page));
+    Stage::settle(500);
+}
+
+void closeTaskTabPage(Stage &stage)
+{
+    stage.call(QStringLiteral("backButton"), "clicked");
+    Stage::settle(500);
+}
+
+// The mark camera runs on the test picture of the camera backend when no
+// camera is plugged in: the views show its bars.
+void startMarkCamera(Stage &stage)
+{
+    stage.call(QStringLiteral("markCamera"), "start");
+    Stage::settle(800);
+}
+
+// The check camera shown, with label checking on.
+void showCheckCamera(bool qmlSource)
+{
+    Config *cfg = Config::instance();
+    cfg->setEnableDetection(true);
+    cfg->setShowCamera(1);
+    cfg->setUsedQMLCamera(qmlSource);
+}
+
+void showMarkCamera()
+{
+    Config *cfg = Config::instance();
+    cfg->setShowCamera(0);
+    cfg->setUsedQMLCamera(true);
+    cfg->setEnableDetection(false);
+}
+
 Scene diagram(int number, int version)
 {
     return {QStringLiteral("diagram-v%1").arg(number), [version](Stage &s) { openParameterPage(s, version); },
@@ -80,7 +121,60 @@ Scene diagram(int number, int version)
 QList<Scene> allScenes()
 {
     return {
-        {QStringLiteral("task-tab"), [](Stage &s) { s.showTab(1); }, {}},
+        {QStringLiteral("task-tab"),
+         [](Stage &s) {
+             s.showTab(1);
+             startMarkCamera(s);
+         },
+         {}},
+        {QStringLiteral("task-start-popup"),
+         [](Stage &s) {
+             s.showTab(1);
+             s.call(QStringLiteral("task_popup"), "open");
+         },
+         [](Stage &s) { closePopup(s, QStringLiteral("task_popup")); }},
+        {QStringLiteral("task-copies"),
+         [](Stage &s) {
+             s.showTab(1);
+             s.call(QStringLiteral("task_copies_cut"), "toggle");
+         },
+         [](Stage &s) {
+             // The copies field had the focus, and with it the keyboard.
+             if (QQuickItem *focused = s.window()->activeFocusItem())
+                 focused->setFocus(false);
+             closePopup(s, QStringLiteral("copiesPopup"));
+         }},
+        {QStringLiteral("task-no-cut"),
+         [](Stage &s) {
+             Config::instance()->setEnableCut(false);
+             s.showTab(1);
+         },
+         [](Stage &) { Config::instance()->setEnableCut(true); }},
+        {QStringLiteral("task-check-camera"),
+         [](Stage &s) {
+             showCheckCamera(false);
+             s.showTab(1);
+         },
+         [](Stage &) { showMarkCamera(); }},
+        {QStringLiteral("print-file-page"), [](Stage &s) { openTaskTabPage(s, QStringLiteral("print_file")); },
+         closeTaskTabPage},
+        {QStringLiteral("cut-file-page"), [](Stage &s) { openTaskTabPage(s, QStringLiteral("cut_file")); },
+         closeTaskTabPage},
+        {QStringLiteral("video-page"),
+         [](Stage &s) {
+             openTaskTabPage(s, QStringLiteral("video"));
+             startMarkCamera(s);
+         },
+         closeTaskTabPage},
+        {QStringLiteral("video-page-check"),
+         [](Stage &s) {
+             showCheckCamera(true);
+             openTaskTabPage(s, QStringLiteral("video"));
+         },
+         [](Stage &s) {
+             closeTaskTabPage(s);
+             showMarkCamera();
+         }},
         {QStringLiteral("home-tab"), [](Stage &s) { s.showTab(0); }, {}},
         {QStringLiteral("help-tab"), [](Stage &s) { s.showTab(2); }, {}},
         {QStringLiteral("bar-texts"),

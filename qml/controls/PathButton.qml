@@ -1,0 +1,25 @@
+import QtQuick
+import QtQuick.Controls
+
+// A button showing a stored path (its start elided) that opens the path's
+// dialog; light-grey bordered, as the file pages draw them.
+Button {
+    id: control
+
+    height: 30
+    font.pointSize: 9
+    Accessible.description: text
+
+    background: Rectangle {
+        color: control.down ? Qt.rgba(0.85, 0.85, 0.85, 1) : "white"
+        border.width: 1
+        border.color: Qt.rgba(0.75, 0.75, 0.75, 1)
+    }
+    contentItem: Text {
+        text: control.text
+        font: control.font
+        elide: Text.ElideLeft
+        horizontalAlignment: Text.AlignHCenter
+        verticalAlignment: Text.AlignVCenter
+    }
+}
