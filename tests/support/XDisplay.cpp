@@ -1,8 +1,8 @@
 #include "XDisplay.h"
 
 #include "StopProcess.h"
+#include "XvfbDisplay.h"
 
-#include <QRandomGenerator>
 #include <QTest>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -88,25 +88,14 @@ XDisplay::~XDisplay()
 
 bool XDisplay::start(bool windowManager)
 {
-    // A display number of its own, far from the ones people and their tools take
-    // (a low one may be another server's, on a socket this process still reaches).
-    for (int attempt = 0; attempt < 5 && m_name.isEmpty(); ++attempt) {
-        const QString name = QStringLiteral(":%1").arg(1000 + QRandomGenerator::global()->bounded(30000));
-        m_server.start(QStringLiteral("Xvfb"), {name, QStringLiteral("-screen"), QStringLiteral("0"),
-                                                QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                                                QStringLiteral("tcp")});
-        if (m_server.waitForStarted(10000)
-            && QTest::qWaitFor([&] { return reachable(name) || m_server.state() == QProcess::NotRunning; }, 20000)
-            && m_server.state() == QProcess::Running && reachable(name)) {
-            m_name = name;
-            break;
-        }
-        m_error = QStringLiteral("Xvfb %1: %2").arg(name, QString::fromLocal8Bit(m_server.readAllStandardError()));
-        m_server.kill();
-        m_server.waitForFinished(5000);
-    }
-    if (m_name.isEmpty())
+    // The server picks a free display number itself and says which: no two
+    // tests on this computer can take the same one.
+    const QByteArray name = startXvfb(m_server, QStringLiteral("1024x768x24"));
+    if (name.isEmpty() || !reachable(QString::fromLocal8Bit(name))) {
+        m_error = QStringLiteral("Xvfb: %1").arg(QString::fromLocal8Bit(m_server.readAllStandardError()));
         return false;
+    }
+    m_name = QString::fromLocal8Bit(name);
     qputenv("DISPLAY", m_name.toLocal8Bit());
     if (!windowManager)
         return true;
