@@ -34,7 +34,7 @@ private slots:
             QCOMPARE(run->exitCode(), 0);
         }
         for (const QString &lang : {QStringLiteral("zh"), QStringLiteral("en")}) {
-            for (const QString size : {QStringLiteral("1280x800"), QStringLiteral("1920x1080")}) {
+            for (const QString &size : {QStringLiteral("1280x800"), QStringLiteral("1920x1080")}) {
                 for (int i = 0; i < scenes.size(); ++i) {
                     const QString file = QStringLiteral("out/%1-%2-%3-%4.png")
                                              .arg(i + 1, 2, 10, QLatin1Char('0'))
