@@ -188,6 +188,15 @@ struct Deadline
 
 // Each forwarder: the Qt name it stands for, then the call.
 #define FORWARD(name, type) static const auto next = real<type>(#name)
+// A wake-up (of a wait condition, Qt's or GLib's): what the waker did before is
+// handed to whoever the condition wakes.
+#define RELEASING_CALL(name)                                                                                           \
+    void name(void *self)                                                                                              \
+    {                                                                                                                  \
+        FORWARD(name, void (*)(void *));                                                                               \
+        release(self);                                                                                                 \
+        next(self);                                                                                                    \
+    }
 
 extern "C" {
 
@@ -351,19 +360,8 @@ bool _ZN14QWaitCondition4waitEP14QReadWriteLockm(void *self, void *lock, unsigne
 }
 
 // void QWaitCondition::wakeOne(), wakeAll()
-void _ZN14QWaitCondition7wakeOneEv(void *self)
-{
-    FORWARD(_ZN14QWaitCondition7wakeOneEv, void (*)(void *));
-    release(self);
-    next(self);
-}
-
-void _ZN14QWaitCondition7wakeAllEv(void *self)
-{
-    FORWARD(_ZN14QWaitCondition7wakeAllEv, void (*)(void *));
-    release(self);
-    next(self);
-}
+RELEASING_CALL(_ZN14QWaitCondition7wakeOneEv)
+RELEASING_CALL(_ZN14QWaitCondition7wakeAllEv)
 
 // void QMetaObject::activate(QObject *, const QMetaObject *, int, void **) and its two
 // other forms: a signal, maybe queued to another thread. Acquired afterwards too, for
@@ -559,19 +557,8 @@ int g_cond_wait_until(void *cond, void *mutex, long long endTime)
 }
 
 // void g_cond_signal(GCond *), g_cond_broadcast(GCond *)
-void g_cond_signal(void *cond)
-{
-    FORWARD(g_cond_signal, void (*)(void *));
-    release(cond);
-    next(cond);
-}
-
-void g_cond_broadcast(void *cond)
-{
-    FORWARD(g_cond_broadcast, void (*)(void *));
-    release(cond);
-    next(cond);
-}
+RELEASING_CALL(g_cond_signal)
+RELEASING_CALL(g_cond_broadcast)
 
 // void g_async_queue_push(GAsyncQueue *, gpointer) and its unlocked form
 void g_async_queue_push(void *queue, void *item)
@@ -589,29 +576,17 @@ void g_async_queue_push_unlocked(void *queue, void *item)
 }
 
 // gpointer g_async_queue_pop(GAsyncQueue *), try_pop, timeout_pop(…, guint64) and their unlocked forms
-void *g_async_queue_pop(void *queue)
-{
-    FORWARD(g_async_queue_pop, void *(*)(void *));
-    return popped(queue, next(queue));
-}
-
-void *g_async_queue_pop_unlocked(void *queue)
-{
-    FORWARD(g_async_queue_pop_unlocked, void *(*)(void *));
-    return popped(queue, next(queue));
-}
-
-void *g_async_queue_try_pop(void *queue)
-{
-    FORWARD(g_async_queue_try_pop, void *(*)(void *));
-    return popped(queue, next(queue));
-}
-
-void *g_async_queue_try_pop_unlocked(void *queue)
-{
-    FORWARD(g_async_queue_try_pop_unlocked, void *(*)(void *));
-    return popped(queue, next(queue));
-}
+#define QUEUE_POP(name)                                                                                                \
+    void *name(void *queue)                                                                                            \
+    {                                                                                                                  \
+        FORWARD(name, void *(*)(void *));                                                                              \
+        return popped(queue, next(queue));                                                                             \
+    }
+QUEUE_POP(g_async_queue_pop)
+QUEUE_POP(g_async_queue_pop_unlocked)
+QUEUE_POP(g_async_queue_try_pop)
+QUEUE_POP(g_async_queue_try_pop_unlocked)
+#undef QUEUE_POP
 
 void *g_async_queue_timeout_pop(void *queue, unsigned long long timeout)
 {
