@@ -1,7 +1,9 @@
 #include "DravolinteApp.h"
 #include "QmlSetup.h"
 
+#include <QDir>
 #include <QQuickWindow>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 int main(int argc, char **argv)
@@ -12,6 +14,11 @@ int main(int argc, char **argv)
     // The pages render as in the tests: the Basic style on the software renderer.
     QmlSetup::prepareEnvironment();
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    // Parts under test open their files ("config.db", logs) in the current
+    // folder: a run leaves nothing behind in the folder it was started from.
+    QTemporaryDir workDir;
+    if (workDir.isValid())
+        QDir::setCurrent(workDir.path());
     // The program's application object, which the pages' benchmarks set up with.
     DravolinteApp app(argc, argv);
     benchmark::Initialize(&argc, argv);

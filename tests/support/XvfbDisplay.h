@@ -13,7 +13,10 @@ inline QByteArray startXvfb(QProcess &server, const QString &screen = QStringLit
     if (xvfb.isEmpty())
         return QByteArray();
     // Xvfb writes the display's number to the given descriptor (1: its output).
-    server.start(xvfb, {"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp"});
+    // Without -noreset the server starts afresh whenever its last client
+    // leaves, and a client connecting meanwhile (the window manager after the
+    // test's own probe) is turned away.
+    server.start(xvfb, {"-displayfd", "1", "-noreset", "-screen", "0", screen, "-nolisten", "tcp"});
     QByteArray display;
     const QDeadlineTimer started(30000);
     while (server.waitForStarted(10000) && !display.contains('\n') && !started.hasExpired()
