@@ -113,7 +113,11 @@ class Config : public QObject
     Q_PROPERTY(bool autoSort READ autoSort WRITE setAutoSort NOTIFY autoSortChanged)
 
 public:
-    enum ConfigParamType {
+    // The three enumerations are ints throughout: ids and versions come from
+    // the pages, the files and the controller as plain numbers, and one that
+    // names no entry (a newer machine, a damaged file) stays a valid value to
+    // be turned away, not a value outside the enumeration's range.
+    enum ConfigParamType : int {
         CPT_Language = 0,
         CPT_Today = 1,
         CPT_Today_Cut = 2,
@@ -239,10 +243,10 @@ public:
     };
     Q_ENUM(ConfigParamType)
 
-    enum ModuleType { MT_Control = 0, MT_Driver, MT_Sensor, MT_Trim };
+    enum ModuleType : int { MT_Control = 0, MT_Driver, MT_Sensor, MT_Trim };
     Q_ENUM(ModuleType)
 
-    enum VersionType { VT_UNKNOWN = 0, VT_7x3, VT_7x4, VT_7x5, VT_7x6, VT_7x7, VT_7x8 };
+    enum VersionType : int { VT_UNKNOWN = 0, VT_7x3, VT_7x4, VT_7x5, VT_7x6, VT_7x7, VT_7x8 };
     Q_ENUM(VersionType)
 
     // appDir is where the configuration files live: the program's folder in

@@ -43,12 +43,22 @@ public:
         std::swap(m_value, value);
         return value;
     }
-    // Runs f on the value under the lock; f returns whether it changed it.
+    // Runs f under the lock on a copy of the value, which replaces the value
+    // when f returns true (that it changed it). A copy get() handed out may
+    // still be read outside the lock: an implicitly shared container changed
+    // in place would write the very nodes that reader reads, once it has let
+    // go of its count (Qt checks the count without ordering the reader's
+    // last reads before the change). The copy shares the data until f writes,
+    // and a write then detaches it.
     template <typename F>
     bool update(F &&f)
     {
         QMutexLocker lock(&m_lock);
-        return f(m_value);
+        T next = m_value;
+        if (!f(next))
+            return false;
+        m_value = std::move(next);
+        return true;
     }
 
 private:

@@ -10,7 +10,8 @@
 # its mutexes, wait conditions and event queues are invisible to it:
 # tools/sanitizers/TsanShim.cpp, preloaded into every test, tells
 # ThreadSanitizer about them, and tools/sanitizers/tsan-suppressions.txt names
-# the reports that lie wholly inside Qt and the libraries below it. Before the
+# the reports that lie wholly inside Qt and the libraries below it
+# (tools/sanitizers/lsan-suppressions.txt the leaks of those libraries). Before the
 # suite, a race planted on purpose (tools/sanitizers/PlantedRace.cpp) must be
 # reported with the shim loaded, or the run fails.
 set -euo pipefail
@@ -23,6 +24,8 @@ case "$KIND" in
 esac
 shift
 BUILD="${BUILD_DIR:-$ROOT/build-$KIND}"
+# Builds and tests at once: all cores unless JOBS says fewer (a shared machine).
+JOBS="${JOBS:-$(nproc)}"
 "$ROOT/scripts/install-deps.sh"
 export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
 GEN=()
@@ -32,7 +35,7 @@ if [ -f "$BUILD/CMakeCache.txt" ]; then GEN=(); fi
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" "${GEN[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS="$FLAGS -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="$FLAGS" \
   -DCMAKE_SHARED_LINKER_FLAGS="$FLAGS" -DDRAVO_TEST_TIMEOUT_SCALE=5 >/dev/null
-cmake --build "$BUILD" -j "$(nproc)"
+cmake --build "$BUILD" -j "$JOBS"
 
 # Every process of the run writes its reports here, the helper programs the
 # tests start included (the simulator, the program), whose error output the
@@ -63,13 +66,16 @@ if [ "$KIND" = tsan ]; then
     PLANTED_FAILED=1
   fi
 else
-  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:log_path=$REPORTS/asan"
+  # Stacks unwound in full: the leak suppressions name frames inside the
+  # libraries, which keep no frame pointers for the fast unwinding.
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:fast_unwind_on_malloc=0:log_path=$REPORTS/asan"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$REPORTS/ubsan"
+  export LSAN_OPTIONS="suppressions=$TOOLS/lsan-suppressions.txt:print_suppressions=0"
 fi
 cd "$BUILD"
 STATUS=0
 [ -z "${PLANTED_FAILED:-}" ] || STATUS=1
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" -LE fuzz "$@" || STATUS=$?
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS" -LE fuzz "$@" || STATUS=$?
 if [ -n "$(ls -A "$REPORTS")" ]; then
   for report in "$REPORTS"/*; do
     echo "==== $report"

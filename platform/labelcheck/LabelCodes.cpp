@@ -8,6 +8,7 @@
 #include <opencv2/imgproc.hpp>
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <memory>
 #include <zbar.h>
 
@@ -44,28 +45,54 @@ LabelCode codeOf(const zbar::zbar_symbol_t *symbol, cv::Point offset)
     return code;
 }
 
+// One engine for every caller. A caller keeps its own share of it: a caller
+// asking for another model replaces it under the others' feet.
 struct Engine
 {
     QMutex lock;
-    std::unique_ptr<OcrLite> ocr;
+    std::shared_ptr<OcrLite> ocr;
     std::string model;
     bool tried = false;
 };
 
-OcrLite *engineFor(Engine &engine, const std::string &model)
+Engine &sharedEngine()
 {
+    static Engine engine;
+    return engine;
+}
+
+// Tesseract keeps its dictionaries in a cache of its own, made by the first
+// engine's start, so after our engine: destroyed in reverse order, it would go
+// first and our engine would hand its dictionaries back to a cache no longer
+// there. A handler registered once the cache exists runs before it goes.
+void releaseAtExit()
+{
+    static const bool registered = std::atexit([] {
+        Engine &engine = sharedEngine();
+        QMutexLocker locker(&engine.lock);
+        engine.ocr.reset();
+    }) == 0;
+    Q_UNUSED(registered)
+}
+
+std::shared_ptr<OcrLite> engineFor(const std::string &model)
+{
+    Engine &engine = sharedEngine();
     QMutexLocker locker(&engine.lock);
     if (engine.tried && engine.model == model)
-        return engine.ocr && engine.ocr->isReady() ? engine.ocr.get() : nullptr;
+        return engine.ocr && engine.ocr->isReady() ? engine.ocr : nullptr;
     engine.tried = true;
     engine.model = model;
-    engine.ocr = std::make_unique<OcrLite>();
+    engine.ocr = std::make_shared<OcrLite>();
     // Without a language file of its own the engine takes English from the system.
     const QString rec = model.empty() ? QStringLiteral("./models/rec")
                                       : QFile::decodeName(QByteArray::fromStdString(model));
     if (!engine.ocr->initModels(QString(), QString(), rec, QString()))
         qWarning().noquote() << "process_frame" << "no text reading:" << rec;
-    return engine.ocr->isReady() ? engine.ocr.get() : nullptr;
+    if (!engine.ocr->isReady())
+        return nullptr;
+    releaseAtExit();
+    return engine.ocr;
 }
 
 } // namespace
@@ -103,8 +130,7 @@ void readCodes(const cv::Mat &place, cv::Point offset, bool qr, bool bar, std::v
 std::vector<LabelText> readTexts(const cv::Mat &place, cv::Point offset, const std::string &model, double minScore)
 {
     std::vector<LabelText> texts;
-    static Engine engine;
-    OcrLite *ocr = engineFor(engine, model);
+    const std::shared_ptr<OcrLite> ocr = engineFor(model);
     if (!ocr || place.empty())
         return texts;
     const OcrResult result = ocr->detect(place, 10, 0, float(minScore), 0.3f, 0.0f, false, true);

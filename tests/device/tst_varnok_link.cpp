@@ -213,11 +213,15 @@ private slots:
         QVERIFY(f.waitForCommandCount(f.commandCount() + 10));
         const int before = f.commandCount();
         QVERIFY(f.driver->wFactoryReset() && f.sim.control("now send CCMD;16,0,1; repeat 20"));
+        // The transcript read once per look: it grows by the poll, and read
+        // for every command it made each look slower than the polling.
         auto starts = [&] {
+            const QStringList commands = f.commands(before);
             QList<int> at;
-            for (int i = 0, n = int(f.commands(before).size()); i < n; ++i)
-                at << (f.commands(before).at(i) == run.first() ? i : -1);
-            at.removeAll(-1);
+            for (int i = 0; i < commands.size(); ++i) {
+                if (commands.at(i) == run.first())
+                    at << i;
+            }
             return at;
         };
         QVERIFY(QTest::qWaitFor([&] { return starts().size() >= 2 && f.commandCount() >= before + starts().last() + run.size(); }, 20000));

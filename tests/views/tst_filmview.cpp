@@ -152,7 +152,8 @@ private slots:
             source.films[0] = record(20, points, text);
             return OverlayFixture::paint(view);
         };
-        const QPolygonF two({{140, 100}, {180, 140}}), three({{140, 100}, {180, 100}, {180, 140}});
+        const QPolygonF two{QPointF(140, 100), QPointF(180, 140)};
+        const QPolygonF three{QPointF(140, 100), QPointF(180, 100), QPointF(180, 140)};
         QCOMPARE(paintWith(two, "M"), paintWith(two, "MMMMMMMM"));
         QVERIFY(paintWith(three, "M") != paintWith(three, "MMMMMMMM"));
     }

@@ -34,6 +34,23 @@
 //    memory and the parent goes on at once (the child's exec or its failure
 //    reaches Qt through a pipe either way).
 //
+// GLib is treated the same way where code outside it (GObject, GIO, Aravis)
+// calls it; calls inside GLib bind to its own functions and never reach the
+// shim:
+//
+//  - a GMutex (a futex, never a pthread mutex): a mutex, its waits on a GCond
+//    letting it go and taking it back, and the GCond an order on its address;
+//  - a GAsyncQueue: released before a push, acquired after a pop that took an
+//    item (Aravis hands each filled frame buffer over in one);
+//  - GRecMutex and GRWLock are pthread locks that ThreadSanitizer intercepts,
+//    but it skips a call made from a library the suppressions ignore, telling
+//    that by the return address. GObject ends some functions by jumping to
+//    g_rec_mutex_unlock, which jumps on to pthread_mutex_unlock, so the return
+//    address is GObject's caller's: its type lock was seen taken in GObject
+//    and, when that caller was GIO, never seen let go, which made every lock
+//    taken afterwards look nested in it. The shim calls them and returns, so
+//    the return address is its own and both halves are seen.
+//
 // The symbols are declared by their mangled names, so the shim needs neither
 // Qt's headers nor its libraries; in a process that is not sanitized (a
 // broker, a shell) the annotations are absent and it only forwards.
@@ -51,11 +68,16 @@ void __tsan_mutex_pre_lock(void *address, unsigned flags) __attribute__((weak));
 void __tsan_mutex_post_lock(void *address, unsigned flags, int recursion) __attribute__((weak));
 int __tsan_mutex_pre_unlock(void *address, unsigned flags) __attribute__((weak));
 void __tsan_mutex_post_unlock(void *address, unsigned flags) __attribute__((weak));
+void __tsan_mutex_destroy(void *address, unsigned flags) __attribute__((weak));
 }
 
 namespace {
 
 char g_handOff; // the address of the process-wide hand-off
+
+// The flags of sanitizer/tsan_interface.h.
+constexpr unsigned kTryLock = 1u << 4;
+constexpr unsigned kTryLockFailed = 1u << 5;
 
 void acquire(const void *address)
 {
@@ -128,6 +150,28 @@ void mutexLocked(void *mutex)
     }
 }
 
+void mutexTryLocked(void *mutex, bool locked)
+{
+    if (__tsan_mutex_pre_lock) {
+        __tsan_mutex_pre_lock(mutex, kTryLock);
+        __tsan_mutex_post_lock(mutex, locked ? kTryLock : kTryLock | kTryLockFailed, 0);
+    }
+}
+
+// An item taken from a GAsyncQueue comes after everything pushed to it before.
+void *popped(void *queue, void *item)
+{
+    if (item)
+        acquire(queue);
+    return item;
+}
+
+// Keeps the call before it out of tail position (see GRecMutex above).
+inline void returnHere()
+{
+    asm volatile("" ::: "memory");
+}
+
 template <typename Function> Function real(const char *name)
 {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
@@ -144,6 +188,15 @@ struct Deadline
 
 // Each forwarder: the Qt name it stands for, then the call.
 #define FORWARD(name, type) static const auto next = real<type>(#name)
+// A wake-up (of a wait condition, Qt's or GLib's): what the waker did before is
+// handed to whoever the condition wakes.
+#define RELEASING_CALL(name)                                                                                           \
+    void name(void *self)                                                                                              \
+    {                                                                                                                  \
+        FORWARD(name, void (*)(void *));                                                                               \
+        release(self);                                                                                                 \
+        next(self);                                                                                                    \
+    }
 
 extern "C" {
 
@@ -307,19 +360,8 @@ bool _ZN14QWaitCondition4waitEP14QReadWriteLockm(void *self, void *lock, unsigne
 }
 
 // void QWaitCondition::wakeOne(), wakeAll()
-void _ZN14QWaitCondition7wakeOneEv(void *self)
-{
-    FORWARD(_ZN14QWaitCondition7wakeOneEv, void (*)(void *));
-    release(self);
-    next(self);
-}
-
-void _ZN14QWaitCondition7wakeAllEv(void *self)
-{
-    FORWARD(_ZN14QWaitCondition7wakeAllEv, void (*)(void *));
-    release(self);
-    next(self);
-}
+RELEASING_CALL(_ZN14QWaitCondition7wakeOneEv)
+RELEASING_CALL(_ZN14QWaitCondition7wakeAllEv)
 
 // void QMetaObject::activate(QObject *, const QMetaObject *, int, void **) and its two
 // other forms: a signal, maybe queued to another thread. Acquired afterwards too, for
@@ -457,6 +499,135 @@ bool _ZNK7QThread9isRunningEv(const void *self)
     acquire(&g_handOff);
     return running;
 }
+
+// void g_mutex_lock(GMutex *), gboolean g_mutex_trylock(GMutex *), void g_mutex_unlock(GMutex *),
+// void g_mutex_clear(GMutex *)
+void g_mutex_lock(void *mutex)
+{
+    FORWARD(g_mutex_lock, void (*)(void *));
+    if (__tsan_mutex_pre_lock)
+        __tsan_mutex_pre_lock(mutex, 0);
+    next(mutex);
+    if (__tsan_mutex_post_lock)
+        __tsan_mutex_post_lock(mutex, 0, 0);
+}
+
+int g_mutex_trylock(void *mutex)
+{
+    FORWARD(g_mutex_trylock, int (*)(void *));
+    const int locked = next(mutex);
+    mutexTryLocked(mutex, locked != 0);
+    return locked;
+}
+
+void g_mutex_unlock(void *mutex)
+{
+    FORWARD(g_mutex_unlock, void (*)(void *));
+    mutexUnlocked(mutex);
+    next(mutex);
+}
+
+void g_mutex_clear(void *mutex)
+{
+    FORWARD(g_mutex_clear, void (*)(void *));
+    if (__tsan_mutex_destroy)
+        __tsan_mutex_destroy(mutex, 0);
+    next(mutex);
+}
+
+// void g_cond_wait(GCond *, GMutex *), gboolean g_cond_wait_until(GCond *, GMutex *, gint64):
+// the mutex is let go and taken again inside GLib.
+void g_cond_wait(void *cond, void *mutex)
+{
+    FORWARD(g_cond_wait, void (*)(void *, void *));
+    mutexUnlocked(mutex);
+    next(cond, mutex);
+    mutexLocked(mutex);
+    acquire(cond);
+}
+
+int g_cond_wait_until(void *cond, void *mutex, long long endTime)
+{
+    FORWARD(g_cond_wait_until, int (*)(void *, void *, long long));
+    mutexUnlocked(mutex);
+    const int signalled = next(cond, mutex, endTime);
+    mutexLocked(mutex);
+    acquire(cond);
+    return signalled;
+}
+
+// void g_cond_signal(GCond *), g_cond_broadcast(GCond *)
+RELEASING_CALL(g_cond_signal)
+RELEASING_CALL(g_cond_broadcast)
+
+// void g_async_queue_push(GAsyncQueue *, gpointer) and its unlocked form
+void g_async_queue_push(void *queue, void *item)
+{
+    FORWARD(g_async_queue_push, void (*)(void *, void *));
+    release(queue);
+    next(queue, item);
+}
+
+void g_async_queue_push_unlocked(void *queue, void *item)
+{
+    FORWARD(g_async_queue_push_unlocked, void (*)(void *, void *));
+    release(queue);
+    next(queue, item);
+}
+
+// gpointer g_async_queue_pop(GAsyncQueue *), try_pop, timeout_pop(…, guint64) and their unlocked forms
+#define QUEUE_POP(name)                                                                                                \
+    void *name(void *queue)                                                                                            \
+    {                                                                                                                  \
+        FORWARD(name, void *(*)(void *));                                                                              \
+        return popped(queue, next(queue));                                                                             \
+    }
+QUEUE_POP(g_async_queue_pop)
+QUEUE_POP(g_async_queue_pop_unlocked)
+QUEUE_POP(g_async_queue_try_pop)
+QUEUE_POP(g_async_queue_try_pop_unlocked)
+#undef QUEUE_POP
+
+void *g_async_queue_timeout_pop(void *queue, unsigned long long timeout)
+{
+    FORWARD(g_async_queue_timeout_pop, void *(*)(void *, unsigned long long));
+    return popped(queue, next(queue, timeout));
+}
+
+void *g_async_queue_timeout_pop_unlocked(void *queue, unsigned long long timeout)
+{
+    FORWARD(g_async_queue_timeout_pop_unlocked, void *(*)(void *, unsigned long long));
+    return popped(queue, next(queue, timeout));
+}
+
+// GRecMutex and GRWLock: called and returned from, so that ThreadSanitizer's
+// interceptor sees the shim as the caller (see the opening comment).
+#define GLIB_LOCK_CALL(name)                                                                                           \
+    void name(void *lock)                                                                                              \
+    {                                                                                                                  \
+        FORWARD(name, void (*)(void *));                                                                               \
+        next(lock);                                                                                                    \
+        returnHere();                                                                                                  \
+    }
+#define GLIB_TRYLOCK_CALL(name)                                                                                        \
+    int name(void *lock)                                                                                               \
+    {                                                                                                                  \
+        FORWARD(name, int (*)(void *));                                                                                \
+        const int locked = next(lock);                                                                                 \
+        returnHere();                                                                                                  \
+        return locked;                                                                                                 \
+    }
+GLIB_LOCK_CALL(g_rec_mutex_lock)
+GLIB_TRYLOCK_CALL(g_rec_mutex_trylock)
+GLIB_LOCK_CALL(g_rec_mutex_unlock)
+GLIB_LOCK_CALL(g_rw_lock_writer_lock)
+GLIB_TRYLOCK_CALL(g_rw_lock_writer_trylock)
+GLIB_LOCK_CALL(g_rw_lock_writer_unlock)
+GLIB_LOCK_CALL(g_rw_lock_reader_lock)
+GLIB_TRYLOCK_CALL(g_rw_lock_reader_trylock)
+GLIB_LOCK_CALL(g_rw_lock_reader_unlock)
+#undef GLIB_LOCK_CALL
+#undef GLIB_TRYLOCK_CALL
 
 // int clone(int (*fn)(void *), void *stack, int flags, void *arg, pid_t *ptid, void *tls, pid_t *ctid)
 // In a sanitized process only ThreadSanitizer's interceptor calls this, as its next clone.
