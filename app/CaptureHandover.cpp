@@ -30,6 +30,7 @@ bool CaptureHandover::request(int id, bool onGuiThread, int waitMs, const std::f
     if (!onGuiThread)
         m_waiting.fetch_add(1);
     bool previouslyOwed = false;
+    const unsigned round = m_round.load();
     {
         QMutexLocker lock(&waiter->mutex);
         if (m_cancelled.load())
@@ -56,7 +57,7 @@ bool CaptureHandover::request(int id, bool onGuiThread, int waitMs, const std::f
         return false;
     }
     const QDeadlineTimer deadline(qMax(0, waitMs));
-    while (!waiter->ready && !m_cancelled.load() && !deadline.hasExpired())
+    while (!waiter->ready && !m_cancelled.load() && m_round.load() == round && !deadline.hasExpired())
         waiter->answered.wait(&waiter->mutex, deadline);
     const bool ready = waiter->ready;
     // The answer of a request that stops waiting now may still come: the
@@ -90,6 +91,17 @@ void CaptureHandover::answer(int id)
 void CaptureHandover::cancel()
 {
     m_cancelled.store(true);
+    wakeAll();
+}
+
+void CaptureHandover::abandonWaiting()
+{
+    m_round.fetch_add(1);
+    wakeAll();
+}
+
+void CaptureHandover::wakeAll()
+{
     QMutexLocker lock(&m_waitersLock);
     for (auto &entry : m_waiters) {
         // Under the waiter's mutex: a request between its check and its

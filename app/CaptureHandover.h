@@ -30,6 +30,9 @@ public:
     // every later one: the shutdown must not wait for a camera that only
     // the GUI thread, now closing, would answer.
     void cancel();
+    // Wakes the requests waiting right now (each returns false); later
+    // requests wait as usual.
+    void abandonWaiting();
     bool isCancelled() const { return m_cancelled.load(); }
     // A request (of a thread other than the GUI thread) waits for its answer.
     bool isWaiting() const { return m_waiting.load() > 0; }
@@ -52,9 +55,12 @@ private:
         bool tookOwed = false;
     };
     Waiter *waiterFor(int id);
+    void wakeAll();
 
     QMutex m_waitersLock;
     std::map<int, std::unique_ptr<Waiter>> m_waiters; // never shrinks: pointers stay valid
     std::atomic<bool> m_cancelled{false};
+    // Counts abandonWaiting calls: a request waits only while it stays the same.
+    std::atomic<unsigned> m_round{0};
     std::atomic<int> m_waiting{0};
 };

@@ -47,6 +47,7 @@ public:
     void capturedLabelImage(int id, const QVariant &img);
     // Shutdown: every waiting capture gives up now, later ones at once.
     void cancelCaptures() { m_captures.cancel(); }
+    void abandonCaptures() override { m_captures.abandonWaiting(); }
     // A capture request waits for its answer.
     bool isCapturing() const { return m_captures.isWaiting(); }
     // The answer of camera id's request, once its image was handled.

@@ -104,6 +104,10 @@ public:
     // its handling; true when an image arrived in time. Runs on the calling
     // (collect or work) thread, never on the GUI thread.
     virtual bool doCapture(int camera) = 0;
+    // The driver is going: a capture that one of its threads waits for gives
+    // up now, since the thread that would answer it may be the one waiting
+    // for the driver to end. Later requests (another driver's) go on as usual.
+    virtual void abandonCaptures() {}
     // The mark that the last mark capture found: centre in image pixels,
     // (0, 0) for none, and its size in pixels.
     virtual QPointF scanMarkPoint() const = 0;

@@ -53,10 +53,10 @@ Varnok120X::~Varnok120X()
     // Whatever unInit left running uses the driver: it must end before the
     // driver goes. Every wait in it is bounded and the link is closed.
     for (QThread *thread : {&m_pollThread, &m_collectThread, &m_workThread}) {
-        if (thread->wait(QDeadlineTimer(kJoinMs)))
+        if (waitForThread(thread, kJoinMs))
             continue;
         qCritical().noquote() << "Varnok120X::~Varnok120X" << thread->objectName() << "still running, waiting";
-        if (thread->wait(QDeadlineTimer(kGiveUpMs)))
+        if (waitForThread(thread, kGiveUpMs))
             continue;
         // Stuck: going on would free what it still uses, and a QThread must
         // not be destroyed while it runs. The program ends here rather than
@@ -161,9 +161,22 @@ QString Varnok120X::deviceStateString() const
     return alarmText() + text;
 }
 
+bool Varnok120X::waitForThread(QThread *thread, int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    for (;;) {
+        // Again and again: the thread may ask for a capture after the last call.
+        vision()->abandonCaptures();
+        if (thread->wait(QDeadlineTimer(qMin<qint64>(100, deadline.remainingTime()))))
+            return true;
+        if (deadline.hasExpired())
+            return false;
+    }
+}
+
 bool Varnok120X::joinBounded(QThread *thread, const char *name)
 {
-    if (thread->wait(QDeadlineTimer(kJoinMs))) {
+    if (waitForThread(thread, kJoinMs)) {
         qInfo().noquote() << "Varnok120X::unInit" << name << "exit";
         return true;
     }

@@ -497,6 +497,9 @@ private:
     void startPoller(QThread *thread, QObject *worker);
     // Waits up to kJoinMs for thread; logs and goes on when it does not end.
     bool joinBounded(QThread *thread, const char *name);
+    // Waits up to ms for thread to end. A capture it waits for meanwhile
+    // gives up: only the thread waiting here might have answered it.
+    bool waitForThread(QThread *thread, int ms);
 
     Config *m_config;
     NullTaskHost m_nullHost;

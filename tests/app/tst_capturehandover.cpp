@@ -1,6 +1,7 @@
 #include "CaptureHandover.h"
 #include "TestMain.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QThread>
 #include <atomic>
@@ -63,6 +64,23 @@ private slots:
         m_handover.answer(1);
         QVERIFY(!request(300, 0));
         m_handover.answer(1);
+    }
+
+    // A driver going: the request waiting now gives up at once, owing its answer; later ones wait as usual.
+    void abandonWakesOnlyTheWaitingRequest()
+    {
+        std::unique_ptr<QThread> abandoner(QThread::create([&] {
+            QDeadlineTimer deadline(60000);
+            while (!m_handover.isWaiting() && !deadline.hasExpired())
+                QThread::yieldCurrentThread();
+            m_handover.abandonWaiting();
+        }));
+        abandoner->start();
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!request(600000, 0) && abandoner->wait() && clock.elapsed() < 60000);
+        m_handover.answer(1); // the late answer settles the abandoned request's debt
+        QVERIFY(request(60000, 1));
     }
 
     // Shutdown: a waiting request wakes at once; a later one neither asks nor waits.
