@@ -74,6 +74,25 @@ Item {
             if (!running)
                 skip("the camera backend's test picture sends no frames in this run")
         }
+        // Whether session has stopped getting frames (the backend's test
+        // picture does now and then, for good): the capture tests after it
+        // are skipped then.
+        function stalled(session) {
+            const frames = session.videoOutput.frames
+            if (waitFor(function() { return session.videoOutput.frames > frames }, 3000))
+                return false
+            running = false
+            return true
+        }
+        // Waits for spy's first signal. Should none come, the test is skipped
+        // when the test picture has stalled, and fails while it runs.
+        function awaitAnswer(spy, session, ms) {
+            if (waitFor(function() { return spy.count > 0 }, ms))
+                return
+            if (stalled(session))
+                skip("the camera backend's test picture stopped sending frames")
+            fail(spy.signalName + " not sent while the test picture runs")
+        }
         function waitFor(condition, ms) {
             for (let waited = 0; waited < ms && !condition(); waited += 50)
                 wait(50)
@@ -84,6 +103,7 @@ Item {
             checkCamera.stop()
             for (const key in saved)
                 config[key] = saved[key]
+            fixtures.leaveIfTeardownHangs(qtest_results.failCount)
         }
         function init() {
             config.enableDetection = true
@@ -264,12 +284,12 @@ Item {
             const view = make()
             markAnswers.clear()
             testCamera.capture(1)
-            markAnswers.wait(10000)
+            awaitAnswer(markAnswers, testCamera.markSession, 10000)
             compare(markAnswers.signalArguments[0][0], 1)
             config.showCamera = 0
             labelAnswers.clear()
             testCamera.capture(2)
-            labelAnswers.wait(10000)
+            awaitAnswer(labelAnswers, testCamera.checkSession, 10000)
             compare(labelAnswers.signalArguments[0][0], 2)
             compare(testCamera.captureID, 0)
         }
@@ -281,8 +301,10 @@ Item {
             config.setProperty(ORUN_Config.CPT_Wait_Capture, 10000)
             workerAnswers.clear()
             fixtures.captureOnWorker(1)
-            workerAnswers.wait(15000)
+            awaitAnswer(workerAnswers, testCamera.markSession, 15000)
             compare(workerAnswers.signalArguments[0][0], 1)
+            if (!workerAnswers.signalArguments[0][1] && stalled(testCamera.markSession))
+                skip("the camera backend's test picture stopped sending frames")
             compare(workerAnswers.signalArguments[0][1], true)
             fixtures.connectCamera(null)
         }
@@ -297,9 +319,11 @@ Item {
             pictures.clear()
             markAnswers.clear()
             const other = imageCapture.capture()
+            if (other <= 0 && stalled(testCamera.markSession))
+                skip("the camera backend's test picture stopped sending frames")
             verify(other > 0)
             testCamera.capture(1)
-            markAnswers.wait(10000)
+            awaitAnswer(markAnswers, testCamera.markSession, 10000)
             // Answered by the second picture, its own.
             compare(pictures.count, 2)
             compare(markAnswers.count, 1)

@@ -3,6 +3,7 @@
 #include "Config.h"
 #include "DravolinteApp.h"
 #include "FrameRelay.h"
+#include "TeardownWatch.h"
 #include "TestPdf.h"
 #include "Varnok120X.h"
 
@@ -43,6 +44,11 @@ QString PageFixtures::makePdf(const QString &name)
     QDir().mkpath(folder());
     const QString path = QDir(folder()).absoluteFilePath(name);
     return TestPdf::write(path, QSizeF(100, 50)) ? path : QString();
+}
+
+void PageFixtures::leaveIfTeardownHangs(int failures, int ms)
+{
+    ::leaveIfTeardownHangs(failures, ms);
 }
 
 bool PageFixtures::feedFrame(QObject *target, int width, int height)

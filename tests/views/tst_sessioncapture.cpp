@@ -1,5 +1,6 @@
 #include "FrameRelay.h"
 #include "SessionCapture.h"
+#include "TeardownWatch.h"
 #include "TestMain.h"
 
 #include <QApplication>
@@ -13,6 +14,15 @@
 // The capture requests of a session on the camera backend's test picture
 // (a camera without a device): each request is answered once, with its own
 // picture, never with another picture of the same image capture.
+#define VERIFY_SIGNALLED(spy)                                                                      \
+    do {                                                                                           \
+        if (!signalled(spy)) {                                                                     \
+            if (m_stalled)                                                                         \
+                QSKIP("the camera backend's test picture stopped sending frames");                 \
+            QFAIL("no " #spy " while the test picture runs");                                      \
+        }                                                                                          \
+    } while (false)
+
 class TestSessionCapture : public QObject
 {
     Q_OBJECT
@@ -42,6 +52,20 @@ class TestSessionCapture : public QObject
     // One pipeline for all: the backend at times gives a pipeline built
     // right after another one went no frames at all.
     std::unique_ptr<Session> m_session;
+    // The backend's test picture now and then stops for good: from then on
+    // nothing here can be answered, and the tests left are skipped.
+    bool m_stalled = false;
+    int m_failures = 0;
+
+    // Whether spy gets another signal; when not, whether the test picture stalled.
+    bool signalled(QSignalSpy &spy)
+    {
+        if (spy.wait(10000))
+            return true;
+        const int frames = m_session->relay.frames();
+        m_stalled = !QTest::qWaitFor([&] { return m_session->relay.frames() > frames; }, 3000);
+        return false;
+    }
 
 private slots:
     void initTestCase()
@@ -49,7 +73,21 @@ private slots:
         m_session = std::make_unique<Session>();
         QVERIFY(m_session->start());
     }
-    void cleanupTestCase() { m_session.reset(); }
+    void init()
+    {
+        if (m_stalled)
+            QSKIP("the camera backend's test picture stopped sending frames");
+    }
+    void cleanup()
+    {
+        if (QTest::currentTestFailed())
+            ++m_failures;
+    }
+    void cleanupTestCase()
+    {
+        leaveIfTeardownHangs(m_failures);
+        m_session.reset();
+    }
 
     void answeredWithItsOwnPicture_data()
     {
@@ -64,14 +102,14 @@ private slots:
         QSignalSpy answers(&s.answers, &SessionCapture::captured);
         s.answers.ask(camera);
         QCOMPARE(s.answers.pending(), camera);
-        QVERIFY(answers.wait(10000));
+        VERIFY_SIGNALLED(answers);
         QCOMPARE(answers.first().at(0).toInt(), camera);
         const QImage image = answers.first().at(1).value<QImage>();
         QCOMPARE(image.size(), QSize(320, 240));
         QCOMPARE(s.answers.pending(), 0);
         // Repeated requests are each answered.
         s.answers.ask(camera);
-        QVERIFY(answers.wait(10000));
+        VERIFY_SIGNALLED(answers);
         QCOMPARE(answers.size(), 2);
     }
 
@@ -89,7 +127,7 @@ private slots:
         const int other = s.capture.capture();
         QVERIFY(other > 0);
         s.answers.ask(1);
-        QVERIFY(answers.wait(10000));
+        VERIFY_SIGNALLED(answers);
         QCOMPARE(pictures.size(), 2);
         QCOMPARE(pictures.first().at(0).toInt(), other);
         QVERIFY(!QTest::qWaitFor([&] { return answers.size() > 1; }, 300));
@@ -109,13 +147,13 @@ private slots:
                 again = s.capture.capture();
         });
         QVERIFY(s.capture.capture() > 0);
-        QVERIFY(pictures.wait(10000));
+        VERIFY_SIGNALLED(pictures);
         disconnect(next);
         QVERIFY(again > 0);
         for (int camera : {1, 2, 1}) {
             answers.clear();
             s.answers.ask(camera);
-            QVERIFY(answers.wait(10000));
+            VERIFY_SIGNALLED(answers);
             QCOMPARE(answers.first().at(0).toInt(), camera);
             QCOMPARE(answers.first().at(1).value<QImage>().size(), QSize(320, 240));
         }
@@ -129,7 +167,7 @@ private slots:
         QSignalSpy answers(&s.answers, &SessionCapture::captured);
         s.answers.ask(1);
         s.answers.ask(3);
-        QVERIFY(answers.wait(10000));
+        VERIFY_SIGNALLED(answers);
         QVERIFY(!QTest::qWaitFor([&] { return answers.size() > 1; }, 300));
         QCOMPARE(answers.first().at(0).toInt(), 3);
     }
@@ -142,7 +180,7 @@ private slots:
         QSignalSpy answers(&s.answers, &SessionCapture::captured);
         s.answers.ask(1);
         QCOMPARE(s.answers.toFile(QStringLiteral("shot")), SessionCapture::kBusy);
-        QVERIFY(answers.wait(10000));
+        VERIFY_SIGNALLED(answers);
         QCOMPARE(s.answers.toFile(QStringLiteral("shot")), SessionCapture::kBusy);
         SessionCapture none;
         QCOMPARE(none.toFile(QStringLiteral("shot")), -1);
@@ -156,7 +194,7 @@ private slots:
         QSignalSpy answers(&s.answers, &SessionCapture::captured);
         QSignalSpy pictures(&s.capture, &QImageCapture::imageCaptured);
         s.answers.ask(0);
-        QVERIFY(pictures.wait(10000));
+        VERIFY_SIGNALLED(pictures);
         QCOMPARE(answers.size(), 0);
         QCOMPARE(s.answers.pending(), 0);
 
