@@ -1223,6 +1223,70 @@
 <context>
     <name>Varnok120X</name>
     <message>
+        <source>驱动X轴电机报错 </source>
+        <translation>Drive X motor fault </translation>
+    </message>
+    <message>
+        <source>驱动Y轴电机报错 </source>
+        <translation>Drive Y motor fault </translation>
+    </message>
+    <message>
+        <source>主控软限位X轴超幅宽 </source>
+        <translation>Controller soft limit: X beyond the width </translation>
+    </message>
+    <message>
+        <source>主控软限位Y轴超幅宽 </source>
+        <translation>Controller soft limit: Y beyond the width </translation>
+    </message>
+    <message>
+        <source>分切X轴电机报错 </source>
+        <translation>Slitter X motor fault </translation>
+    </message>
+    <message>
+        <source>分切Y轴电机报错 </source>
+        <translation>Slitter Y motor fault </translation>
+    </message>
+    <message>
+        <source>纠偏电机报错 </source>
+        <translation>Web guide motor fault </translation>
+    </message>
+    <message>
+        <source> 送纸限位 </source>
+        <translation> Feed limit </translation>
+    </message>
+    <message>
+        <source> 排废限位 </source>
+        <translation> Waste rewind limit </translation>
+    </message>
+    <message>
+        <source> 打印容纸限位 </source>
+        <translation> Print buffer limit </translation>
+    </message>
+    <message>
+        <source> 打印容纸过多 </source>
+        <translation> Print buffer too full </translation>
+    </message>
+    <message>
+        <source> 覆膜容纸限位 </source>
+        <translation> Laminating buffer limit </translation>
+    </message>
+    <message>
+        <source> 覆膜容纸过多 </source>
+        <translation> Laminating buffer too full </translation>
+    </message>
+    <message>
+        <source> 收纸容纸限位 </source>
+        <translation> Rewind buffer limit </translation>
+    </message>
+    <message>
+        <source> 收纸容纸过多 </source>
+        <translation> Rewind buffer too full </translation>
+    </message>
+    <message>
+        <source> 纠偏错误 </source>
+        <translation> Web guide error </translation>
+    </message>
+    <message>
         <source>固件文件过大：%1</source>
         <translation>The firmware file is too large: %1</translation>
     </message>

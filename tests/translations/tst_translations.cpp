@@ -36,6 +36,35 @@ private slots:
         QVERIFY(texts > 30);
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
     }
+
+    // The same for the texts the C++ parts mark for translation by context
+    // (the machine's alarms, shown in the bar and the status frame).
+    void everyMarkedProgramTextTranslated()
+    {
+        QTranslator english;
+        QVERIFY(english.load(QStringLiteral("Dravolinte_en_US.qm"),
+                             qEnvironmentVariable("DRAVO_BIN_DIR") + QStringLiteral("/translations")));
+        static const QRegularExpression marked(
+            QStringLiteral("QT_TRANSLATE_NOOP\\(\"(\\w+)\", \"((?:[^\"\\\\]|\\\\.)*)\"\\)"));
+        QStringList missing;
+        int texts = 0;
+        for (const char *folder : {"app", "configuration", "device", "inspection", "views", "online"}) {
+            QDirIterator it(QStringLiteral(DRAVO_SOURCE_DIR "/") + QLatin1String(folder),
+                            {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files);
+            while (it.hasNext()) {
+                QFile file(it.next());
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QString text = QString::fromUtf8(file.readAll());
+                for (auto m = marked.globalMatch(text); m.hasNext(); ++texts) {
+                    const auto match = m.next();
+                    if (english.translate(match.captured(1).toUtf8(), match.captured(2).toUtf8()).isEmpty())
+                        missing << match.captured(1) + QStringLiteral(": ") + match.captured(2);
+                }
+            }
+        }
+        QVERIFY(texts > 10);
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
+    }
 };
 
 DRAVO_TEST_MAIN(TestTranslations)
