@@ -66,12 +66,14 @@ Window {
         anchors.fill: parent
         currentIndex: 1
 
-        DeviceStackPage {
+        // The tabs not shown at first are made after the first frame.
+        DeferredLoader {
             id: device_stack_page
-            objectName: "device_stack_page"
+            now: visible
             Layout.alignment: Qt.AlignHCenter | Qt.AlignVCenter
             Layout.fillWidth: true
             Layout.fillHeight: true
+            sourceComponent: DeviceStackPage { objectName: "device_stack_page" }
         }
         TaskStackPage {
             id: task_stack_page
@@ -80,12 +82,13 @@ Window {
             Layout.fillWidth: true
             Layout.fillHeight: true
         }
-        HelpStackPage {
+        DeferredLoader {
             id: help_stack_page
-            objectName: "help_stack_page"
+            now: visible
             Layout.alignment: Qt.AlignHCenter | Qt.AlignVCenter
             Layout.fillWidth: true
             Layout.fillHeight: true
+            sourceComponent: HelpStackPage { objectName: "help_stack_page" }
         }
     }
 

@@ -247,6 +247,8 @@ Item {
             const back = child(tab, "backButton")
             compare(back.visible, false)
             const taskPage = stack.currentItem
+            // The sessions and the task page's view are made after the first frame.
+            tryVerify(function() { return tab.camera.started && findChild(taskPage, "viewfinder") !== null }, 10000)
             const relay = child(tab.camera, "markRelay")
             compare(relay.target, child(taskPage, "viewfinder"))
             tab.open("video")
