@@ -5,7 +5,8 @@ import ORUN_Config
 
 // The video page with the simulated controller: what the jogs send and
 // stop (also when the page goes while one is held), the lights sent when it
-// opens, the offsets and pressure that are sent only when they change, the
+// opens, the offsets and pressure that are sent only when they change (the
+// offsets kept only once the controller accepts them), the
 // scale correction, the copies per print within the parameter's range, the
 // knives and the recognition of the shown camera.
 Item {
@@ -252,6 +253,25 @@ Item {
             typeInto(child(page, "pressureBox"), "300")
             compare(sentSince(n, "7,"), ["7,1,0,300;"])
             compare(device.pressure, 300)
+        }
+
+        // An offset the controller refuses or leaves unanswered is told and
+        // not kept; the kept one shows again.
+        function test_offsetNotAccepted_data() {
+            return [{ tag: "refused", fault: "on 8 status 1 count 1" },
+                    { tag: "unanswered", fault: "on 8 drop count 1" }]
+        }
+        function test_offsetNotAccepted(data) {
+            const page = make()
+            config.markCameraOffsetX = 1.5
+            const box = child(page, "offsetXBox")
+            verify(simulator.control(data.fault))
+            const n = mark()
+            typeInto(box, "33")
+            compare(sentSince(n, "8,").length, 1)
+            compare(device.errorMessage, "摄像头偏移设置失败，请检查设备")
+            compare(config.markCameraOffsetX, 1.5)
+            compare(box.real_value, 1.5)
         }
 
         // "设置" sends 100 / X and 100 / Y, then shows 100 again.
