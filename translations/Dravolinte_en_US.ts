@@ -28,6 +28,12 @@
 </translation>
     </message>
     <message>
+        <source>切割文件未打开 
+</source>
+        <translation>No cut file is open 
+</translation>
+    </message>
+    <message>
         <source>设备未连接，请重启设备或者选择设备 
 </source>
         <translation>The machine is not connected: restart it or choose a machine 
