@@ -1322,6 +1322,13 @@
     </message>
 </context>
 <context>
+    <name>CutScene</name>
+    <message>
+        <source>切割文件没有页面图像，标签检测未进行</source>
+        <translation>The cut file has no page picture: the labels are not checked</translation>
+    </message>
+</context>
+<context>
     <name>FilmView</name>
     <message>
         <source>未检出</source>
