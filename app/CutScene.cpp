@@ -143,7 +143,7 @@ void CutScene::tellNoTemplate()
     const Config *cfg = Config::instance();
     Varnok120X *driver = m_driver.load();
     if (driver && cfg && cfg->getProperty(Config::CPT_Enable_Detection).toBool())
-        driver->setErrorMessage(tr("切割文件没有页面图像，标签检测未进行"));
+        driver->setErrorMessage(QCoreApplication::translate("CutScene", "切割文件没有页面图像，标签检测未进行"));
 }
 
 QImage CutScene::background(QList<SceneSegment> *rows, QList<SceneSegment> *cols) const
