@@ -19,11 +19,11 @@ Window {
     color: "white"
 
     // The driver's last error and its machine state share one place: the
-    // newer of the two shows.
+    // newer of the two shows, and the state again once the error is cleared.
     onDeviceStateChanged: text_error.text = device.deviceStateString()
     Connections {
         target: device
-        function onErrorMessageChanged() { text_error.text = device.errorMessage }
+        function onErrorMessageChanged() { text_error.text = device.errorMessage || device.deviceStateString() }
     }
 
     // A firmware transfer must not be cut off by closing the window.
