@@ -77,6 +77,7 @@ Window {
     }
     // The field typed into stays above the keyboard.
     KeyboardLift {
+        objectName: "keyboardLift"
         panel: inputPanel
         active: inputPanel.active
     }

@@ -27,7 +27,7 @@ class KeyboardLift : public QObject
 public:
     static constexpr int slideMs = 250;
     // Room kept between the field and the keyboard's top edge.
-    static constexpr qreal gap = 10;
+    static constexpr qreal gap = 16;
 
     explicit KeyboardLift(QObject *parent = nullptr);
 
