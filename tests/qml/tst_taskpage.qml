@@ -145,7 +145,10 @@ Item {
         function test_contents() {
             config.enablePrint = true
             const page = make()
-            tryVerify(function() { return findChild(page, "video") !== null }, 10000)
+            tryVerify(function() {
+                const made = findChild(page, "video")
+                return made !== null && made.parent.status === Loader.Ready
+            }, 10000)
             const video = child(page, "video")
             tryVerify(function() { return testCamera.started }, 10000)
             compare(video.cs, testCamera.currCS)
