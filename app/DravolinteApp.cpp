@@ -279,7 +279,7 @@ QObject *DravolinteApp::startCheckCamera()
     QQmlEngine::setObjectOwnership(camera, QQmlEngine::CppOwnership);
     connect(camera, &QCamera::cameraDeviceChanged, this, &DravolinteApp::checkCameraChanged);
     m_checkCamera = camera;
-    qInfo().noquote() << "DravolinteApp::startCheckCamera" << "camera backend up in" << clock.elapsed() << "ms";
+    qInfo().noquote() << "DravolinteApp::startCheckCamera" << "made in" << clock.elapsed() << "ms";
     emit checkCameraStarted(camera);
     return camera;
 }
