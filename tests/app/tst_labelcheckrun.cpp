@@ -107,6 +107,7 @@ private slots:
     // the grab loop, to the check of a worker's capture.
     void sameFramesThroughTheGigECamera()
     {
+        LogCapture log;
         GigEFakeCamera fake;
         QVERIFY2(fake.start("CHK17"), "the fake camera found 127.0.0.1:3956 taken");
         qputenv("DRAVO_CAMERAS", "127.0.0.1");
@@ -139,6 +140,7 @@ private slots:
         fake.setPicture(scene.view.camera(scene.page, fx.config->checkCameraRotation()));
         QTRY_VERIFY_WITH_TIMEOUT(captureFromWorker() && app().checkResult()->labels.size() == 6
                                      && app().checkResult()->labels[2].status == 0, 20000);
+        QCOMPARE(log.count("Thread tried to wait on itself"), 0); // a capture's check starts on no task thread
         app().selectHKCamera(QStringLiteral("NOPE"));
         HKCamera::getInstance()->closeCameras(); // let go while the fake camera still answers
         qunsetenv("DRAVO_CAMERAS");
@@ -149,6 +151,7 @@ private slots:
     // off its reference stops it and tells the operator.
     void pausedByMissingLabelStoppedByDrift()
     {
+        LogCapture log;
         AppFixture fx(kConfig);
         SimController sim;
         QVERIFY(fx.link(sim, {"--job-ms", "600000"}));
@@ -182,6 +185,8 @@ private slots:
         QCOMPARE(fx.driver->errorMessage(), QStringLiteral("纸张偏移大于5mm"));
         QTRY_VERIFY_WITH_TIMEOUT(fx.driver->isWorkIdle(), 20000);
         app().connectCamera(nullptr);
+        // Neither the open nor the pause that a check starts asks a thread to join itself.
+        QCOMPARE(log.count("Thread tried to wait on itself"), 0);
     }
 };
 
