@@ -4,6 +4,7 @@
 
 #include "Config.h"
 #include "CutScene.h"
+#include "DetectSettings.h"
 #include "MarkVision.h"
 #include "TaskControl.h"
 #include "Varnok120X.h"
@@ -151,7 +152,16 @@ bool LabelInspection::loadTemplate()
         QMutexLocker lock(&m_templateLock);
         m_template = std::move(next);
     }
+    // The checks of this page come next.
+    if (m_task.checkParams().enableOCR)
+        warmUp();
     return true;
+}
+
+void LabelInspection::warmUp()
+{
+    const std::string settings = m_task.checkParams().modelPath.toLocal8Bit().toStdString();
+    m_readers.warmUp(DetectSettings::load(settings).ocrModel);
 }
 
 void LabelInspection::checkLabelCapture(const QImage &img)
@@ -170,6 +180,7 @@ ReadData LabelInspection::detect(const QImage &checkImage)
     PageLabels page;
     page.cells = m_checked->cells;
     page.threshold = params.threshold;
+    page.readers = &m_readers;
     try {
         return m_detect(input, m_checked->bgr, params.enableOCR, params.enableQRCode, params.enableBARCode,
                         params.modelPath.toLocal8Bit().toStdString(), page);

@@ -3,6 +3,7 @@
 #include "CheckImages.h"
 #include "CheckQueue.h"
 #include "LabelDetect.h"
+#include "LabelReaders.h"
 #include "SceneData.h"
 
 #include <QImage>
@@ -68,7 +69,12 @@ public:
 
     // The cut scene's background becomes the template (main thread); false
     // without a background. (The cut scene then asks for a first image.)
+    // With texts to read, the text engines start loading.
     bool loadTemplate();
+    // Starts loading the text engines of the check's model on the label
+    // readers' workers and returns at once (from any thread; a check that
+    // comes first waits for them).
+    void warmUp();
     bool hasTemplate() const;
 
     // One check (on the check thread; takes the check lock).
@@ -128,6 +134,9 @@ private:
 
     mutable QMutex m_resultLock;
     std::shared_ptr<const ReadData> m_result;
+
+    // The workers that read the labels' codes and texts, with their engines.
+    LabelReaders m_readers;
 
     // Last: its thread runs checks over the members above.
     CheckQueue m_queue{[this](int id, const QImage &image) { checkAndAnswer(id, image); }};
