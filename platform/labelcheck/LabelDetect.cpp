@@ -50,9 +50,12 @@ cv::Rect placeOf(const cv::Rect &cell, double f, cv::Point corner)
                     int(std::lround(h - 2 * inset)));
 }
 
-// The labels of a page: judged one after the other, their codes and texts
-// read side by side on the readers' workers (a job per label and kind, each
-// writing its own fields of its own label).
+// The labels of a page: judged one after the other on this thread, their
+// codes and texts read side by side on the readers' workers (a job per label
+// and kind, each writing its own fields of its own label). With more than
+// one worker the reading starts with the judging, and what was read in a
+// label found missing is dropped: the page is read in the time it takes to
+// judge it. One worker reads only what is judged present.
 struct PageWork
 {
     const cv::Mat &grey;
@@ -71,24 +74,24 @@ struct PageWork
         labels[i].status = LabelCompare::status(grey(place), scaled(place - corner), threshold,
                                                 settings.blankDeviation, settings.searchMargin);
     }
-    // Nothing is read in a missing label.
-    void read(size_t i, LabelReaders &readers, LabelReaders::Batch &batch)
+    void readTexts(size_t i, LabelReaders &readers, LabelReaders::Batch &batch)
     {
-        if (labels[i].status == 0)
+        if (!ocr)
             return;
-        if (ocr) {
-            batch.add([this, i, &readers](LabelReader &reader) {
-                if (readers.engineFor(reader, settings.ocrModel))
-                    labels[i].texts = reader.readTexts(grey(placeOf(labels[i])), placeOf(labels[i]).tl(),
-                                                       settings.ocrMinScore);
-            });
-        }
-        if (qr || bar) {
-            batch.add([this, i](LabelReader &reader) {
-                reader.readCodes(grey(placeOf(labels[i])), placeOf(labels[i]).tl(), qr, bar, labels[i].qrCodes,
-                                 labels[i].barCodes);
-            });
-        }
+        batch.add([this, i, &readers](LabelReader &reader) {
+            const cv::Rect place = placeOf(labels[i]);
+            if (readers.engineFor(reader, settings.ocrModel))
+                labels[i].texts = reader.readTexts(grey(place), place.tl(), settings.ocrMinScore);
+        });
+    }
+    void readCodes(size_t i, LabelReaders::Batch &batch)
+    {
+        if (!qr && !bar)
+            return;
+        batch.add([this, i](LabelReader &reader) {
+            const cv::Rect place = placeOf(labels[i]);
+            reader.readCodes(grey(place), place.tl(), qr, bar, labels[i].qrCodes, labels[i].barCodes);
+        });
     }
     void run(LabelReaders &readers)
     {
@@ -96,14 +99,31 @@ struct PageWork
             qInfo().noquote() << "process_frame" << "the text engines are still loading: this page waits for them";
             readers.warmUp(settings.ocrModel);
         }
-        // The page's own work stays on this thread, in the page's order: each
-        // label's reading starts as soon as the label is judged.
         LabelReaders::Batch batch(readers);
+        const bool ahead = readers.workers() > 1;
+        if (ahead) {
+            // The longest first.
+            for (size_t i = 0; i < labels.size(); ++i)
+                readTexts(i, readers, batch);
+            for (size_t i = 0; i < labels.size(); ++i)
+                readCodes(i, batch);
+        }
         for (size_t i = 0; i < labels.size(); ++i) {
             judge(i);
-            read(i, readers, batch);
+            if (!ahead && labels[i].status != 0) {
+                readTexts(i, readers, batch);
+                readCodes(i, batch);
+            }
         }
         batch.wait();
+        // Nothing is read in a missing label.
+        for (LabelRecord &label : labels) {
+            if (label.status == 0) {
+                label.texts.clear();
+                label.qrCodes.clear();
+                label.barCodes.clear();
+            }
+        }
     }
 };
 
