@@ -26,7 +26,7 @@ namespace {
 const QString kPath = QStringLiteral("/machine/firmware/versions");
 const char *kReplyOrigin = "UpgradesWidget::onGetFinished";
 const char *kUpgradeOrigin = "UpgradesWidget::on_pushButton_upgrade_clicked";
-// Not translated: the boxes' title as the operator has always seen it.
+// Not translated: the boxes' title reads "tip" in either language.
 const QString kTip = QStringLiteral("tip");
 
 QString text(const QVariantMap &record, const char *key)
