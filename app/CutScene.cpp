@@ -12,6 +12,7 @@
 #include "GScene.h"
 #include "Log.h"
 #include "ProductionRecords.h"
+#include "Varnok120X.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -116,7 +117,10 @@ void CutScene::open(const QString &file)
     m_cutShowFile.set(show);
     emit cutShowFileChanged();
 
-    loadTemplate();
+    // Without a page picture the labels cannot be checked: the operator is
+    // told once for the file, not at every image the check leaves alone.
+    if (!loadTemplate() && m_templateLoader)
+        tellNoTemplate();
 
     QMutexLocker lock(&m_openLock);
     m_openedFile = file;
@@ -132,6 +136,14 @@ bool CutScene::loadTemplate()
     if (!m_templateLoader)
         qInfo().noquote() << "DravolinteApp::loadTemplate" << "no label check to load the template";
     return false;
+}
+
+void CutScene::tellNoTemplate()
+{
+    const Config *cfg = Config::instance();
+    Varnok120X *driver = m_driver.load();
+    if (driver && cfg && cfg->getProperty(Config::CPT_Enable_Detection).toBool())
+        driver->setErrorMessage(QCoreApplication::translate("CutScene", "切割文件没有页面图像，标签检测未进行"));
 }
 
 QImage CutScene::background(QList<SceneSegment> *rows, QList<SceneSegment> *cols) const

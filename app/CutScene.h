@@ -100,6 +100,9 @@ signals:
 
 private:
     int pageMarkTypeLocked() const;
+    // With the label check on, the driver's error message says that the
+    // opened file gives it nothing to check against.
+    void tellNoTemplate();
 
     ProductionRecords &m_records;
     const TaskHost &m_task;

@@ -303,7 +303,7 @@ void DravolinteApp::connectCamera(QObject *camera)
 
 void DravolinteApp::firewall()
 {
-    // The firewall rule is a Windows matter; here the system's own settings apply.
+    // No rule is written: the system's own firewall settings apply.
     qInfo().noquote() << "DravolinteApp::firewall" << "no firewall rule on this system";
 }
 

@@ -123,6 +123,9 @@ bool LabelInspection::loadTemplate()
     const QImage background = m_cut.background(&rows, &cols);
     if (background.isNull()) {
         qCritical().noquote() << "DravolinteApp::loadTemplate" << "m_cutScene->bkImage() is NULL";
+        // The earlier file's page is not this one's: no check rather than a wrong one.
+        QMutexLocker lock(&m_templateLock);
+        m_template.reset();
         return false;
     }
     if (!background.save(QStringLiteral("bk.png")))

@@ -6,6 +6,7 @@
 #include "FilmView.h"
 #include "FrameRelay.h"
 #include "ImageProvider.h"
+#include "KeyboardLift.h"
 #include "LostLabelView.h"
 #include "PltQuickView.h"
 #include "QuickItemWidget.h"
@@ -54,6 +55,8 @@ void registerTypes()
     qmlRegisterType<SessionCapture>("CameraSupport", 1, 0, "SessionCapture");
     qmlRegisterType<CameraInputs>("CameraSupport", 1, 0, "CameraInputs");
     qmlRegisterType<ShotFiles>("CameraSupport", 1, 0, "ShotFiles");
+    // The main window's keyboard keeps the field typed into in sight.
+    qmlRegisterType<KeyboardLift>("KeyboardSupport", 1, 0, "KeyboardLift");
 }
 
 void setupEngine(QQmlEngine &engine, DravolinteApp &app, Config &config, Varnok120X &driver)

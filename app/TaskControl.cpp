@@ -82,6 +82,11 @@ bool TaskControl::isAllowedStart()
         if (!printFileOpen && printer != QLatin1String("CorelDRAW") && printTask >= 1)
             reasons += QCoreApplication::translate("DravolinteApp", "打印文件未打开 \n");
     }
+    // A run that cuts without a cut file would search the marks for ever;
+    // unless a code read at the first mark is to pick the file.
+    if (cfg && cfg->enableCut() && cfg->getProperty(Config::CPT_Enable_Cut_Marker_Type).toInt() == 0
+        && !m_cut.hasCutItems())
+        reasons += QCoreApplication::translate("DravolinteApp", "切割文件未打开 \n");
     // Linked is not enough: jobs wait for the initial reads of the link.
     if (!device || !device->isLinked() || !device->isReady())
         reasons += QCoreApplication::translate("DravolinteApp", "设备未连接，请重启设备或者选择设备 \n");

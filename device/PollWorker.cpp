@@ -40,7 +40,7 @@ PollWorker::PollWorker(Varnok120X *device, QObject *parent) : taskInterface(devi
     follow();
     connect(device, &Varnok120X::pollingChanged, this, follow, Qt::DirectConnection);
     // The print roller is switched by its own parameter; the switch of the
-    // print step is watched as well, as it always was.
+    // print step is watched as well.
     connect(device->config(), &Config::enablePrintRollerChanged, this, [this] { onPrintRollerSwitched(); },
             Qt::DirectConnection);
     connect(device->config(), &Config::enablePrintChanged, this, [this] { onPrintRollerSwitched(); },

@@ -381,6 +381,10 @@ public slots:
     bool wSpeed(double speed);
     bool wPressure(double pressure);
     bool wMarkCameraOffset(double x, double y);
+    // The current knife's mark-camera offsets as the pages set them: kept
+    // only once the controller has accepted them. Refused or unanswered, the
+    // kept ones stay (errorMessage says why) and the result is false.
+    bool setMarkCameraOffset(double x, double y);
     bool wFactoryReset();
     bool wSaveToFactorySet();
     bool wRectifyMotorReset();
@@ -471,6 +475,7 @@ private:
     bool pageWriteRefused(int write, double a = 0.0, double b = 0.0);
     bool pageWriteEnded(int write, bool accepted);
     bool refusedMidTask(int write);
+    bool sendMarkCameraOffset(int knife, double x, double y);
     // The motors do not run on without a link: their flags go.
     void noteLinkDown();
     // Firmware (Varnok120XFirmware.cpp).

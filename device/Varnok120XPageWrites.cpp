@@ -72,12 +72,28 @@ bool Varnok120X::wPressure(double pressure)
 
 bool Varnok120X::wMarkCameraOffset(double x, double y)
 {
+    return sendMarkCameraOffset(m_config->knifeNo(), x, y);
+}
+
+bool Varnok120X::sendMarkCameraOffset(int knife, double x, double y)
+{
     if (pageWriteRefused(PageWrites::CameraOffset, x, y))
         return false;
     const QString text = QStringLiteral("8,1,%1,%2,%3;")
-                             .arg(m_config->knifeNo() + 1)
+                             .arg(knife + 1)
                              .arg(QString::number(x, 'f', 2), QString::number(y, 'f', 2));
     return pageWriteEnded(PageWrites::CameraOffset, command(text));
+}
+
+bool Varnok120X::setMarkCameraOffset(double x, double y)
+{
+    // Kept for the knife they went out for, whatever is chosen meanwhile.
+    const int knife = m_config->knifeNo();
+    if (!sendMarkCameraOffset(knife, x, y))
+        return false;
+    m_config->setMarkCameraOffsetX(knife, x);
+    m_config->setMarkCameraOffsetY(knife, y);
+    return true;
 }
 
 bool Varnok120X::wFactoryReset()

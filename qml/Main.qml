@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import QtQuick.VirtualKeyboard
 import Dravolinte2024
+import KeyboardSupport
 
 // The program's one window: the three tabs, the bar along the bottom with the
 // running step, the tab buttons and the errors, and the on-screen keyboard.
@@ -19,11 +20,11 @@ Window {
     color: "white"
 
     // The driver's last error and its machine state share one place: the
-    // newer of the two shows.
+    // newer of the two shows, and the state again once the error is cleared.
     onDeviceStateChanged: text_error.text = device.deviceStateString()
     Connections {
         target: device
-        function onErrorMessageChanged() { text_error.text = device.errorMessage }
+        function onErrorMessageChanged() { text_error.text = device.errorMessage || device.deviceStateString() }
     }
 
     // A firmware transfer must not be cut off by closing the window.
@@ -32,32 +33,53 @@ Window {
             close.accepted = false
     }
 
-    InputPanel {
-        id: inputPanel
-        objectName: "inputPanel"
+    // The keyboard lies in a layer of its own over every popup and its dim:
+    // its keys reach a field inside a modal popup, and a key press is no
+    // press outside any popup. The layer stays on the window's origin however
+    // far the lift has moved the content.
+    Popup {
+        objectName: "keyboardLayer"
+        y: -window.contentItem.y
         z: 99
-        x: 0
-        y: window.height
-        width: window.width
+        width: 0
+        height: 0
+        padding: 0
+        background: null
+        closePolicy: Popup.NoAutoClose
+        visible: true
 
-        states: State {
-            name: "visible"
-            when: inputPanel.active
-            PropertyChanges {
-                target: inputPanel
-                y: window.height - inputPanel.height
+        InputPanel {
+            id: inputPanel
+            objectName: "inputPanel"
+            x: 0
+            y: window.height
+            width: window.width
+
+            states: State {
+                name: "visible"
+                when: inputPanel.active
+                PropertyChanges {
+                    target: inputPanel
+                    y: window.height - inputPanel.height
+                }
+            }
+            transitions: Transition {
+                from: ""
+                to: "visible"
+                reversible: true
+                NumberAnimation {
+                    properties: "y"
+                    duration: 250
+                    easing.type: Easing.InOutQuad
+                }
             }
         }
-        transitions: Transition {
-            from: ""
-            to: "visible"
-            reversible: true
-            NumberAnimation {
-                properties: "y"
-                duration: 250
-                easing.type: Easing.InOutQuad
-            }
-        }
+    }
+    // The field typed into stays above the keyboard.
+    KeyboardLift {
+        objectName: "keyboardLift"
+        panel: inputPanel
+        active: inputPanel.active
     }
 
     StackLayout {

@@ -28,6 +28,12 @@
 </translation>
     </message>
     <message>
+        <source>切割文件未打开 
+</source>
+        <translation>No cut file is open 
+</translation>
+    </message>
+    <message>
         <source>设备未连接，请重启设备或者选择设备 
 </source>
         <translation>The machine is not connected: restart it or choose a machine 
@@ -1313,6 +1319,13 @@
     <message>
         <source>纸张偏移大于</source>
         <translation>Paper offset greater than </translation>
+    </message>
+</context>
+<context>
+    <name>CutScene</name>
+    <message>
+        <source>切割文件没有页面图像，标签检测未进行</source>
+        <translation>The cut file has no page picture: the labels are not checked</translation>
     </message>
 </context>
 <context>

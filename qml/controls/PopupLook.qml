@@ -22,10 +22,11 @@ Popup {
         radius: 2
         border.width: 1
         border.color: Qt.rgba(0.5, 0.5, 0.5, 0.5)
-        // A screen reader names the dialog by its title.
-        Accessible.role: Accessible.Dialog
-        Accessible.name: control.title
     }
+
+    // A screen reader names the dialog by its title. The dialog it sees is
+    // the popup's own item, which only the content's parent reaches.
+    Component.onCompleted: contentItem.parent.Accessible.name = Qt.binding(function() { return control.title })
 
     enter: Transition {
         enabled: control.animated

@@ -49,14 +49,10 @@ Item {
     }
     function writeOffset(box, x) {
         const v = box.real_value
-        const accepted = x ? device.wMarkCameraOffset(v, config.markCameraOffsetY)
-                           : device.wMarkCameraOffset(config.markCameraOffsetX, v)
+        const accepted = x ? device.setMarkCameraOffset(v, config.markCameraOffsetY)
+                           : device.setMarkCameraOffset(config.markCameraOffsetX, v)
         if (!accepted)
             box.showStored()
-        else if (x)
-            config.markCameraOffsetX = v
-        else
-            config.markCameraOffsetY = v
     }
 
     DeviceFrame {

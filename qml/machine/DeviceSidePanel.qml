@@ -11,13 +11,17 @@ Rectangle {
     signal tipRequested(string tip)
     signal settingsRequested()
 
-    // Another controller drops the link of the one cutting; settings and an
-    // update (which ends the program) would reach the running job.
-    function refusedMidTask() {
-        if (app.taskStatus === 2)
+    // Another controller drops the link of the task, running or paused, and
+    // an update ends the program. Settings are refused only while a task
+    // runs; paused or stopped, the settings popup opens.
+    function refusedUnless(allowed) {
+        if (allowed)
             return false
         tipRequested(qsTr("任务运行中不可设置"))
         return true
+    }
+    function refusedMidTask() {
+        return refusedUnless(app.taskStatus === 2)
     }
     function choose(name) {
         popup.close()
@@ -166,7 +170,7 @@ Rectangle {
                 width: 70
                 text: qsTr("设置")
                 onClicked: {
-                    if (!right_panel.refusedMidTask())
+                    if (!right_panel.refusedUnless(app.taskStatus !== 1))
                         right_panel.settingsRequested()
                 }
             }

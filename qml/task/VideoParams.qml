@@ -18,18 +18,15 @@ Column {
         offsetX.stored = Qt.binding(function() { return config.markCameraOffsetX })
         pressure.stored = Qt.binding(function() { return device.pressure })
     }
-    function writeOffset(x, v) {
-        if (x) {
-            if (v === config.markCameraOffsetX)
-                return
-            config.markCameraOffsetX = v
-            device.wMarkCameraOffset(v, config.markCameraOffsetY)
-        } else {
-            if (v === config.markCameraOffsetY)
-                return
-            config.markCameraOffsetY = v
-            device.wMarkCameraOffset(config.markCameraOffsetX, v)
-        }
+    // Kept once the controller accepts; otherwise the kept one shows again.
+    function writeOffset(box, x) {
+        const v = box.real_value
+        if (v === (x ? config.markCameraOffsetX : config.markCameraOffsetY))
+            return
+        const accepted = x ? device.setMarkCameraOffset(v, config.markCameraOffsetY)
+                           : device.setMarkCameraOffset(config.markCameraOffsetX, v)
+        if (!accepted)
+            box.showStored()
     }
     function writePressure(p) {
         if (p === device.pressure)
@@ -130,7 +127,7 @@ Column {
                     max: 100
                     stored: config.markCameraOffsetX
                     Accessible.name: qsTr("摄像头偏移") + " X"
-                    onValueModified: root.writeOffset(true, real_value)
+                    onValueModified: root.writeOffset(this, true)
                 }
                 UnitLabel { text: qsTr("mm") }
             }
@@ -145,7 +142,7 @@ Column {
                     max: 100
                     stored: config.markCameraOffsetY
                     Accessible.name: qsTr("摄像头偏移") + " Y"
-                    onValueModified: root.writeOffset(false, real_value)
+                    onValueModified: root.writeOffset(this, false)
                 }
                 UnitLabel { text: qsTr("mm") }
             }

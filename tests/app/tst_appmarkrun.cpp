@@ -64,7 +64,7 @@ class TestAppMarkRun : public QObject
     {
         m_fx = std::make_unique<AppFixture>("[Dravolinte]\nwaitCapture=20000\nenablePrint=false\npageSpacing=5\n"
                                             "Mark_Camera_Width=1280\nMark_Camera_Height=960\nFilm_Roller_Limit=0\n"
-                                            "Collect_Roller_Limit=0\n");
+                                            "Collect_Roller_Limit=0\nenableDetection=false\n");
         m_sim = std::make_unique<SimController>();
         m_fx->driver->setPolling(false); // the rollers' watch is not what these runs are about
         m_fx->config->setProperty(Config::CPT_dtCenter, 0.1);

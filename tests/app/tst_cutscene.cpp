@@ -114,6 +114,7 @@ private slots:
         QFETCH(QList<int>, lanes);
         QVERIFY(cut().pageMarkType() == 4 && !cut().hasCutItems() && cut().isSupport()); // nothing open
         m_fx->config->setPageSpacing(5);
+        m_fx->config->setProperty(Config::CPT_Enable_Detection, false); // its word on the page picture aside
         QList<double> lanesPt;
         for (int lane : lanes)
             lanesPt << GPathProcess::hpgl2Point(double(lane));
@@ -143,6 +144,35 @@ private slots:
         cut().open(m_fx->dir.filePath("missing.plt"));
         QCOMPARE(readAll(show), readAll(file));
         QCOMPARE(shown.size(), 3); // the same name each time: the preview reloads
+    }
+
+    // With the label check on, a file that gives no page picture is told when it is opened.
+    void noPagePictureTold_data()
+    {
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<bool>("detection");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("plain file") << false << true << QStringLiteral("切割文件没有页面图像，标签检测未进行");
+        QTest::newRow("check off") << false << false << QString();
+        QTest::newRow("page picture") << true << true << QString();
+    }
+    void noPagePictureTold()
+    {
+        QFETCH(bool, picture);
+        QFETCH(bool, detection);
+        QFETCH(QString, message);
+        m_fx->config->setProperty(Config::CPT_Enable_Detection, detection);
+        SceneData data;
+        data.hasPage = true;
+        data.pageMm = QSizeF(100, 200);
+        data.background = picture ? QImage(100, 200, QImage::Format_RGB888) : QImage();
+        data.background.fill(Qt::white);
+        const QString file = m_fx->dir.filePath("page.tqc");
+        QVERIFY(SceneWriter::writeFile(file, SceneWriter::tqc(data)));
+        if (!picture)
+            QTest::ignoreMessage(QtCriticalMsg, "DravolinteApp::loadTemplate m_cutScene->bkImage() is NULL");
+        cut().open(file);
+        QCOMPARE(m_fx->driver->errorMessage(), message);
     }
 
     // A code read at the marks switches to its work record's cut file, else to its code-named file, never

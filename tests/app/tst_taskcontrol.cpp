@@ -12,21 +12,34 @@ private slots:
     {
         QTest::addColumn<QList<int>>("copies"); // cut task, cut done, print task, print done; print on, trial run
         QTest::addColumn<QString>("printer");
+        QTest::addColumn<QString>("cut"); // a cut file open, none, none but a code at the marks picks it, no cutting
         QTest::addColumn<QString>("text");
-        QTest::newRow("no copies") << QList<int>{0, 0, 0, 0, 0, 0} << "" << QStringLiteral("任务份数不能为0 \n");
-        QTest::newRow("all at once, in order")
-            << QList<int>{2, 2, 1, 1, 1, 0} << "" << QStringLiteral("切割份数已完成 \n打印份数已完成 \n打印文件未打开 \n");
-        QTest::newRow("CorelDRAW needs no print file") << QList<int>{2, 0, 2, 0, 1, 0} << "CorelDRAW" << QString();
-        QTest::newRow("a trial run does not print") << QList<int>{2, 0, 2, 2, 1, 1} << "" << QString();
+        QTest::newRow("no copies") << QList<int>{0, 0, 0, 0, 0, 0} << "" << "open" << QStringLiteral("任务份数不能为0 \n");
+        QTest::newRow("all at once, in order") << QList<int>{2, 2, 1, 1, 1, 0} << "" << "none"
+                                               << QStringLiteral("切割份数已完成 \n打印份数已完成 \n打印文件未打开 \n切割文件未打开 \n");
+        QTest::newRow("CorelDRAW needs no print file") << QList<int>{2, 0, 2, 0, 1, 0} << "CorelDRAW" << "open" << QString();
+        QTest::newRow("a trial run does not print") << QList<int>{2, 0, 2, 2, 1, 1} << "" << "open" << QString();
+        QTest::newRow("a trial run cuts") << QList<int>{2, 0, 0, 0, 0, 1} << "" << "none" << QStringLiteral("切割文件未打开 \n");
+        QTest::newRow("the code picks the cut file") << QList<int>{2, 0, 0, 0, 0, 0} << "" << "by code" << QString();
+        QTest::newRow("no cutting, no cut file") << QList<int>{0, 0, 2, 0, 0, 0} << "" << "off" << QString();
     }
     // Refused with the reasons in order (unlinked last): nothing moved, the check parameters the store's again.
     void startRefusals()
     {
         QFETCH(QList<int>, copies);
         QFETCH(QString, printer);
+        QFETCH(QString, cut);
         QFETCH(QString, text);
         PartsFixture fx;
-        fx.config->setEnableCut(true);
+        fx.config->setEnableCut(cut != "off");
+        fx.config->setProperty(Config::CPT_Enable_Cut_Marker_Type, cut == "by code" ? 1 : 0);
+        if (cut == "open") {
+            const QString file = fx.dir.filePath("square.plt");
+            writeFile(file, "IN;PU0,0;PD400,0,400,400,0,400,0,0;PU;");
+            QTest::ignoreMessage(QtCriticalMsg, "DravolinteApp::loadTemplate m_cutScene->bkImage() is NULL");
+            fx.cut.open(file);
+            QVERIFY(fx.cut.hasCutItems());
+        }
         fx.config->setProperty(Config::CPT_Enable_Print, copies[4] == 1);
         fx.config->setProperty(Config::CPT_Printer_Name, printer);
         fx.records.setCutTaskCopies(copies[0]);

@@ -53,7 +53,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("signature");
         for (const char *s : {"wCutModel(int)", "wCheckCameraCenterX(double)", "wSpeed(double)", "wPressure(double)",
-                              "wMarkCameraOffset(double,double)", "wFactoryReset()", "wSaveToFactorySet()",
+                              "wMarkCameraOffset(double,double)", "setMarkCameraOffset(double,double)", "wFactoryReset()", "wSaveToFactorySet()",
                               "wRectifyMotorReset()", "wTrimMotorYReset()"})
             QTest::newRow(s) << QByteArray(s);
     }
@@ -127,6 +127,39 @@ private slots:
             QCOMPARE(m_f->driver->pressure(), pressure);
         QCOMPARE(commands, QStringList{sent});
         QCOMPARE(m_f->driver->errorMessage(), message);
+    }
+
+    // The offsets the pages set are kept for the knife they went out for,
+    // and only once the controller has accepted them.
+    void offsetsKeptOnceAccepted_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("accepted") << "";
+        QTest::newRow("refused") << "on 8 status 1 count 1";
+        QTest::newRow("unanswered") << "on 8 drop count 1";
+    }
+    void offsetsKeptOnceAccepted()
+    {
+        QFETCH(QString, fault);
+        Config &config = *m_f->config;
+        config.setKnifeNum(2);
+        config.setKnifeNo(1);
+        config.setMarkCameraOffsetX(1, 1.0);
+        config.setMarkCameraOffsetY(1, 2.0);
+        config.setProperty(Config::CPT_wait_TcpRet_Msecs, 300);
+        if (!fault.isEmpty()) {
+            QVERIFY(m_f->sim.control(fault));
+            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^Varnok120X::sendCMD "));
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Varnok120X::wMarkCameraOffset not accepted"));
+        }
+        const auto [ok, commands] = run(CALL(setMarkCameraOffset(3.5, -4.25)), 1);
+        config.setProperty(Config::CPT_wait_TcpRet_Msecs, 2000);
+        config.setKnifeNo(0);
+        QCOMPARE(ok, fault.isEmpty());
+        QCOMPARE(commands, QStringList{"8,1,2,3.50,-4.25;"});
+        QCOMPARE(config.markCameraOffsetX(1), ok ? 3.5 : 1.0);
+        QCOMPARE(config.markCameraOffsetY(1), ok ? -4.25 : 2.0);
+        QCOMPARE(m_f->driver->errorMessage(), ok ? QString() : QStringLiteral("摄像头偏移设置失败，请检查设备"));
     }
 
     // While a task exists the factory commands and the web-guide reset are

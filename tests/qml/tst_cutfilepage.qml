@@ -3,7 +3,8 @@ import QtTest
 import Dravolinte2024
 
 // The cut-file page: the hosted cut view (shown, disabled, hidden on
-// request), the dialogs, and the sorting switch that writes only changes.
+// request), the dialogs, the sorting switch that writes only changes, and
+// the word that a file gives the label check nothing to check against.
 Item {
     id: root
     width: 1280
@@ -18,6 +19,11 @@ Item {
         id: sortWrites
         target: config
         signalName: "autoSortChanged"
+    }
+    SignalSpy {
+        id: errors
+        target: device
+        signalName: "errorMessageChanged"
     }
 
     TestCase {
@@ -80,6 +86,23 @@ Item {
             tryCompare(save, "visible", true)
             save.accept()
             compare(app.saveFile, target)
+        }
+
+        // With the label check on, a cut file without a page picture is
+        // told once for each file opened.
+        function test_noPagePicture() {
+            const detection = config.enableDetection
+            config.enableDetection = true
+            make()
+            device.errorMessage = ""
+            for (const name of ["无图 1.plt", "无图 2.plt"]) {
+                errors.clear()
+                app.cutFile = fixtures.makeFile(name, "IN;PU0,0;PD400,0,400,400;PU;")
+                compare(device.errorMessage, "切割文件没有页面图像，标签检测未进行")
+                compare(errors.count, 1)
+                device.errorMessage = ""
+            }
+            config.enableDetection = detection
         }
 
         // The switch writes only when it differs, and shows the store's

@@ -186,16 +186,25 @@ Item {
             compare(child(child(page, "totalCounters"), "cutText").text, "切割 ： 1234.57 m")
         }
 
-        // Settings, another controller and the update wait for the task.
+        // Another controller and the update wait for the task; the settings
+        // only for a running one.
         function test_midTask_data() {
-            return [{ tag: "running", status: 1 }, { tag: "paused", status: 0 }]
+            return [{ tag: "running", status: 1, settings: false },
+                    { tag: "paused", status: 0, settings: true }]
         }
         function test_midTask(data) {
             const page = makePage()
             app.taskStatus = data.status
             mouseClick(child(page, "settingButton"))
-            tipShown(page, "任务运行中不可设置")
-            compare(child(page, "setting_page").visible, false)
+            if (data.settings) {
+                tryCompare(child(page, "setting_page"), "opened", true)
+                child(page, "setting_page").close()
+                tryCompare(child(page, "setting_page"), "visible", false)
+                compare(child(page, "tipDlg").visible, false)
+            } else {
+                tipShown(page, "任务运行中不可设置")
+                compare(child(page, "setting_page").visible, false)
+            }
             const ident = device.ident
             child(page, "right_panel").choose("SM07x5OTHER")
             tipShown(page, "任务运行中不可设置")

@@ -87,6 +87,25 @@ TestCase {
         compare(child(win, "bottomBar").width, win.width - 70)
     }
 
+    // Closing the error popup clears the error; the machine's state, still
+    // alarming, takes the place again.
+    function test_stateAfterErrorClosed() {
+        const win = makeWindow()
+        const error = child(win, "text_error")
+        device.deviceState = 2 // the print roller's limit
+        const state = device.deviceStateString()
+        verify(state !== "")
+        device.errorMessage = "第一个错误"
+        tryCompare(error, "text", "第一个错误")
+        const popup = child(win, "error_popup")
+        tryCompare(popup, "opened", true)
+        mousePress(child(popup.contentItem, "closeMark"))
+        tryCompare(popup, "visible", false)
+        compare(device.errorMessage, "")
+        compare(error.text, state)
+        device.deviceState = 0
+    }
+
     // Focus on a text field slides the keyboard over the bar in 250 ms; it
     // slides back below the window when the field lets go.
     function test_keyboard() {

@@ -90,7 +90,7 @@ Item {
             compare(okButton.x + okButton.width, 300 - 10)
             compare(cancel.x, 300 + 10)
             compare(findChild(box, "text_content").text, "确定要恢复到出厂设置 ？")
-            compare(box.background.Accessible.name, "Dravolinte")
+            compare(box.contentItem.parent.Accessible.name, "Dravolinte")
         }
     }
 }

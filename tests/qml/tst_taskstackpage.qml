@@ -28,7 +28,7 @@ Item {
         property var saved: ({})
 
         function initTestCase() {
-            for (const key of ["enableCut", "enablePrint", "enableRectify", "trim"])
+            for (const key of ["enableCut", "enablePrint", "enableRectify", "trim", "enableDetection"])
                 saved[key] = config[key]
             config.setProperty(ORUN_Config.CPT_wait_TcpRet_Msecs, 2000)
             verify(simulator.start([]))
@@ -41,6 +41,7 @@ Item {
         function init() {
             config.enableCut = true
             config.enablePrint = true
+            config.enableDetection = false // the cut files here have no page picture to check labels against
             device.errorMessage = ""
         }
         function cleanup() {
@@ -132,6 +133,26 @@ Item {
             compare(popup.visible, false)
             compare(app.taskStatus, 2)
             verify(simulator.start([]))
+        }
+
+        // Cutting without a cut file is refused before anything goes out.
+        function test_startWithoutCutFile() {
+            config.enablePrint = false
+            config.setProperty(ORUN_Config.CPT_Enable_Cut_Marker_Type, 0)
+            app.cutFile = fixtures.makeFile("空.plt", "") // nothing in it to cut
+            device.errorMessage = ""
+            const tab = makeTab()
+            mouseClick(child(tab, "playButton"))
+            const popup = child(tab, "task_popup")
+            tryCompare(popup, "opened", true)
+            const n = simulator.commands().length
+            pressButton(popup, "btn_start")
+            const errors = child(tab, "error_popup")
+            tryCompare(errors, "opened", true)
+            verify(errors.text.indexOf("切割文件未打开 \n") >= 0, errors.text)
+            compare(app.taskStatus, 2)
+            compare(simulator.commands().slice(n).filter(function(c) { return /^(2,0,5|12,)/.test(c) }), [])
+            errors.close()
         }
 
         // Every non-empty error opens the popup, from the GUI thread or a

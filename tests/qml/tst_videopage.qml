@@ -5,7 +5,8 @@ import ORUN_Config
 
 // The video page with the simulated controller: what the jogs send and
 // stop (also when the page goes while one is held), the lights sent when it
-// opens, the offsets and pressure that are sent only when they change, the
+// opens, the offsets and pressure that are sent only when they change (the
+// offsets kept only once the controller accepts them), the
 // scale correction, the copies per print within the parameter's range, the
 // knives and the recognition of the shown camera.
 Item {
@@ -112,21 +113,30 @@ Item {
                   press: ["20,1,3,0,50,10000;"], release: ["20,1,3,0,0,0;"] },
             ]
         }
+        // The frames since count for the axes or motors that frames drive
+        // (command 20 names its motor in its third field). The roller poller
+        // drives the feed and film motors on its own time whatever the jog
+        // does; the rewind and trim motors it leaves alone while no task runs
+        // with the label check on and the rollers within their bounds.
+        function framesFor(count, frames) {
+            const head = function(c) { return c.split(",").slice(0, c.startsWith("20,") ? 3 : 1).join(",") }
+            const heads = frames.map(head)
+            return simulator.commands().slice(count).filter(function(c) { return heads.indexOf(head(c)) >= 0 })
+        }
         function test_jogs(data) {
             config.showCamera = data.show
             config.cutCoordinates = data.coordinates || 0
             config.trim = data.trim || false
             const page = make()
             const button = child(page, data.button)
-            const prefix = data.show === 0 ? "15," : "20,1,"
             let n = mark()
             mousePress(button)
             for (const c of data.press)
                 verify(simulator.waitForCommand(c))
-            compare(sentSince(n, prefix), data.press)
+            compare(framesFor(n, data.press), data.press)
             n = simulator.commands().length
             mouseRelease(button)
-            compare(sentSince(n, prefix), data.release)
+            compare(framesFor(n, data.release), data.release)
         }
 
         // A release stops what the press started, though the tab changed meanwhile.
@@ -252,6 +262,21 @@ Item {
             typeInto(child(page, "pressureBox"), "300")
             compare(sentSince(n, "7,"), ["7,1,0,300;"])
             compare(device.pressure, 300)
+        }
+
+        // An offset the controller refuses is told and not kept; the kept
+        // one shows again.
+        function test_offsetRefused() {
+            const page = make()
+            config.markCameraOffsetX = 1.5
+            const box = child(page, "offsetXBox")
+            verify(simulator.control("on 8 status 1 count 1"))
+            const n = mark()
+            typeInto(box, "33")
+            compare(sentSince(n, "8,").length, 1)
+            compare(device.errorMessage, "摄像头偏移设置失败，请检查设备")
+            compare(config.markCameraOffsetX, 1.5)
+            compare(box.real_value, 1.5)
         }
 
         // "设置" sends 100 / X and 100 / Y, then shows 100 again.

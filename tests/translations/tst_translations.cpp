@@ -37,15 +37,16 @@ private slots:
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char('\n'))));
     }
 
-    // The same for the texts the C++ parts mark for translation by context
-    // (the machine's alarms, shown in the bar and the status frame).
+    // The same for the texts the C++ parts mark or translate by context
+    // (the machine's alarms, shown in the bar and the status frame, and the
+    // application's refusals).
     void everyMarkedProgramTextTranslated()
     {
         QTranslator english;
         QVERIFY(english.load(QStringLiteral("Dravolinte_en_US.qm"),
                              qEnvironmentVariable("DRAVO_BIN_DIR") + QStringLiteral("/translations")));
         static const QRegularExpression marked(
-            QStringLiteral("QT_TRANSLATE_NOOP\\(\"(\\w+)\", \"((?:[^\"\\\\]|\\\\.)*)\"\\)"));
+            QStringLiteral("(?:QT_TRANSLATE_NOOP|QCoreApplication::translate)\\(\"(\\w+)\", \"((?:[^\"\\\\]|\\\\.)*)\"\\)"));
         QStringList missing;
         int texts = 0;
         for (const char *folder : {"app", "configuration", "device", "inspection", "views", "online"}) {
@@ -57,7 +58,8 @@ private slots:
                 const QString text = QString::fromUtf8(file.readAll());
                 for (auto m = marked.globalMatch(text); m.hasNext(); ++texts) {
                     const auto match = m.next();
-                    if (english.translate(match.captured(1).toUtf8(), match.captured(2).toUtf8()).isEmpty())
+                    const QString source = match.captured(2).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+                    if (english.translate(match.captured(1).toUtf8(), source.toUtf8()).isEmpty())
                         missing << match.captured(1) + QStringLiteral(": ") + match.captured(2);
                 }
             }

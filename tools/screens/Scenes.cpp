@@ -6,6 +6,8 @@
 #include "Varnok120X.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QMouseEvent>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -110,6 +112,56 @@ void showMarkCamera()
     cfg->setEnableDetection(false);
 }
 
+// The text field of a number box of the pages.
+QQuickItem *fieldOf(Stage &stage, const QString &box)
+{
+    QObject *found = stage.find(box);
+    return found ? found->findChild<QQuickItem *>(QStringLiteral("textInput")) : nullptr;
+}
+
+// The lowest field of the settings that shows whole in their scrolling area,
+// found by the items' tree: the rows are made at run time.
+QQuickItem *lowestSetting(Stage &stage)
+{
+    auto *area = qobject_cast<QQuickItem *>(stage.find(QStringLiteral("propertyArea")));
+    QQuickItem *view = area && area->parentItem() ? area->parentItem()->parentItem() : nullptr;
+    if (!view)
+        return nullptr;
+    const QRectF shown = view->mapRectToScene(view->boundingRect());
+    QQuickItem *lowest = nullptr;
+    QList<QQuickItem *> items{area};
+    while (!items.isEmpty()) {
+        QQuickItem *item = items.takeLast();
+        items << item->childItems();
+        const QRectF at = item->mapRectToScene(item->boundingRect());
+        if (item->objectName() == QLatin1String("textInput") && item->isVisible() && shown.contains(at)
+            && (!lowest || at.top() > lowest->mapRectToScene(lowest->boundingRect()).top()))
+            lowest = item;
+    }
+    return lowest;
+}
+
+// The operator's tap on a field: the keyboard comes up and the view moves.
+void typeInto(QQuickItem *field)
+{
+    if (!field) {
+        qWarning("dravo_screens: no field to type into");
+        return;
+    }
+    // A native view of an earlier scene (the cut file's) may hold the focus window.
+    field->window()->requestActivate();
+    field->forceActiveFocus();
+    Stage::settle(600);
+}
+
+void stopTyping(Stage &stage)
+{
+    if (QQuickItem *focused = stage.window()->activeFocusItem())
+        focused->setFocus(false);
+    QGuiApplication::inputMethod()->hide();
+    Stage::settle(400);
+}
+
 Scene diagram(int number, int version)
 {
     return {QStringLiteral("diagram-v%1").arg(number), [version](Stage &s) { openParameterPage(s, version); },
@@ -195,13 +247,10 @@ QList<Scene> allScenes()
              s.showTab(0);
              s.call(QStringLiteral("setting_page"), "open");
              Stage::settle(200);
-             if (QObject *page = s.find(QStringLiteral("setting_page")))
-                 if (QObject *field = page->findChild<QObject *>(QStringLiteral("textInput")))
-                     QMetaObject::invokeMethod(field, "forceActiveFocus");
+             typeInto(lowestSetting(s));
          },
          [](Stage &s) {
-             if (QQuickItem *focused = s.window()->activeFocusItem())
-                 focused->setFocus(false);
+             stopTyping(s);
              closePopup(s, QStringLiteral("setting_page"));
          }},
         {QStringLiteral("message-box"),
@@ -253,6 +302,24 @@ QList<Scene> allScenes()
         {QStringLiteral("parameter-page"), [](Stage &s) { openParameterPage(s, Config::VT_7x5); }, closeParameterPage},
         {QStringLiteral("parameter-page-knife2"), [](Stage &s) { openParameterPage(s, Config::VT_7x5, 1); },
          closeParameterPage},
+        {QStringLiteral("parameter-page-keyboard"),
+         [](Stage &s) {
+             openParameterPage(s, Config::VT_7x5, 1);
+             typeInto(fieldOf(s, QStringLiteral("iFSpinBox_markCameraOffsetY")));
+         },
+         [](Stage &s) {
+             stopTyping(s);
+             closeParameterPage(s);
+         }},
+        {QStringLiteral("video-page-keyboard"),
+         [](Stage &s) {
+             openTaskTabPage(s, QStringLiteral("video"));
+             typeInto(fieldOf(s, QStringLiteral("offsetYBox")));
+         },
+         [](Stage &s) {
+             stopTyping(s);
+             closeTaskTabPage(s);
+         }},
         diagram(1, Config::VT_7x3),
         diagram(2, Config::VT_7x4),
         diagram(3, Config::VT_7x6),
