@@ -154,7 +154,7 @@ private slots:
     void fullSizePagesInTurn()
     {
         AppFixture fx(kConfig);
-        for (Config::ConfigParamType read : {Config::CPT_Enable_OCR, Config::CPT_Enable_QRCode, Config::CPT_Enable_BARCode})
+        for (auto read : {Config::CPT_Enable_OCR, Config::CPT_Enable_QRCode, Config::CPT_Enable_BARCode})
             fx.config->setProperty(read, true);
         app().loadCheckParams();
         SimCheckCamera camera;
@@ -181,7 +181,8 @@ private slots:
         QFile report(QStringLiteral("label.csv"));
         QVERIFY(report.open(QIODevice::ReadOnly));
         // The first label's row in the image, from each row's first check.
-        QRegularExpression first(QStringLiteral("\"lost: 0, check: 6, BAR: 2, QR: 2, OCR: \\d+\",,\"CHECK1 [^(]*\\(\\d+, (\\d+),"));
+        QRegularExpression first(
+            QStringLiteral("\"lost: 0, check: 6, BAR: 2, QR: 2, OCR: \\d+\",,\"CHECK1 [^(]*\\(\\d+, (\\d+),"));
         QList<int> rows;
         for (auto m = first.globalMatch(QString::fromLatin1(report.readAll())); m.hasNext();)
             rows << m.next().captured(1).toInt();
