@@ -10,7 +10,7 @@
 #include "Log.h"
 #include "Notifier.h"
 #include "UpgradesSoftWidget.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QAtomicPointer>
 #include <QCamera>

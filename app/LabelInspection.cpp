@@ -7,7 +7,7 @@
 #include "DetectSettings.h"
 #include "MarkVision.h"
 #include "TaskControl.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QCoreApplication>
 #include <QDebug>

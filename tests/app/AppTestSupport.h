@@ -5,7 +5,7 @@
 #include "SimController.h"
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QTemporaryDir>
 
