@@ -113,6 +113,7 @@ DravolinteApp::~DravolinteApp()
     // Whatever cleanUp did not get to (a test, an early return) ends here.
     m_feed.stop();
     m_vision.cancelCaptures();
+    m_labels.close();
     m_threads.joinAll();
     setDriver(nullptr);
     delete m_softWidget;
@@ -138,6 +139,8 @@ Varnok120X *DravolinteApp::driver()
 
 void DravolinteApp::setDriver(Varnok120X *driver)
 {
+    // First: a check in flight reports to the driver it began with.
+    m_labels.setDriver(driver);
     Varnok120X *previous = g_driver.fetchAndStoreOrdered(driver);
     if (previous && previous != driver) {
         previous->setHost(nullptr);
@@ -146,7 +149,6 @@ void DravolinteApp::setDriver(Varnok120X *driver)
     }
     m_task.setDriver(driver);
     m_cut.setDriver(driver);
-    m_labels.setDriver(driver);
     m_printFiles.setDriver(driver);
     m_printing.setDriver(driver);
     m_discovery.setDriver(driver);
@@ -268,6 +270,8 @@ bool DravolinteApp::cleanUp()
     // The grab loop ends and the cameras are let go (a GigE Vision camera is
     // then free for the restarted program).
     m_feed.stop();
+    // The label check reads the parameter store, which main lets go of next.
+    m_labels.close();
     m_threads.joinAll();
     if (Varnok120X *device = driver())
         device->unInit();

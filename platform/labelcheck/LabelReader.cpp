@@ -1,18 +1,12 @@
-#include "LabelCodes.h"
+#include "LabelReader.h"
 
 #include "OcrLite.h"
 
-#include <QDebug>
 #include <QFile>
-#include <QMutex>
 #include <opencv2/imgproc.hpp>
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
-#include <memory>
 #include <zbar.h>
-
-namespace LabelCodes {
 
 namespace {
 
@@ -45,60 +39,20 @@ LabelCode codeOf(const zbar::zbar_symbol_t *symbol, cv::Point offset)
     return code;
 }
 
-// One engine for every caller. A caller keeps its own share of it: a caller
-// asking for another model replaces it under the others' feet.
-struct Engine
-{
-    QMutex lock;
-    std::shared_ptr<OcrLite> ocr;
-    std::string model;
-    bool tried = false;
-};
-
-Engine &sharedEngine()
-{
-    static Engine engine;
-    return engine;
-}
-
-// Tesseract keeps its dictionaries in a cache of its own, made by the first
-// engine's start, so after our engine: destroyed in reverse order, it would go
-// first and our engine would hand its dictionaries back to a cache no longer
-// there. A handler registered once the cache exists runs before it goes.
-void releaseAtExit()
-{
-    static const bool registered = std::atexit([] {
-        Engine &engine = sharedEngine();
-        QMutexLocker locker(&engine.lock);
-        engine.ocr.reset();
-    }) == 0;
-    Q_UNUSED(registered)
-}
-
-std::shared_ptr<OcrLite> engineFor(const std::string &model)
-{
-    Engine &engine = sharedEngine();
-    QMutexLocker locker(&engine.lock);
-    if (engine.tried && engine.model == model)
-        return engine.ocr && engine.ocr->isReady() ? engine.ocr : nullptr;
-    engine.tried = true;
-    engine.model = model;
-    engine.ocr = std::make_shared<OcrLite>();
-    // Without a language file of its own the engine takes English from the system.
-    const QString rec = model.empty() ? QStringLiteral("./models/rec")
-                                      : QFile::decodeName(QByteArray::fromStdString(model));
-    if (!engine.ocr->initModels(QString(), QString(), rec, QString()))
-        qWarning().noquote() << "process_frame" << "no text reading:" << rec;
-    if (!engine.ocr->isReady())
-        return nullptr;
-    releaseAtExit();
-    return engine.ocr;
-}
-
 } // namespace
 
-void readCodes(const cv::Mat &place, cv::Point offset, bool qr, bool bar, std::vector<LabelCode> &qrCodes,
-               std::vector<LabelCode> &barCodes)
+struct LabelReader::Scanner
+{
+    zbar::zbar_image_scanner_t *scanner = zbar::zbar_image_scanner_create();
+    ~Scanner() { zbar::zbar_image_scanner_destroy(scanner); }
+};
+
+LabelReader::LabelReader() : m_scanner(std::make_unique<Scanner>()) {}
+
+LabelReader::~LabelReader() = default;
+
+void LabelReader::readCodes(const cv::Mat &place, cv::Point offset, bool qr, bool bar,
+                            std::vector<LabelCode> &qrCodes, std::vector<LabelCode> &barCodes)
 {
     if ((!qr && !bar) || place.empty() || place.type() != CV_8UC1)
         return;
@@ -108,7 +62,7 @@ void readCodes(const cv::Mat &place, cv::Point offset, bool qr, bool bar, std::v
     // out of a larger image is not.
     cv::Mat packed;
     cv::threshold(place, packed, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
-    zbar::zbar_image_scanner_t *scanner = zbar::zbar_image_scanner_create();
+    zbar::zbar_image_scanner_t *scanner = m_scanner->scanner;
     zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, bar ? 1 : 0);
     zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_QRCODE, zbar::ZBAR_CFG_ENABLE, qr ? 1 : 0);
     zbar::zbar_image_t *image = zbar::zbar_image_create();
@@ -124,16 +78,36 @@ void readCodes(const cv::Mat &place, cv::Point offset, bool qr, bool bar, std::v
         }
     }
     zbar::zbar_image_destroy(image);
-    zbar::zbar_image_scanner_destroy(scanner);
 }
 
-std::vector<LabelText> readTexts(const cv::Mat &place, cv::Point offset, const std::string &model, double minScore)
+bool LabelReader::hasEngine(const std::string &model) const
+{
+    return m_ocr && m_model == model;
+}
+
+bool LabelReader::loadEngine(const std::string &model)
+{
+    if (triedEngine(model))
+        return m_ocr != nullptr;
+    m_ocr.reset();
+    m_model = model;
+    m_tried = true;
+    auto ocr = std::make_unique<OcrLite>();
+    // Without a language file of its own the engine takes English from the models folder or the system.
+    const QString rec = model.empty() ? QStringLiteral("./models/rec")
+                                      : QFile::decodeName(QByteArray::fromStdString(model));
+    if (!ocr->initModels(QString(), QString(), rec, QString()))
+        return false;
+    m_ocr = std::move(ocr);
+    return true;
+}
+
+std::vector<LabelText> LabelReader::readTexts(const cv::Mat &place, cv::Point offset, double minScore)
 {
     std::vector<LabelText> texts;
-    const std::shared_ptr<OcrLite> ocr = engineFor(model);
-    if (!ocr || place.empty())
+    if (!m_ocr || place.empty())
         return texts;
-    const OcrResult result = ocr->detect(place, 10, 0, float(minScore), 0.3f, 0.0f, false, true);
+    const OcrResult result = m_ocr->detect(place, 10, 0, float(minScore), 0.3f, 0.0f, false, true);
     for (const OcrTextBlock &block : result.textBlocks) {
         LabelText text;
         text.text = block.text.toStdString();
@@ -144,5 +118,3 @@ std::vector<LabelText> readTexts(const cv::Mat &place, cv::Point offset, const s
     }
     return texts;
 }
-
-} // namespace LabelCodes
