@@ -15,20 +15,17 @@ const QString kPassword = QStringLiteral("mivo@7351");
 bool AdFeed::start(mqttMessage &mqtt, const Config &config, QWindow *window)
 {
     const QString file = config.settingsFileName();
-    QString kept;
-    if (!file.isEmpty())
-        kept = QSettings(file, QSettings::IniFormat).value(QLatin1String(kClientIdKey)).toString();
+    if (!file.isEmpty()) {
+        QSettings settings(file, QSettings::IniFormat);
+        if (settings.contains(QLatin1String(kClientIdKey)))
+            settings.remove(QLatin1String(kClientIdKey));
+    }
     mqttSetting setting;
     setting.host = config.getProperty(Config::CPT_IP).toString();
     setting.port = kPort;
     setting.username = kUser;
     setting.password = kPassword;
-    setting.clientId = kept;
     const bool connected = mqtt.connectToServer(setting);
-    if (!file.isEmpty() && !setting.clientId.isEmpty() && setting.clientId != kept) {
-        QSettings settings(file, QSettings::IniFormat);
-        settings.setValue(QLatin1String(kClientIdKey), setting.clientId);
-    }
     if (!connected) {
         qCritical().noquote() << "DravolinteApp::initApp::<lambda_1>::operator ()" << "connectToServer failed";
         return false;

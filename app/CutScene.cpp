@@ -12,7 +12,7 @@
 #include "GScene.h"
 #include "Log.h"
 #include "ProductionRecords.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DriverHost.h"
+#include "device/DriverHost.h"
 #include "Guarded.h"
 
 #include <QImage>

@@ -10,7 +10,7 @@
 #include "GPathProcess.h"
 #include "GScene.h"
 #include "MarkScanner.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -3,7 +3,7 @@
 #include "Announcement.h"
 #include "Config.h"
 #include "FilePaths.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QCoreApplication>
 #include <QDebug>

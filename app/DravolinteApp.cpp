@@ -11,7 +11,7 @@
 #include "Log.h"
 #include "Notifier.h"
 #include "UpgradesSoftWidget.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QAtomicPointer>
 #include <QCamera>
@@ -111,6 +111,7 @@ DravolinteApp::~DravolinteApp()
     // Whatever cleanUp did not get to (a test, an early return) ends here.
     m_feed.stop();
     m_vision.cancelCaptures();
+    m_labels.close();
     m_threads.joinAll();
     setDriver(nullptr);
     delete m_softWidget;
@@ -136,6 +137,8 @@ Varnok120X *DravolinteApp::driver()
 
 void DravolinteApp::setDriver(Varnok120X *driver)
 {
+    // First: a check in flight reports to the driver it began with.
+    m_labels.setDriver(driver);
     Varnok120X *previous = g_driver.fetchAndStoreOrdered(driver);
     if (previous && previous != driver) {
         previous->setHost(nullptr);
@@ -144,7 +147,6 @@ void DravolinteApp::setDriver(Varnok120X *driver)
     }
     m_task.setDriver(driver);
     m_cut.setDriver(driver);
-    m_labels.setDriver(driver);
     m_printFiles.setDriver(driver);
     m_printing.setDriver(driver);
     m_discovery.setDriver(driver);
@@ -301,6 +303,8 @@ bool DravolinteApp::cleanUp()
     // The grab loop ends and the cameras are let go (a GigE Vision camera is
     // then free for the restarted program).
     m_feed.stop();
+    // The label check reads the parameter store, which main lets go of next.
+    m_labels.close();
     m_threads.joinAll();
     if (Varnok120X *device = driver())
         device->unInit();
@@ -332,7 +336,7 @@ void DravolinteApp::connectCamera(QObject *camera)
 
 void DravolinteApp::firewall()
 {
-    // The firewall rule is a Windows matter; here the system's own settings apply.
+    // No rule is written: the system's own firewall settings apply.
     qInfo().noquote() << "DravolinteApp::firewall" << "no firewall rule on this system";
 }
 

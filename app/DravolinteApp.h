@@ -58,7 +58,7 @@ class Varnok120X;
 //   UpgradeHandover    firmware checks, the firmware dialog, the upgrade tool
 //   LanguageSwitch     the pages' English
 //   CheckCameraFeed    the industrial check camera: selection, grab loop, frame, recording
-//   TaskThreads        the short-lived threads that cleanUp joins
+//   TaskThreads        the short-lived threads that cleanUp joins (the label check has its own)
 // Members here forward to them; what is left is the life cycle around the
 // machine (DravolinteApp.cpp), the pages' own properties
 // (DravolinteAppProperties.cpp), the check camera (DravolinteAppCamera.cpp)
@@ -113,7 +113,7 @@ public:
     // Called by main only, in this order around the QML loading and the loop.
     bool initApp();
     void setEngine(QQmlApplicationEngine *engine);
-    // Stops the captures, the task threads and the driver, in that order.
+    // Stops the captures, the label check, the task threads and the driver, in that order.
     bool cleanUp();
     // Stores the code that main returns (or restarts on); the program's exit
     // handler calls it as soon as an exit is requested.
@@ -380,7 +380,7 @@ private:
     TaskControl m_task{m_records, m_cut, m_threads};
     CutScene m_cut{m_records, m_task};
     MarkVision m_vision{m_cut, m_records, m_threads, m_task};
-    LabelInspection m_labels{m_cut, m_records, m_task, m_vision, m_threads};
+    LabelInspection m_labels{m_cut, m_records, m_task, m_vision};
     DeviceDiscovery m_discovery;
     PrintFiles m_printFiles{m_cut, m_records};
     Printing m_printing{m_printFiles, m_records, m_task, m_threads};

@@ -5,7 +5,7 @@
 
 #include "Notifier.h"
 #include "UpgradesSoftWidget.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDebug>
 

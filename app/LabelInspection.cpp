@@ -4,10 +4,10 @@
 
 #include "Config.h"
 #include "CutScene.h"
+#include "DetectSettings.h"
 #include "MarkVision.h"
 #include "TaskControl.h"
-#include "TaskThreads.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -17,10 +17,15 @@
 #include <exception>
 
 LabelInspection::LabelInspection(CutScene &cut, ProductionRecords &records, TaskControl &task, MarkVision &vision,
-                                 TaskThreads &threads, QObject *parent)
-    : QObject(parent), m_cut(cut), m_records(records), m_task(task), m_vision(vision), m_threads(threads),
-      m_detect(process_frame), m_images(QCoreApplication::applicationDirPath())
+                                 QObject *parent)
+    : QObject(parent), m_cut(cut), m_records(records), m_task(task), m_vision(vision), m_detect(process_frame),
+      m_images(QCoreApplication::applicationDirPath())
 {
+}
+
+LabelInspection::~LabelInspection()
+{
+    close();
 }
 
 void LabelInspection::setDetector(Detector detector)
@@ -66,62 +71,50 @@ void LabelInspection::setErrorMessage(const QString &text)
 
 bool LabelInspection::submit(int id, const QImage &image)
 {
-    std::optional<int> replaced;
-    bool start = false;
-    {
-        QMutexLocker lock(&m_queueLock);
-        if (m_pending)
-            replaced = m_pending->id;
-        m_pending = Pending{id, image};
-        start = !m_running;
-        m_running = true;
-    }
-    if (replaced) {
-        qWarning().noquote() << "DravolinteApp::capturedLabelImage" << "an image of camera" << *replaced
+    const CheckQueue::Handed handed = m_queue.submit(id, image);
+    if (handed.replaced) {
+        qWarning().noquote() << "DravolinteApp::capturedLabelImage" << "an image of camera" << *handed.replaced
                              << "was replaced by a newer one before its check";
-        m_vision.answerCapture(*replaced);
+        m_vision.answerCapture(*handed.replaced);
     }
-    if (!start || m_threads.run("DravolinteApp::checkLabelCapture", [this] { drain(); }, false))
+    if (handed.accepted)
         return true;
     // No thread to check on (the program closes, or none could be made).
-    std::optional<Pending> dropped;
-    {
-        QMutexLocker lock(&m_queueLock);
-        dropped.swap(m_pending);
-        m_running = false;
-    }
-    if (dropped) {
-        qCritical().noquote() << "DravolinteApp::capturedLabelImage" << "no check thread: image of camera"
-                              << dropped->id << "not checked";
-        m_vision.answerCapture(dropped->id);
-    }
+    qCritical().noquote() << "DravolinteApp::capturedLabelImage" << "no check thread: image of camera" << id
+                          << "not checked";
+    m_vision.answerCapture(id);
     return false;
 }
 
-void LabelInspection::drain()
+void LabelInspection::checkAndAnswer(int id, const QImage &image)
 {
-    for (;;) {
-        Pending next;
-        {
-            QMutexLocker lock(&m_queueLock);
-            if (!m_pending) {
-                m_running = false;
-                return;
-            }
-            next = std::move(*m_pending);
-            m_pending.reset();
-        }
-        // Whatever goes wrong in a check, its requester is answered and the
-        // next image is still checked.
-        try {
-            checkLabelCapture(next.image);
-        } catch (const std::exception &e) {
-            qCritical().noquote() << "DravolinteApp::checkLabelCapture" << "check failed:" << e.what();
-        } catch (...) {
-            qCritical().noquote() << "DravolinteApp::checkLabelCapture" << "check failed";
-        }
-        m_vision.answerCapture(next.id);
+    // Whatever goes wrong in a check, its requester is answered and the
+    // next image is still checked.
+    try {
+        checkLabelCapture(image);
+    } catch (const std::exception &e) {
+        qCritical().noquote() << "DravolinteApp::checkLabelCapture" << "check failed:" << e.what();
+    } catch (...) {
+        qCritical().noquote() << "DravolinteApp::checkLabelCapture" << "check failed";
     }
+    m_vision.answerCapture(id);
+}
+
+void LabelInspection::close()
+{
+    if (const std::optional<int> dropped = m_queue.close()) {
+        qWarning().noquote() << "DravolinteApp::capturedLabelImage" << "the program is closing: image of camera"
+                             << *dropped << "not checked";
+        m_vision.answerCapture(*dropped);
+    }
+}
+
+void LabelInspection::setDriver(Varnok120X *driver)
+{
+    if (m_driver.load() == driver)
+        return;
+    m_queue.finish();
+    m_driver.store(driver);
 }
 
 bool LabelInspection::loadTemplate()
@@ -162,7 +155,16 @@ bool LabelInspection::loadTemplate()
         QMutexLocker lock(&m_templateLock);
         m_template = std::move(next);
     }
+    // The checks of this page come next.
+    if (m_task.checkParams().enableOCR)
+        warmUp();
     return true;
+}
+
+void LabelInspection::warmUp()
+{
+    const std::string settings = m_task.checkParams().modelPath.toLocal8Bit().toStdString();
+    m_readers.warmUp(DetectSettings::load(settings).ocrModel);
 }
 
 void LabelInspection::checkLabelCapture(const QImage &img)
@@ -181,6 +183,7 @@ ReadData LabelInspection::detect(const QImage &checkImage)
     PageLabels page;
     page.cells = m_checked->cells;
     page.threshold = params.threshold;
+    page.readers = &m_readers;
     try {
         return m_detect(input, m_checked->bgr, params.enableOCR, params.enableQRCode, params.enableBARCode,
                         params.modelPath.toLocal8Bit().toStdString(), page);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "CheckImages.h"
+#include "CheckQueue.h"
 #include "LabelDetect.h"
+#include "LabelReaders.h"
 #include "SceneData.h"
 
 #include <QImage>
@@ -18,7 +20,6 @@ class CutScene;
 class MarkVision;
 class ProductionRecords;
 class TaskControl;
-class TaskThreads;
 class Varnok120X;
 
 // The label check: each check-camera image against the template of the cut
@@ -27,10 +28,12 @@ class Varnok120X;
 // task when the web drifts), the page bookkeeping, one report row per page
 // and the images of irregular checks.
 //
-// Images are checked one at a time on a thread of their own; while one is
-// checked at most one more waits, and a newer image takes its place (the one
-// it replaces is answered unchecked, so its requester does not wait for
-// nothing). The check lock serialises the checks. A new template is handed
+// Images are checked one at a time on the check thread (CheckQueue); while
+// one is checked at most one more waits, and a newer image takes its place
+// (the one it replaces is answered unchecked, so its requester does not wait
+// for nothing). The check lock serialises the checks. The check thread is
+// joined by close() and, when the driver changes, waited for: a check never
+// outlives the driver or the parameter store it reports to. A new template is handed
 // over whole under a lock of its own: a running check keeps the one it began
 // with, and the main thread, which loads templates, never waits for a check
 // (which may wait for a stop that waits for the main thread).
@@ -46,9 +49,12 @@ public:
     // All must outlive this object. vision answers the capture requests and
     // keeps the paper edge, the rewind length and the overlay's visibility.
     LabelInspection(CutScene &cut, ProductionRecords &records, TaskControl &task, MarkVision &vision,
-                    TaskThreads &threads, QObject *parent = nullptr);
+                    QObject *parent = nullptr);
+    ~LabelInspection() override;
 
-    void setDriver(Varnok120X *driver) { m_driver.store(driver); }
+    // A new driver (or none) once the checks handed in so far are through
+    // (not from a check).
+    void setDriver(Varnok120X *driver);
     void setDetector(Detector detector);
     // Where the "image" folder of saved checks goes (the program's folder).
     void setImageFolder(const QString &folder);
@@ -56,10 +62,19 @@ public:
     // An image of camera id to check; answered through vision once checked.
     // False when it cannot be checked (answered at once, unchecked).
     bool submit(int id, const QImage &image);
+    // No more images are checked; the check thread is joined (the image
+    // still waiting is answered unchecked). Before the program lets go of
+    // the parameter store and the driver.
+    void close();
 
     // The cut scene's background becomes the template (main thread); false
     // without a background. (The cut scene then asks for a first image.)
+    // With texts to read, the text engines start loading.
     bool loadTemplate();
+    // Starts loading the text engines of the check's model on the label
+    // readers' workers and returns at once (from any thread; a check that
+    // comes first waits for them).
+    void warmUp();
     bool hasTemplate() const;
 
     // One check (on the check thread; takes the check lock).
@@ -94,13 +109,8 @@ private:
         std::vector<cv::Rect> cells; // template pixels
         QList<SceneSegment> rows, cols;
     };
-    struct Pending
-    {
-        int id = 0;
-        QImage image;
-    };
-
-    void drain();
+    // One image from the queue: checked, whatever goes wrong, then answered.
+    void checkAndAnswer(int id, const QImage &image);
     // The check itself, the check lock held.
     void check(const QImage &img);
     ReadData detect(const QImage &checkImage);
@@ -111,12 +121,7 @@ private:
     ProductionRecords &m_records;
     TaskControl &m_task;
     MarkVision &m_vision;
-    TaskThreads &m_threads;
     std::atomic<Varnok120X *> m_driver{nullptr};
-
-    QMutex m_queueLock; // the two below
-    std::optional<Pending> m_pending;
-    bool m_running = false;
 
     mutable QMutex m_checkLock; // a check; the members below
     Detector m_detect;
@@ -129,4 +134,10 @@ private:
 
     mutable QMutex m_resultLock;
     std::shared_ptr<const ReadData> m_result;
+
+    // The workers that read the labels' codes and texts, with their engines.
+    LabelReaders m_readers;
+
+    // Last: its thread runs checks over the members above.
+    CheckQueue m_queue{[this](int id, const QImage &image) { checkAndAnswer(id, image); }};
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CaptureHandover.h"
-#include "DriverHost.h"
+#include "device/DriverHost.h"
 #include "FilmList.h"
 #include "Guarded.h"
 #include "MarkScanner.h"

@@ -4,7 +4,7 @@
 #include "DesktopWindows.h"
 #include "FilePaths.h"
 #include "ProcessTable.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDebug>
 #include <QFileInfo>

@@ -11,7 +11,7 @@
 #include "Notifier.h"
 #include "PrintPage.h"
 #include "ProductionRecords.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 #include "XlsxReader.h"
 
 #include <QDebug>

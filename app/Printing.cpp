@@ -11,7 +11,7 @@
 #include "ProductionRecords.h"
 #include "TaskControl.h"
 #include "TaskThreads.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDeadlineTimer>
 #include <QDebug>

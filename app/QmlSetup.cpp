@@ -13,7 +13,7 @@
 #include "QuickItemWidget.h"
 #include "SessionCapture.h"
 #include "ShotFiles.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDebug>
 #include <QFontDatabase>

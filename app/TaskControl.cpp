@@ -6,7 +6,7 @@
 #include "CutScene.h"
 #include "ProductionRecords.h"
 #include "TaskThreads.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -15,8 +15,13 @@ bool TaskThreads::run(const char *origin, std::function<void()> body, bool wait)
             return false;
         }
         // Those done go; wait(0) is true only once a thread is wholly through.
+        // A body that starts another (a check that pauses the task) is one of
+        // them, and still running: it is not asked to wait for itself.
+        QThread *self = QThread::currentThread();
         m_threads.erase(std::remove_if(m_threads.begin(), m_threads.end(),
-                                       [](const std::shared_ptr<QThread> &t) { return t->wait(0); }),
+                                       [self](const std::shared_ptr<QThread> &t) {
+                                           return t.get() != self && t->wait(0);
+                                       }),
                         m_threads.end());
         // Started under the lock: once joinAll has the list, every thread in
         // it has started and its wait means something.
@@ -42,6 +47,10 @@ void TaskThreads::joinAll()
         m_closed = true;
         threads.swap(m_threads);
     }
-    for (const auto &thread : threads)
-        thread->wait();
+    for (const auto &thread : threads) {
+        if (thread.get() == QThread::currentThread())
+            qCritical().noquote() << "TaskThreads::joinAll" << "called from a task thread: it is not joined";
+        else
+            thread->wait();
+    }
 }

@@ -2,7 +2,7 @@
 
 #include "Config.h"
 #include "UpgradesWidget.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDebug>
 #include <QFileInfo>

@@ -5,10 +5,10 @@
 // two take turns in batches, so that the load of the machine falls on both;
 // the counters give each one's figure and the ratio driver / raw.
 #include "Config.h"
-#include "ControllerLink.h"
-#include "FrameCodec.h"
-#include "TaskWorker.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
+#include "device/link/ControllerLink.h"
+#include "device/link/FrameCodec.h"
+#include "device/task/TaskWorker.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -14,7 +14,7 @@ int main(int argc, char **argv)
     // The pages render as in the tests: the Basic style on the software renderer.
     QmlSetup::prepareEnvironment();
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    // Parts under test open their files ("config.db", logs) in the current
+    // The code measured opens its files ("config.db", logs) in the current
     // folder: a run leaves nothing behind in the folder it was started from.
     QTemporaryDir workDir;
     if (workDir.isValid())

@@ -5,7 +5,7 @@
 #include "Config.h"
 #include "DravolinteApp.h"
 #include "PageWorld.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QAnimationDriver>
 #include <QCoreApplication>

@@ -4,11 +4,15 @@ function(dravo_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unused-parameter)
 endfunction()
 
-# dravo_add_library(name SOURCES ... LIBS ...): one library per source folder.
+# dravo_add_library(name SOURCES ... LIBS ... [INCLUDE_ROOT dir]): one library per source folder,
+# whose headers are named from INCLUDE_ROOT (by default the folder itself).
 function(dravo_add_library name)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(A "" "INCLUDE_ROOT" "SOURCES;LIBS" ${ARGN})
+  if(NOT A_INCLUDE_ROOT)
+    set(A_INCLUDE_ROOT ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
   add_library(${name} STATIC ${A_SOURCES})
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC ${A_INCLUDE_ROOT})
   target_link_libraries(${name} PUBLIC ${A_LIBS})
   dravo_warnings(${name})
 endfunction()
@@ -42,17 +46,30 @@ function(dravo_add_test name)
   endif()
 endfunction()
 
-# dravo_folder_library(name LIBS ...): a library of every source in the current folder.
+# dravo_folder_library(name [NESTED] LIBS ...): a library of every source in the current folder.
+# NESTED: its sub-folders' sources too, and its headers are named from the source root
+# ("device/link/ControllerLink.h"), since two libraries may have sub-folders of one name.
 function(dravo_folder_library name)
-  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  dravo_add_library(${name} SOURCES ${sources} LIBS ${A_LIBS})
+  cmake_parse_arguments(A "NESTED" "" "LIBS" ${ARGN})
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR})
+  if(A_NESTED)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    dravo_add_library(${name} SOURCES ${sources} LIBS ${A_LIBS} INCLUDE_ROOT ${CMAKE_SOURCE_DIR})
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    dravo_add_library(${name} SOURCES ${sources} LIBS ${A_LIBS})
+  endif()
 endfunction()
 
-# dravo_folder_tests(LIBS ... [RESOURCE_LOCK ...]): one test per tst_*.cpp file in the current folder.
+# dravo_folder_tests([NESTED] LIBS ... [RESOURCE_LOCK ...]): one test per tst_*.cpp file in the current
+# folder (NESTED: and in its sub-folders, which mirror a nested library's).
 function(dravo_folder_tests)
-  cmake_parse_arguments(A "" "TIMEOUT" "LIBS;RESOURCE_LOCK" ${ARGN})
-  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+  cmake_parse_arguments(A "NESTED" "TIMEOUT" "LIBS;RESOURCE_LOCK" ${ARGN})
+  if(A_NESTED)
+    file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+  else()
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+  endif()
   foreach(src ${tests})
     get_filename_component(name ${src} NAME_WE)
     dravo_add_test(${name} SOURCES ${src} LIBS ${A_LIBS} RESOURCE_LOCK ${A_RESOURCE_LOCK} TIMEOUT ${A_TIMEOUT})

@@ -1,4 +1,4 @@
-#include "DriverHost.h"
+#include "device/DriverHost.h"
 
 void TaskHost::setTaskStatus(int status)
 {

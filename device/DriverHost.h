@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HostListeners.h"
+#include "device/HostListeners.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "HostListeners.h"
+#include "device/HostListeners.h"
 
 #include <QThread>
 

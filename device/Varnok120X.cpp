@@ -1,12 +1,12 @@
 // Life cycle of the driver: construction, the initial reads after each
 // link, the alarm text for the pages and the shutdown.
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include "Config.h"
 #include "GPathProcess.h"
-#include "MachineAlarms.h"
-#include "PollWorker.h"
-#include "PollWorkerCollect.h"
+#include "device/polling/PollWorker.h"
+#include "device/polling/PollWorkerCollect.h"
+#include "device/state/MachineAlarms.h"
 
 #include <QDeadlineTimer>
 #include <QDebug>

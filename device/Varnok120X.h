@@ -1,12 +1,12 @@
 #pragma once
 
-#include "BackgroundThreads.h"
-#include "ControllerLink.h"
-#include "DriverHost.h"
-#include "FrameCodec.h"
-#include "MachineState.h"
-#include "PageWrites.h"
-#include "PollSupport.h"
+#include "device/DriverHost.h"
+#include "device/link/BackgroundThreads.h"
+#include "device/link/ControllerLink.h"
+#include "device/link/FrameCodec.h"
+#include "device/polling/PollSupport.h"
+#include "device/state/MachineState.h"
+#include "device/state/PageWrites.h"
 
 #include <QColor>
 #include <QElapsedTimer>

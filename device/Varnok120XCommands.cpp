@@ -1,7 +1,7 @@
 // The numbered commands that only read or write a value: one body each,
 // framed with "CCMD", most waiting for the reply under their command id.
 #include "Config.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // transfer which has stopped reporting. One transfer at a time: upgrading
 // holds from the send until the controller reports 100 % (or more) or the
 // transfer breaks off.
-#include "FrameCodec.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
+#include "device/link/FrameCodec.h"
 
 #include <QDebug>
 #include <QFile>

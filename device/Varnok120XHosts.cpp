@@ -1,6 +1,6 @@
 // The application's roles seen by the driver: the task, the cut source and
 // vision, each with its stand-in until the application installs its own.
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 void Varnok120X::listenToHost(TaskHost *host)
 {

@@ -1,8 +1,8 @@
 // Jobs on the work thread (one at a time), the job starters, stopping a
 // task and the carriage moves that the pages ask for.
 #include "Config.h"
-#include "TaskWorker.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
+#include "device/task/TaskWorker.h"
 
 #include <QDebug>
 #include <QFile>

@@ -2,7 +2,7 @@
 // links on a thread of its own and runs the initial reads; sendCMD picks the
 // wait key and time-out of a command and waits through the ControllerLink.
 #include "Config.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDebug>
 

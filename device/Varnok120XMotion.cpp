@@ -1,9 +1,9 @@
 // Commands with guards and side effects: jogging, motors, knife selection,
 // the origin and the task start.
 #include "Config.h"
-#include "MachineAlarms.h"
 #include "Notifier.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
+#include "device/state/MachineAlarms.h"
 
 #include <QDebug>
 

@@ -3,7 +3,7 @@
 // factory commands held back while a task exists, and the web-guide reset,
 // whose reply may take seconds, run off the caller's thread.
 #include "Config.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDebug>
 

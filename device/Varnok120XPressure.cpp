@@ -2,7 +2,7 @@
 // that the operator can judge the knife pressure from the cut.
 #include "Config.h"
 #include "GPathProcess.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QPainterPath>
 #include <cmath>

@@ -2,8 +2,8 @@
 // may be re-keyed to the event a sender waits for, and wakes that sender.
 // A reply whose fields do not fit its id changes nothing and fails the wait.
 #include "Config.h"
-#include "MachineAlarms.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
+#include "device/state/MachineAlarms.h"
 
 #include <QDebug>
 #include <algorithm>

@@ -2,7 +2,7 @@
 // setter emits its change signal, outside the store's lock, only when the
 // value changed (doubles within Qt's fuzzy compare).
 #include "Config.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QThread>
 

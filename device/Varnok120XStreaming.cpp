@@ -2,7 +2,7 @@
 // package size (command 22), then filled with "PPLT" frames, each after the
 // controller said it may take data (command 21, sent by the task steps).
 #include "Config.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDebug>
 #include <QThread>

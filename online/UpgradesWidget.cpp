@@ -26,7 +26,7 @@ namespace {
 const QString kPath = QStringLiteral("/machine/firmware/versions");
 const char *kReplyOrigin = "UpgradesWidget::onGetFinished";
 const char *kUpgradeOrigin = "UpgradesWidget::on_pushButton_upgrade_clicked";
-// Not translated: the boxes' title as the operator has always seen it.
+// Not translated: the boxes' title reads "tip" in either language.
 const QString kTip = QStringLiteral("tip");
 
 QString text(const QVariantMap &record, const char *key)
@@ -121,15 +121,21 @@ void UpgradesWidget::check(const FirmwareQuery &q)
     if (m_queries.contains(module)) {
         if (!m_download->isRunning())
             m_upgradeButton->setEnabled(true);
-        const QString before = m_queries.value(module).firmNo;
-        const auto sent = m_sent.constFind(module);
-        if (sent != m_sent.constEnd() && sent->machineCode == q.machineCode && sent->firmNo == q.firmNo) {
-            m_sent.remove(module);
+        const FirmwareQuery before = m_queries.value(module);
+        switch (m_outcome.judge(before, q)) {
+        case FirmwareOutcome::Upgraded:
             Notifier::warning(kTip, tr("升级成功"));
-        } else if (before != q.firmNo) {
-            // Another controller, or firmware that this dialog did not send.
-            qInfo().noquote() << "UpgradesWidget::check" << "module" << module << "firmware" << before << "->" << q.firmNo
-                              << "machine" << q.machineCode << "not an upgrade of this dialog";
+            break;
+        case FirmwareOutcome::NotWhatWasSent:
+            qWarning().noquote() << "UpgradesWidget::check" << "module" << module << "firmware" << before.firmNo << "->"
+                                 << q.firmNo << "machine" << q.machineCode << "is not the version this dialog sent";
+            break;
+        case FirmwareOutcome::OtherController:
+            qInfo().noquote() << "UpgradesWidget::check" << "module" << module << "machine" << before.machineCode << "->"
+                              << q.machineCode << "firmware" << before.firmNo << "->" << q.firmNo << "another controller";
+            break;
+        case FirmwareOutcome::Unchanged:
+            break;
         }
     }
     m_versions.removeModule(module);
@@ -268,7 +274,7 @@ void UpgradesWidget::downloaded(const QByteArray &file)
         return;
     }
     m_progressBar->setValue(m_progressBar->maximum());
-    m_sent.insert(module, {m_queries.value(module).machineCode, text(m_downloadRecord, "firmNo")});
+    m_outcome.sent(module, m_queries.value(module).machineCode, text(m_downloadRecord, "firmNo"));
     qInfo().noquote() << kUpgradeOrigin << "module" << module << "downloaded" << file.size() << "bytes";
     emit upgrade(module, file, m_downloadRecord);
 }

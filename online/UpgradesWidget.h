@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FirmwareOutcome.h"
 #include "FirmwareQuery.h"
 #include "FirmwareTree.h"
 #include "IgnoredVersions.h"
@@ -73,14 +74,6 @@ private slots:
     void onGetFinished(QNetworkReply *reply);
 
 private:
-    // The file a module was sent in this run: success is told only when the
-    // same machine reports that version on that module.
-    struct Sent
-    {
-        QString machineCode;
-        QString firmNo;
-    };
-
     void buildUi();
     void addReply(int module, const QList<QVariantMap> &rows);
     void downloaded(const QByteArray &file);
@@ -98,7 +91,7 @@ private:
     FirmwareDownload *m_download = nullptr;
     int m_downloadModule = -1;
     QVariantMap m_downloadRecord;
-    QMap<int, Sent> m_sent;
+    FirmwareOutcome m_outcome;
     // The bar shows the machine's transfer now, no longer the download.
     bool m_transferShown = false;
     QTreeView *m_tree = nullptr;

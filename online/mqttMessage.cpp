@@ -2,12 +2,12 @@
 
 #include "AdMessage.h"
 #include "CarouselImageWindow.h"
+#include "MqttClientId.h"
 
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QEventLoop>
 #include <QTimer>
-#include <QUuid>
 
 namespace {
 // The handlers of the client's state, error and message, and of a subscription's state.
@@ -18,7 +18,7 @@ const char *kSubscriptionOrigin = "mqttMessage::subTopic::<lambda_1>::operator (
 } // namespace
 
 mqttMessage::mqttMessage(QObject *parent)
-    : QObject(parent), m_clientId(QStringLiteral("Dravolinte-") + QUuid::createUuid().toString(QUuid::Id128).left(12))
+    : QObject(parent), m_clientId(MqttClientId::forThisMachine())
 {
     connect(&m_link, &MqttLink::stateChanged, this, &mqttMessage::onState);
     connect(&m_link, &MqttLink::errorChanged, this, &mqttMessage::onError);

@@ -20,7 +20,7 @@ struct mqttSetting
     quint16 port = 1883;
     QString username; // empty: connect without user name and password
     QString password;
-    QString clientId; // empty: this client's own identifier, written back by connectToServer
+    QString clientId; // empty: this program's identifier on this machine, written back by connectToServer
 };
 
 // The program's MQTT link: connects with an mqttSetting, publishes,
@@ -42,7 +42,8 @@ public:
     // Connects and waits up to kWaitMs (the thread's events go on meanwhile).
     // False when already connected, or not connected when the wait ends; an
     // attempt still under way may connect later. An empty clientId is filled
-    // with this client's identifier, the same for the object's whole life.
+    // with this client's identifier: the program's own on this machine
+    // (MqttClientId), the same at every start.
     bool connectToServer(mqttSetting &setting);
     // Says goodbye to the broker; every callback is dropped.
     void disconnectFromServer();

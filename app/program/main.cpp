@@ -8,7 +8,7 @@
 #include "ProgramNotifier.h"
 #include "QmlSetup.h"
 #include "TerminationSignals.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDebug>
 #include <QFileInfo>

@@ -1,10 +1,11 @@
 #include "LabelDetect.h"
 
 #include "DetectSettings.h"
-#include "LabelCodes.h"
+#include "LabelReaders.h"
 #include "LabelCompare.h"
 #include "PaperFinder.h"
 
+#include <QDebug>
 #include <opencv2/imgproc.hpp>
 #include <algorithm>
 #include <cmath>
@@ -37,18 +38,6 @@ cv::Mat greyOf(const cv::Mat &m)
     return grey;
 }
 
-cv::Mat colourOf(const cv::Mat &m)
-{
-    cv::Mat bgr;
-    if (m.channels() == 3)
-        bgr = m;
-    else if (m.channels() == 1)
-        cv::cvtColor(m, bgr, cv::COLOR_GRAY2BGR);
-    else if (m.channels() == 4)
-        cv::cvtColor(m, bgr, cv::COLOR_BGRA2BGR);
-    return bgr;
-}
-
 // A label's place in the image: its cell of the template scaled by f and set
 // at the page's corner, drawn in a little so that the cut line around it
 // stays out and the corner lies inside its bands.
@@ -60,6 +49,83 @@ cv::Rect placeOf(const cv::Rect &cell, double f, cv::Point corner)
     return cv::Rect(int(std::lround(x + inset)), int(std::lround(y + inset)), int(std::lround(w - 2 * inset)),
                     int(std::lround(h - 2 * inset)));
 }
+
+// The labels of a page: judged one after the other on this thread, their
+// codes and texts read side by side on the readers' workers (a job per label
+// and kind, each writing its own fields of its own label). With more than
+// one worker the reading starts with the judging, and what was read in a
+// label found missing is dropped: the page is read in the time it takes to
+// judge it. One worker reads only what is judged present.
+struct PageWork
+{
+    const cv::Mat &grey;
+    const cv::Mat &scaled;
+    cv::Point corner;
+    const DetectSettings &settings;
+    double threshold;
+    bool qr, bar, ocr;
+    std::vector<LabelRecord> &labels;
+
+    static cv::Rect placeOf(const LabelRecord &l) { return cv::Rect(l.x, l.y, l.width, l.height); }
+
+    void judge(size_t i)
+    {
+        const cv::Rect place = placeOf(labels[i]);
+        labels[i].status = LabelCompare::status(grey(place), scaled(place - corner), threshold,
+                                                settings.blankDeviation, settings.searchMargin);
+    }
+    void readTexts(size_t i, LabelReaders &readers, LabelReaders::Batch &batch)
+    {
+        if (!ocr)
+            return;
+        batch.add([this, i, &readers](LabelReader &reader) {
+            const cv::Rect place = placeOf(labels[i]);
+            if (readers.engineFor(reader, settings.ocrModel))
+                labels[i].texts = reader.readTexts(grey(place), place.tl(), settings.ocrMinScore);
+        });
+    }
+    void readCodes(size_t i, LabelReaders::Batch &batch)
+    {
+        if (!qr && !bar)
+            return;
+        batch.add([this, i](LabelReader &reader) {
+            const cv::Rect place = placeOf(labels[i]);
+            reader.readCodes(grey(place), place.tl(), qr, bar, labels[i].qrCodes, labels[i].barCodes);
+        });
+    }
+    void run(LabelReaders &readers)
+    {
+        if (ocr && !readers.engineSettled(settings.ocrModel)) {
+            qInfo().noquote() << "process_frame" << "the text engines are still loading: this page waits for them";
+            readers.warmUp(settings.ocrModel);
+        }
+        LabelReaders::Batch batch(readers);
+        const bool ahead = readers.workers() > 1;
+        if (ahead) {
+            // The longest first.
+            for (size_t i = 0; i < labels.size(); ++i)
+                readTexts(i, readers, batch);
+            for (size_t i = 0; i < labels.size(); ++i)
+                readCodes(i, batch);
+        }
+        for (size_t i = 0; i < labels.size(); ++i) {
+            judge(i);
+            if (!ahead && labels[i].status != 0) {
+                readTexts(i, readers, batch);
+                readCodes(i, batch);
+            }
+        }
+        batch.wait();
+        // Nothing is read in a missing label.
+        for (LabelRecord &label : labels) {
+            if (label.status == 0) {
+                label.texts.clear();
+                label.qrCodes.clear();
+                label.barCodes.clear();
+            }
+        }
+    }
+};
 
 } // namespace
 
@@ -100,7 +166,6 @@ ReadData process_frame(const cv::Mat &input, const cv::Mat &templ, bool enableOC
         cells.resize(kMaxLabels);
     const cv::Rect frame(0, 0, grey.cols, grey.rows);
     const cv::Point corner(edges.first, found.row);
-    const cv::Mat colour = enableOCR ? colourOf(input) : cv::Mat();
     for (const cv::Rect &cell : cells) {
         const cv::Rect place = placeOf(cell, f, corner);
         // Only labels wholly in view can be judged.
@@ -114,14 +179,9 @@ ReadData process_frame(const cv::Mat &input, const cv::Mat &templ, bool enableOC
         label.y = place.y;
         label.width = place.width;
         label.height = place.height;
-        label.status = LabelCompare::status(grey(place), scaled(inTemplate), page.threshold, settings.blankDeviation,
-                                            settings.searchMargin);
-        if (label.status != 0) {
-            LabelCodes::readCodes(grey(place), place.tl(), enableQRCode, enableBARCode, label.qrCodes, label.barCodes);
-            if (enableOCR)
-                label.texts = LabelCodes::readTexts(colour(place), place.tl(), settings.ocrModel, settings.ocrMinScore);
-        }
         result.labels.push_back(std::move(label));
     }
+    PageWork work{grey, scaled, corner, settings, page.threshold, enableQRCode, enableBARCode, enableOCR, result.labels};
+    work.run(page.readers ? *page.readers : LabelReaders::shared());
     return result;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class LabelReaders;
+
 // Our label-check library: one check camera image against the template of
 // the page (the printed page as the camera should see it, covering the page's
 // full width).
@@ -18,6 +20,8 @@ struct PageLabels
 {
     std::vector<cv::Rect> cells;
     double threshold = 0.6;
+    // The workers that read the labels; none: LabelReaders::shared().
+    LabelReaders *readers = nullptr;
 };
 
 // Checks input (8-bit, 3 channels blue first; 1 or 4 channels are taken as

@@ -84,7 +84,7 @@ QString OcrLite::modelFile() const
 
 QStringList OcrLite::modelFolders(const QString &recPath, QString *language)
 {
-    // Set-ups written for Windows pass ".\models\..." paths.
+    // Parameter files may name models with backslashes (".\models\...").
     QString path = recPath;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QFileInfo info(path);

@@ -58,8 +58,8 @@ public:
     // size their own work by it.
     void setNumThread(int numOfThread);
     int numThread() const;
-    // isConsole: one debug line per read (time and blocks). The part and
-    // result images of a neural engine have no counterpart here.
+    // isConsole: one debug line per read (time and blocks). isPartImg and
+    // isResultImg are taken and ignored: no images are written.
     void initLogger(bool isConsole, bool isPartImg, bool isResultImg);
     // False, with "Failed to initialize models." in the log, when no language
     // file can be found or Tesseract refuses it; the engine then reads nothing.

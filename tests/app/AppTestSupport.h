@@ -5,7 +5,7 @@
 #include "SimController.h"
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QTemporaryDir>
 
@@ -61,7 +61,7 @@ struct PartsFixture : AppFixture
     TaskControl task{records, cut, threads};
     CutScene cut{records, task};
     MarkVision vision{cut, records, threads, task};
-    LabelInspection labels{cut, records, task, vision, threads};
+    LabelInspection labels{cut, records, task, vision};
 
     explicit PartsFixture(const QByteArray &configIni = QByteArray()) : AppFixture(configIni)
     {
@@ -82,6 +82,7 @@ struct PartsFixture : AppFixture
     {
         vision.cancelCaptures();
         cut.close();
+        labels.close();
         threads.joinAll();
         driver->unInit();
         driver->setHost(nullptr);

@@ -2,7 +2,7 @@
 
 #include "PltHeader.h"
 #include "SimMarkCamera.h"
-#include "TaskWorker.h"
+#include "device/task/TaskWorker.h"
 
 #include <QLineF>
 #include <QRegularExpression>

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QRegularExpression>
 #include <QThread>
 
 // The label check in the application, with a check camera answering its
@@ -107,6 +108,7 @@ private slots:
     // the grab loop, to the check of a worker's capture.
     void sameFramesThroughTheGigECamera()
     {
+        LogCapture log;
         GigEFakeCamera fake;
         QVERIFY2(fake.start("CHK17"), "the fake camera found 127.0.0.1:3956 taken");
         qputenv("DRAVO_CAMERAS", "127.0.0.1");
@@ -139,16 +141,63 @@ private slots:
         fake.setPicture(scene.view.camera(scene.page, fx.config->checkCameraRotation()));
         QTRY_VERIFY_WITH_TIMEOUT(captureFromWorker() && app().checkResult()->labels.size() == 6
                                      && app().checkResult()->labels[2].status == 0, 20000);
+        QCOMPARE(log.count("Thread tried to wait on itself"), 0); // a capture's check starts on no task thread
         app().selectHKCamera(QStringLiteral("NOPE"));
         HKCamera::getInstance()->closeCameras(); // let go while the fake camera still answers
         qunsetenv("DRAVO_CAMERAS");
         HKCamera::getInstance()->searchCamera();
     }
 
+    // Pages at the camera's full size, codes and texts read, captured as a job
+    // captures them: each checked once, all its labels read, its row in the
+    // report in turn (each page further on than the one before).
+    void fullSizePagesInTurn()
+    {
+        AppFixture fx(kConfig);
+        for (auto read : {Config::CPT_Enable_OCR, Config::CPT_Enable_QRCode, Config::CPT_Enable_BARCode})
+            fx.config->setProperty(read, true);
+        app().loadCheckParams();
+        SimCheckCamera camera;
+        camera.view.frame = QSize(2048, 2048);
+        camera.view.paperLeft = 124;
+        camera.view.paperRight = 1924;
+        camera.view.pageRow = 300;
+        app().connectCamera(&camera);
+        auto log = std::make_unique<LogCapture>();
+        openPage(fx, camera);
+        QTRY_COMPARE_WITH_TIMEOUT(log->count("recognition:"), 1, 20000);
+        QFile::remove(QStringLiteral("label.csv")); // the rows of the pages below
+        constexpr int kPages = 8;
+        for (int k = 0; k < kPages; ++k) {
+            camera.view.pageRow += 20;
+            QVERIFY(captureFromWorker());
+            QCOMPARE(app().checkResult()->labels.size(), size_t(6));
+        }
+        QStringList times;
+        for (const QString &line : log->lines.filter("recognition:"))
+            times << QRegularExpression(QStringLiteral("recognition:\\s+(\\S+)")).match(line).captured(1);
+        log.reset();
+        QCOMPARE(times.size(), kPages + 1);
+        QFile report(QStringLiteral("label.csv"));
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        // The first label's row in the image, from each row's first check.
+        QRegularExpression first(
+            QStringLiteral("\"lost: 0, check: 6, BAR: 2, QR: 2, OCR: \\d+\",,\"CHECK1 [^(]*\\(\\d+, (\\d+),"));
+        QList<int> rows;
+        for (auto m = first.globalMatch(QString::fromLatin1(report.readAll())); m.hasNext();)
+            rows << m.next().captured(1).toInt();
+        QCOMPARE(rows.size(), kPages);
+        for (int k = 1; k < kPages; ++k)
+            QVERIFY2(qAbs(rows[k] - rows[k - 1] - 20) <= 2, qPrintable(QString::number(rows[k])));
+        app().connectCamera(nullptr);
+        qInfo().noquote() << "recognition per page (s):" << times.join(' '); // the first one loads the text engines
+    }
+
     // A running task without cutting: a missing label pauses it, a web 10 mm
     // off its reference stops it and tells the operator.
     void pausedByMissingLabelStoppedByDrift()
     {
+        LogCapture log;
         AppFixture fx(kConfig);
         SimController sim;
         QVERIFY(fx.link(sim, {"--job-ms", "600000"}));
@@ -182,6 +231,8 @@ private slots:
         QCOMPARE(fx.driver->errorMessage(), QStringLiteral("纸张偏移大于5mm"));
         QTRY_VERIFY_WITH_TIMEOUT(fx.driver->isWorkIdle(), 20000);
         app().connectCamera(nullptr);
+        // Neither the open nor the pause that a check starts asks a thread to join itself.
+        QCOMPARE(log.count("Thread tried to wait on itself"), 0);
     }
 };
 

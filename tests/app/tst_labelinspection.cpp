@@ -206,8 +206,8 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { QMutexLocker lock(&widthsLock); return widths.size() == 2 && running == 0; }, 10000));
         QCOMPARE(widths, (QList<int>{401, 403}));
         QCOMPARE(most.load(), 1);
-        // No thread to check on: answered at once, unchecked.
-        fx.threads.joinAll();
+        // Closed: answered at once, unchecked.
+        fx.labels.close();
         QVERIFY(!fx.labels.submit(2, frame(404)));
         QVERIFY(log.count("no check thread: image of camera 2 not checked"));
     }

@@ -45,6 +45,7 @@ class TestUpgradeHandover : public QObject
 private slots:
     void firmwareCheckPerModule();
     void firmwareRoadOnTheController();
+    void successFromThePageNotFromASwap();
     void allowedExitDuringTransfer_data();
     void allowedExitDuringTransfer();
     void updateStartsTheToolAndEnds();
@@ -169,6 +170,43 @@ void TestUpgradeHandover::firmwareRoadOnTheController()
     QTRY_COMPARE_WITH_TIMEOUT(notices.messages().size(), 2, 30000);
     QCOMPARE(notices.messages().last(), QStringLiteral("升级成功"));
     QCOMPARE(upgradeFrames().size(), 1);
+}
+
+// A file sent from the firmware page (the driver's update, as the page calls
+// it) is an upgrade too: "升级成功" once the controller reports the new number.
+// Another controller put in its place reports other numbers: nothing.
+void TestUpgradeHandover::successFromThePageNotFromASwap()
+{
+    NotifierRecorder notices;
+    LogCapture log;
+    AppFixture fx("[Dravolinte]\nwaitCapture=200\nIP=127.0.0.89\n"); // nobody answers the lookups and queries there
+    DravolinteApp &app = AppFixture::app();
+    QVERIFY(app.initApp());
+    const QStringList personality{QStringLiteral("--personality"), QStringLiteral("module")};
+    SimController sim;
+    fx.driver->setIdent(QStringLiteral("SM07x5a001"));
+    QVERIFY(fx.link(sim, personality));
+    QTRY_VERIFY_WITH_TIMEOUT(app.firmwareWidget(), 30000);
+
+    QVERIFY(writeFile(QStringLiteral("sensor.bin"), "FW-from-the-page"));
+    fx.driver->setIndex(2);
+    fx.driver->setUpdateFile(QDir::current().absoluteFilePath(QStringLiteral("sensor.bin")));
+    fx.driver->update();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.received().join().contains("UPG;2;FW-from-the-page"), 30000);
+    QVERIFY(sim.control(QStringLiteral("now progress 100")));
+    QVERIFY(sim.control(QStringLiteral("set firmware2 V1.6.0")));
+    QVERIFY(sim.control(QStringLiteral("now close")));
+    QTRY_VERIFY_WITH_TIMEOUT(!fx.driver->isLinked(), 10000);
+    fx.driver->setIp(sim.address());
+    QTRY_COMPARE_WITH_TIMEOUT(notices.messages(), QStringList{QStringLiteral("升级成功")}, 30000);
+
+    SimController other; // its sensor board at V1.5.0
+    QVERIFY(other.start(personality));
+    fx.driver->setIdent(QStringLiteral("SM07x5b002"));
+    fx.driver->setIp(other.address());
+    // The queries of all modules go out together: an answer for the new controller comes after every check.
+    QVERIFY(log.waitFor(QStringLiteral("machineCode=SM07x5b002")));
+    QCOMPARE(notices.messages().size(), 1);
 }
 
 void TestUpgradeHandover::allowedExitDuringTransfer_data()

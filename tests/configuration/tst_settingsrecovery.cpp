@@ -9,10 +9,12 @@
 #include <QLockFile>
 #include <QRandomGenerator>
 #include <QSysInfo>
+#include <QTimer>
 
 #include <atomic>
 #include <cstdio>
 #include <thread>
+#include <sys/time.h>
 
 // What a crash leaves beside the settings files, met at the next start: lock
 // files without a live owner are cleared at once, a live owner's lock is
@@ -170,22 +172,28 @@ void TestSettingsRecovery::unreadableFileKeptAside()
 }
 
 // An empty lock, as a kill between its creation and its owner's id leaves it,
-// beside a good working file: the program starts and links as always.
+// beside a good working file: the program starts and links as always. The
+// settings class would take the lock for stale once it is 30 s old; kept
+// fresh here, it would hold the first write of the settings back for good, so
+// a start that links at all has cleared it, however slowly the program runs.
 void TestSettingsRecovery::emptyLockDoesNotHoldTheProgramBack()
 {
     ProgramCopy copy;
     QVERIFY(copy.ok && writeFile(copy.path("config.ini"), "[Dravolinte]\nVersion=3\nIdent=SM07x5" + copy.serial().toLatin1()));
-    QVERIFY(writeFile(copy.path("config.ini.lock"), QByteArray()));
+    const QByteArray lock = QFile::encodeName(copy.path("config.ini.lock"));
+    QVERIFY(writeFile(lock, QByteArray()));
+    QTimer fresh;
+    // Touched while it is there, never made again (the program's own locks come and go meanwhile).
+    connect(&fresh, &QTimer::timeout, this, [&lock] { ::utimes(lock.constData(), nullptr); });
+    fresh.start(1000);
     SimController sim;
     QVERIFY(sim.start({QStringLiteral("--announce-interval"), QStringLiteral("200"), QStringLiteral("--serial"), copy.serial()}));
     QElapsedTimer clock;
     clock.start();
     QVERIFY(copy.start({"x"}));
     QVERIFY(copy.waitForCount(QStringLiteral("Varnok120X::link Connect succeed ") + sim.address(), 1));
-    const qint64 linkedAfter = clock.elapsed();
-    qInfo("linked %lld ms after the start", linkedAfter);
-    // The left-over lock would have held the first write of the settings back for 30 s.
-    QVERIFY2(linkedAfter < 20000, qPrintable(QString::number(linkedAfter)));
+    fresh.stop();
+    qInfo("linked %lld ms after the start", clock.elapsed());
     QCOMPARE(copy.count(QStringLiteral("SettingsRecovery::clearStaleLock removed ") + copy.path("config.ini.lock")), 1);
     QVERIFY(!QFile::exists(copy.path("config.ini.lock")));
     QVERIFY(copy.stop());

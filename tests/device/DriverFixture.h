@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Config.h"
-#include "RecordingHost.h"
 #include "SimController.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
+#include "tests/device/RecordingHost.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

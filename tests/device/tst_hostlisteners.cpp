@@ -1,7 +1,7 @@
 // The listeners of the driver's roles: the order in which the task status
 // reaches them, and their removal while calls are under way.
-#include "DriverHost.h"
 #include "TestMain.h"
+#include "device/DriverHost.h"
 
 #include <QSemaphore>
 #include <QThread>

@@ -1,10 +1,10 @@
 // The command set and the work slot against the simulated controller: what
 // each operation puts on the wire and the guards before it, pauses kept
 // apart, one job or transfer at a time, stopping and shutting down.
-#include "DriverFixture.h"
-#include "MachineAlarms.h"
 #include "Recorder.h"
 #include "TestMain.h"
+#include "device/state/MachineAlarms.h"
+#include "tests/device/DriverFixture.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>

@@ -1,11 +1,11 @@
 // The link to a simulated controller in its own process: the initial reads in
 // both personalities and their reruns, addresses, lost peers, reply waits
 // and time-outs, bad replies.
-#include "DriverFixture.h"
-#include "MachineAlarms.h"
 #include "TestMain.h"
+#include "device/state/MachineAlarms.h"
+#include "tests/device/DriverFixture.h"
 
-#include "TaskWorker.h"
+#include "device/task/TaskWorker.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

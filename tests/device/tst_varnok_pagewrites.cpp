@@ -4,10 +4,10 @@
 // the factory commands wait for the task, the web-guide reset runs beside the
 // caller; and what the diagrams show of the motors and the alarm follows the
 // controller.
-#include "DriverFixture.h"
-#include "MachineAlarms.h"
-#include "PageWrites.h"
 #include "TestMain.h"
+#include "device/state/MachineAlarms.h"
+#include "device/state/PageWrites.h"
+#include "tests/device/DriverFixture.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>

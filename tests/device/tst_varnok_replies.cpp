@@ -2,11 +2,11 @@
 // to the machine state, the parameters and the application; replies whose
 // fields do not fit change nothing.
 #include "Config.h"
-#include "FrameCodec.h"
-#include "MachineAlarms.h"
-#include "RecordingHost.h"
 #include "TestMain.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
+#include "device/link/FrameCodec.h"
+#include "device/state/MachineAlarms.h"
+#include "tests/device/RecordingHost.h"
 
 #include <QDir>
 #include <functional>

@@ -2,10 +2,10 @@
 // packages within it, bytes unchanged, cuts refused, paused, stopped or
 // ended early) and firmware (the file whole in one frame, its progress,
 // broken transfers).
-#include "DriverFixture.h"
-#include "TaskWorker.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "device/task/TaskWorker.h"
+#include "tests/device/DriverFixture.h"
 
 #include <QRegularExpression>
 

@@ -99,7 +99,7 @@ class TestLabelReport : public QObject
     }
 
 private slots:
-    // The Part's example, byte for byte: GBK's ideographic comma, CR LF inside and at the end.
+    // One whole row, byte for byte: GBK's ideographic comma, CR LF inside and at the end.
     void examplePageBytes()
     {
         const QByteArray expected = "2024-05-06 07:08:09,\"lost: 2, check: 1, QR: 1\","

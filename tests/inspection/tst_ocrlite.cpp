@@ -57,7 +57,7 @@ void TestOcrLite::models()
     const QString local = QDir::current().absoluteFilePath("models/eng.traineddata");
     OcrLite ocr;
     QVERIFY(initLikeTheApplication(ocr) && ocr.modelFile() == local);
-    // Set-ups written for Windows pass backslashes.
+    // Model paths written with backslashes.
     QVERIFY(ocr.initModels(".\\models\\det.onnx", QString(), ".\\models\\rec.onnx", QString()) && ocr.modelFile() == local);
     // Not in the folder: the system's.
     QVERIFY(initLikeTheApplication(ocr, "./nowhere") && ocr.modelFile() == kSystemModel);

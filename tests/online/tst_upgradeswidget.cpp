@@ -331,8 +331,8 @@ void TestUpgradesWidget::refusals()
     QCOMPARE(server.requests().filter("/fw.bin").size(), 0);
 }
 
-// The bar shows the download, then the transfer; "升级成功" only when the
-// same machine reports the version this dialog sent to that module.
+// The bar shows the download, then the transfer; "升级成功" when the same
+// controller reports the version this dialog sent to that module.
 void TestUpgradesWidget::progressAndSuccess()
 {
     NotifierRecorder notices;
@@ -371,16 +371,16 @@ void TestUpgradesWidget::progressAndSuccess()
     QCOMPARE(widget.upgradeProgress(), 100);
     QVERIFY(!widget.upgradeButton()->isEnabled());
 
-    // Same version again, another controller, firmware the dialog did not send: no success.
-    FirmwareQuery changedElsewhere = other;
-    changedElsewhere.firmNo = QStringLiteral("V1.6.0");
-    widget.checkAll({sensorQuery(), sensorQuery(QStringLiteral("V1.6.0"), QStringLiteral("SM07x50002")), changedElsewhere});
+    // The same number again, another controller's, back to the first one: no success.
+    widget.checkAll({sensorQuery(), sensorQuery(QStringLiteral("V1.6.0"), QStringLiteral("SM07x50002")), other});
+    widget.check(sensorQuery());
     QVERIFY(notices.messages().isEmpty());
     QVERIFY(widget.upgradeButton()->isEnabled()); // asked again: it may be pressed again
-    widget.check(sensorQuery(QStringLiteral("V1.6.0")));
+    // The version sent, blanks and "V" aside.
+    widget.check(sensorQuery(QStringLiteral(" 1.6.0")));
     QCOMPARE(notices.messages(), QStringList{QStringLiteral("升级成功")});
     QCOMPARE(notices.titles(), QStringList{QStringLiteral("tip")});
-    widget.check(sensorQuery(QStringLiteral("V1.6.0")));
+    widget.check(sensorQuery(QStringLiteral(" 1.6.0")));
     QCOMPARE(notices.messages().size(), 1); // told once
 }
 

@@ -27,6 +27,21 @@ LabelPage LabelPage::sixLabels()
     return page;
 }
 
+LabelPage LabelPage::grid(int across, int along, bool plain)
+{
+    const LabelPage six = sixLabels();
+    LabelPage page;
+    page.pageMm = QSizeF(4 + 32.0 * across, 4 + 28.0 * along);
+    for (int j = 0; j < along; ++j) {
+        for (int i = 0; i < across; ++i) {
+            PrintedLabel label = plain ? PrintedLabel() : six.labels[(j * across + i) % six.labels.size()];
+            label.rectMm = QRectF(4 + 32.0 * i, 4 + 28.0 * j, 28, 24);
+            page.labels.append(label);
+        }
+    }
+    return page;
+}
+
 QImage LabelPage::render(double pxPerMm, const Faults &faults) const
 {
     QImage image(qMax(1, int(std::lround(pageMm.width() * pxPerMm))), qMax(1, int(std::lround(pageMm.height() * pxPerMm))),

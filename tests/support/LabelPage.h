@@ -30,6 +30,9 @@ struct LabelPage
 
     // Three labels across, two along: codes in some, text in others.
     static LabelPage sixLabels();
+    // across x along labels of the same size, printed as sixLabels' in turn;
+    // plain: none carries a code or a text.
+    static LabelPage grid(int across, int along, bool plain = false);
 
     // Labels removed (left blank), altered (half covered by a block) or
     // printed shifted (pixels).

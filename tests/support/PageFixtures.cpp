@@ -5,7 +5,7 @@
 #include "FrameRelay.h"
 #include "TeardownWatch.h"
 #include "TestPdf.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "Config.h"
 #include "DravolinteApp.h"
 #include "QmlSetup.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
 
 #include <QDir>
 #include <QDirIterator>

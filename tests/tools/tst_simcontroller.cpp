@@ -1,9 +1,9 @@
 // What only these tests check of the simulator: framing by length, the transcript, the fault and state
 // scripts, announcements, and the job and motion model whose CUT lines the cutting tests read.
-#include "FrameCodec.h"
 #include "SimController.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "device/link/FrameCodec.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 // controller link does (TcpLink::waitReadable, poll underneath) and then
 // reads the value. Nothing orders the read after the write: a poll of our
 // own is no hand-off of Qt's, though it comes after the post.
-#include "TcpLink.h"
+#include "device/link/TcpLink.h"
 
 #include <QCoreApplication>
 #include <QEvent>

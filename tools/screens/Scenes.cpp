@@ -2,8 +2,8 @@
 
 #include "Config.h"
 #include "DravolinteApp.h"
-#include "FrameCodec.h"
-#include "Varnok120X.h"
+#include "device/Varnok120X.h"
+#include "device/link/FrameCodec.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

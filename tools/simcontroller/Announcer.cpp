@@ -1,6 +1,6 @@
 #include "Announcer.h"
 
-#include "FrameCodec.h"
+#include "device/link/FrameCodec.h"
 
 Announcer::Announcer(const QString &id, QObject *parent)
     : QObject(parent)

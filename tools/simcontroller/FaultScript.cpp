@@ -1,7 +1,7 @@
 #include "FaultScript.h"
 
-#include "FrameCodec.h"
 #include "Transcript.h"
+#include "device/link/FrameCodec.h"
 
 #include <QFile>
 #include <QRegularExpression>

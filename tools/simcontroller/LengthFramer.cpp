@@ -1,6 +1,6 @@
 #include "LengthFramer.h"
 
-#include "FrameCodec.h"
+#include "device/link/FrameCodec.h"
 
 namespace {
 constexpr int kMaxDigits = 10;

@@ -2,8 +2,8 @@
 
 #include "CommandHandler.h"
 #include "CutJob.h"
-#include "FrameCodec.h"
 #include "Transcript.h"
+#include "device/link/FrameCodec.h"
 
 #include <QTcpSocket>
 #include <QTimer>

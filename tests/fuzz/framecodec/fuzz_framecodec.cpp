@@ -1,6 +1,6 @@
 // Feeds arbitrary controller byte streams, cut into arbitrary reads, through
 // the frame splitter and the reply parsers, and checks what must always hold.
-#include "FrameCodec.h"
+#include "device/link/FrameCodec.h"
 
 #include <cmath>
 #include <cstdint>
