@@ -4,6 +4,7 @@
 #include "DravolinteApp.h"
 
 #include "AdFeed.h"
+#include "FirstFrame.h"
 #include "GScene.h"
 #include "GraphicsView.h"
 #include "ImageProvider.h"
@@ -15,6 +16,7 @@
 #include <QAtomicPointer>
 #include <QCamera>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QQmlApplicationEngine>
 #include <QQmlEngine>
@@ -34,10 +36,6 @@ DravolinteApp::DravolinteApp(int &argc, char **argv)
     m_imageProvider = new ImageProvider;
     m_imageProvider->setFrameSource([this] { return m_feed.frame(); });
     m_vision.setCheckFrameSource([this] { return m_feed.frame(); });
-    auto *checkCamera = new QCamera;
-    checkCamera->setObjectName(QStringLiteral("checkCamera"));
-    connect(checkCamera, &QCamera::cameraDeviceChanged, this, &DravolinteApp::checkCameraChanged);
-    m_checkCamera = checkCamera;
     m_printFiles.setImageProvider(m_imageProvider);
     m_cutView = new GraphicsView;
     m_cutView->setScene(m_cut.scene());
@@ -204,6 +202,7 @@ bool DravolinteApp::initApp()
     connect(cfg, &Config::propertyChanged, this, &DravolinteApp::onPropertyChanged, Qt::UniqueConnection);
 
     initPrinterProcess();
+    // Its models load once the window has shown itself (afterFirstFrame).
     m_vision.initOcr();
     selectHKCamera(cfg->getProperty(Config::CPT_Check_Camera).toString());
 
@@ -247,10 +246,44 @@ void DravolinteApp::setEngine(QQmlApplicationEngine *engine)
         connectCamera(nullptr);
         return;
     }
-    QObject *camera = findByName(engine->rootObjects().first(), QStringLiteral("DravolinteCamera"));
+    QObject *root = engine->rootObjects().first();
+    QObject *camera = findByName(root, QStringLiteral("DravolinteCamera"));
     if (!camera)
         qWarning().noquote() << "DravolinteApp::setEngine" << "no DravolinteCamera: camera requests will time out";
     connectCamera(camera);
+    if (FirstFrame *frame = FirstFrame::of(qobject_cast<QQuickWindow *>(root))) {
+        if (frame->drawn())
+            afterFirstFrame();
+        else
+            connect(frame, &FirstFrame::drawnChanged, this, &DravolinteApp::afterFirstFrame, Qt::SingleShotConnection);
+    }
+}
+
+void DravolinteApp::afterFirstFrame()
+{
+    if (m_closing.load() || m_vision.isOcrLoadOver())
+        return;
+    qInfo().noquote() << "DravolinteApp::afterFirstFrame" << "the OCR models load";
+    m_vision.startOcr();
+}
+
+QObject *DravolinteApp::startCheckCamera()
+{
+    if (m_checkCamera)
+        return m_checkCamera;
+    // The first camera object brings the multimedia backend up (GStreamer
+    // and its device probes), which the first frame does without.
+    QElapsedTimer clock;
+    clock.start();
+    auto *camera = new QCamera;
+    camera->setObjectName(QStringLiteral("checkCamera"));
+    // Handed to the pages, it stays this object's.
+    QQmlEngine::setObjectOwnership(camera, QQmlEngine::CppOwnership);
+    connect(camera, &QCamera::cameraDeviceChanged, this, &DravolinteApp::checkCameraChanged);
+    m_checkCamera = camera;
+    qInfo().noquote() << "DravolinteApp::startCheckCamera" << "made in" << clock.elapsed() << "ms";
+    emit checkCameraStarted(camera);
+    return camera;
 }
 
 bool DravolinteApp::cleanUp()

@@ -122,7 +122,11 @@ public:
     // The engine took the provider over (it deletes it).
     void releaseImageProvider() { m_imageProviderOwned = false; }
     bool ownsImageProvider() const { return m_imageProviderOwned; }
+    // The check camera's QCamera; null until startCheckCamera.
     QObject *checkCamera() const { return m_checkCamera; }
+    // Makes the check camera (and with it the multimedia backend) when the
+    // pages' cameras first start; later calls return the same one.
+    Q_INVOKABLE QObject *startCheckCamera();
 
     // --- QML surface ---
     Q_INVOKABLE QStringList printersName() const { return m_printing.printersName(); }
@@ -355,12 +359,16 @@ signals:
     void openScene(const QString &cutFile);
     void refreshView();
     void labelDoCapture();
+    // The check camera was made: the engines' "checkCamera" becomes it.
+    void checkCameraStarted(QObject *camera);
 
 private:
     // Passes the parts' change signals on as this object's own.
     void relayPartSignals();
     // Online start-up, 1 s after initApp.
     void startOnline();
+    // What waited for the window's first frame: the OCR models' load.
+    void afterFirstFrame();
     // The printer name, and on VT_7x4 the RIP and the printer program.
     void initPrinterProcess() { m_programs.init(printersName()); }
 

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QThread>
 
 MarkVision::MarkVision(CutScene &cut, ProductionRecords &records, TaskThreads &threads, const TaskHost &task,
@@ -22,11 +23,17 @@ void MarkVision::initOcr()
 {
     m_ocr.setNumThread(4);
     m_ocr.initLogger(true, true, true);
-    if (!m_ocr.initModels(QStringLiteral("./models/ch_PP-OCRv3_det_infer.onnx"),
-                          QStringLiteral("./models/ch_ppocr_mobile_v2.0_cls_infer.onnx"),
-                          QStringLiteral("./models/ch_PP-OCRv3_rec_infer.onnx"),
-                          QStringLiteral("./models/ppocr_keys_v1.txt")))
+}
+
+bool MarkVision::loadOcrModels()
+{
+    const bool loaded = m_ocr.initModels(QStringLiteral("./models/ch_PP-OCRv3_det_infer.onnx"),
+                                         QStringLiteral("./models/ch_ppocr_mobile_v2.0_cls_infer.onnx"),
+                                         QStringLiteral("./models/ch_PP-OCRv3_rec_infer.onnx"),
+                                         QStringLiteral("./models/ppocr_keys_v1.txt"));
+    if (!loaded)
         qCritical().noquote() << "DravolinteApp::initApp" << "Failed to initialize models.";
+    return loaded;
 }
 
 bool MarkVision::doCapture(const QVariant &camera)
@@ -91,6 +98,15 @@ void MarkVision::scanMark(const QImage &image)
     p.markIndex = markIndex();
     p.readCode = m_cut.switchingCutFile() && !m_records.hasTaskCode();
     p.saveDir = QCoreApplication::applicationDirPath();
+    // The first mark's printed digits are read by OCR, whose models may still be loading.
+    if (p.readCode && p.markIndex == 1 && p.codeReader == 2 && !m_ocrLoad.isOver()) {
+        qInfo().noquote() << "DravolinteApp::scanMark" << "waits for the OCR models";
+        QElapsedTimer waited;
+        waited.start();
+        const bool ready = m_ocrLoad.wait();
+        qInfo().noquote() << "DravolinteApp::scanMark" << "OCR models" << (ready ? "ready" : "failed") << "after"
+                          << waited.elapsed() << "ms";
+    }
     // Nothing of an earlier scan may pass for this one's result.
     resetScanMark();
     const MarkScanResult r = m_scanner.scan(image, p, cfg);

@@ -6,6 +6,7 @@
 #include "Guarded.h"
 #include "MarkScanner.h"
 #include "OcrLite.h"
+#include "OcrModelLoad.h"
 #include "PaperEdge.h"
 
 #include <QImage>
@@ -34,8 +35,12 @@ public:
     MarkVision(CutScene &cut, ProductionRecords &records, TaskThreads &threads, const TaskHost &task,
                QObject *parent = nullptr);
 
-    // Sets up the reading of printed codes.
+    // Sets up the reading of printed codes; the models load with startOcr.
     void initOcr();
+    // Loads the OCR models on a thread of their own (once); a mark scan that
+    // reads text waits for them, and starts the load when nobody has.
+    void startOcr() { m_ocrLoad.start(); }
+    bool isOcrLoadOver() const { return m_ocrLoad.isOver(); }
 
     // From a worker: asks the camera and waits, bounded by CPT_Wait_Capture,
     // for the answer of this very request. On the GUI thread, which delivers
@@ -97,6 +102,7 @@ signals:
     void showLostLabelViewChanged();
 
 private:
+    bool loadOcrModels();
     QImage checkFrame() const;
     // Hands a check-camera image to the label check (or answers it unchecked).
     bool submitLabel(int id, const QImage &image);
@@ -110,6 +116,7 @@ private:
     // The mark reading; used on the GUI thread, where the camera answers.
     OcrLite m_ocr;
     MarkScanner m_scanner{&m_ocr};
+    OcrModelLoad m_ocrLoad{[this] { return loadOcrModels(); }};
 
     mutable QMutex m_lock; // the scan result and the frames
     QPointF m_scanPoint;

@@ -4,6 +4,7 @@
 #include "Config.h"
 #include "DravolinteApp.h"
 #include "FilmView.h"
+#include "FirstFrame.h"
 #include "FrameRelay.h"
 #include "ImageProvider.h"
 #include "KeyboardLift.h"
@@ -50,6 +51,8 @@ void registerTypes()
     // The camera overlays, each in a module of its own name.
     qmlRegisterType<FilmView>("FilmView", 1, 0, "FilmView");
     qmlRegisterType<LostLabelView>("LostLabelView", 1, 0, "LostLabelView");
+    // What the first frame does without waits for it: FirstFrame.drawn.
+    qmlRegisterUncreatableType<FirstFrame>("FirstFrame", 1, 0, "FirstFrame", QStringLiteral("attached only"));
     // What the QML camera object and the camera views need beside Qt Multimedia.
     qmlRegisterType<FrameRelay>("CameraSupport", 1, 0, "FrameRelay");
     qmlRegisterType<SessionCapture>("CameraSupport", 1, 0, "SessionCapture");
@@ -67,7 +70,12 @@ void setupEngine(QQmlEngine &engine, DravolinteApp &app, Config &config, Varnok1
     context->setContextProperty(QStringLiteral("app"), &app);
     context->setContextProperty(QStringLiteral("config"), &config);
     context->setContextProperty(QStringLiteral("device"), &driver);
+    // Null until the pages' cameras start it; then the camera, and the
+    // bindings on it follow.
     context->setContextProperty(QStringLiteral("checkCamera"), app.checkCamera());
+    QObject::connect(&app, &DravolinteApp::checkCameraStarted, context, [context](QObject *camera) {
+        context->setContextProperty(QStringLiteral("checkCamera"), camera);
+    });
     // One engine takes the provider over; a second one (a test) goes without.
     if (app.ownsImageProvider()) {
         engine.addImageProvider(QStringLiteral("myImage"), app.imageProvider());

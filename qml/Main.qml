@@ -48,29 +48,35 @@ Window {
         closePolicy: Popup.NoAutoClose
         visible: true
 
-        InputPanel {
-            id: inputPanel
-            objectName: "inputPanel"
-            x: 0
-            y: window.height
-            width: window.width
+        // Made after the first frame, which does not show it; finished at
+        // once should a field ask for it before then.
+        DeferredLoader {
+            id: keyboard
+            now: Qt.inputMethod.visible
+            sourceComponent: InputPanel {
+                id: inputPanel
+                objectName: "inputPanel"
+                x: 0
+                y: window.height
+                width: window.width
 
-            states: State {
-                name: "visible"
-                when: inputPanel.active
-                PropertyChanges {
-                    target: inputPanel
-                    y: window.height - inputPanel.height
+                states: State {
+                    name: "visible"
+                    when: inputPanel.active
+                    PropertyChanges {
+                        target: inputPanel
+                        y: window.height - inputPanel.height
+                    }
                 }
-            }
-            transitions: Transition {
-                from: ""
-                to: "visible"
-                reversible: true
-                NumberAnimation {
-                    properties: "y"
-                    duration: 250
-                    easing.type: Easing.InOutQuad
+                transitions: Transition {
+                    from: ""
+                    to: "visible"
+                    reversible: true
+                    NumberAnimation {
+                        properties: "y"
+                        duration: 250
+                        easing.type: Easing.InOutQuad
+                    }
                 }
             }
         }
@@ -78,8 +84,8 @@ Window {
     // The field typed into stays above the keyboard.
     KeyboardLift {
         objectName: "keyboardLift"
-        panel: inputPanel
-        active: inputPanel.active
+        panel: keyboard.item
+        active: keyboard.item ? keyboard.item.active : false
     }
 
     StackLayout {
@@ -88,12 +94,14 @@ Window {
         anchors.fill: parent
         currentIndex: 1
 
-        DeviceStackPage {
+        // The tabs not shown at first are made after the first frame.
+        DeferredLoader {
             id: device_stack_page
-            objectName: "device_stack_page"
+            now: visible
             Layout.alignment: Qt.AlignHCenter | Qt.AlignVCenter
             Layout.fillWidth: true
             Layout.fillHeight: true
+            sourceComponent: DeviceStackPage { objectName: "device_stack_page" }
         }
         TaskStackPage {
             id: task_stack_page
@@ -102,12 +110,13 @@ Window {
             Layout.fillWidth: true
             Layout.fillHeight: true
         }
-        HelpStackPage {
+        DeferredLoader {
             id: help_stack_page
-            objectName: "help_stack_page"
+            now: visible
             Layout.alignment: Qt.AlignHCenter | Qt.AlignVCenter
             Layout.fillWidth: true
             Layout.fillHeight: true
+            sourceComponent: HelpStackPage { objectName: "help_stack_page" }
         }
     }
 

@@ -1,10 +1,16 @@
 #include "VideoRecorder.h"
 
+#include "VideoWriterModule.h"
+
 #include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
 
 VideoRecorder::VideoRecorder() = default;
-VideoRecorder::~VideoRecorder() = default;
+
+VideoRecorder::~VideoRecorder()
+{
+    if (m_writer)
+        m_api->close(m_writer);
+}
 
 CameraStatus VideoRecorder::start(const QByteArray &filePath, int width, int height, double frameRate)
 {
@@ -15,14 +21,16 @@ CameraStatus VideoRecorder::start(const QByteArray &filePath, int width, int hei
                                                                         .arg(width)
                                                                         .arg(height)
                                                                         .arg(frameRate));
-    auto writer = std::make_unique<cv::VideoWriter>();
-    // OpenCV's built-in MJPEG writer: no codec library needed on the machine.
-    if (filePath.isEmpty() ||
-        !writer->open(filePath.toStdString(), cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'),
-                      frameRate, cv::Size(width, height), true))
+    QString error;
+    const DravoVideoWriterApi *api = VideoWriterModule::api(&error);
+    if (!api)
+        return CameraStatus::failure(CameraError::NotFound, error);
+    void *writer = filePath.isEmpty() ? nullptr : api->open(filePath.constData(), frameRate, width, height);
+    if (!writer)
         return CameraStatus::failure(CameraError::InvalidParameter,
                                      QStringLiteral("cannot write %1").arg(QString::fromUtf8(filePath)));
-    m_writer = std::move(writer);
+    m_api = api;
+    m_writer = writer;
     m_size = cv::Size(width, height);
     m_frames = 0;
     return CameraStatus();
@@ -34,7 +42,7 @@ bool VideoRecorder::write(const cv::Mat &rgb)
         return false;
     cv::Mat bgr;
     cv::cvtColor(rgb, bgr, cv::COLOR_RGB2BGR);
-    m_writer->write(bgr);
+    m_api->write(m_writer, &bgr);
     ++m_frames;
     return true;
 }
@@ -43,7 +51,7 @@ CameraStatus VideoRecorder::stop()
 {
     if (!m_writer)
         return CameraStatus::failure(CameraError::NotConnected, QStringLiteral("not recording"));
-    m_writer->release();
-    m_writer.reset();
+    m_api->close(m_writer);
+    m_writer = nullptr;
     return CameraStatus();
 }

@@ -2,15 +2,13 @@
 
 #include "CameraSdk.h"
 
-#include <memory>
 #include <opencv2/core/mat.hpp>
 
-namespace cv {
-class VideoWriter;
-}
+struct DravoVideoWriterApi;
 
 // The camera's video recording: an MJPEG AVI file written by OpenCV's own
-// writer, one picture per grabbed frame, played back at the camera's rate.
+// writer (loaded with the first recording, VideoWriterModule.h), one picture
+// per grabbed frame, played back at the camera's rate.
 // Not thread-safe: its camera serialises the calls.
 class VideoRecorder
 {
@@ -22,7 +20,8 @@ public:
 
     // Opens filePath for frames of width x height at frameRate frames a
     // second. Fails while a recording runs, for a size or rate that makes no
-    // video, and for a file that cannot be written.
+    // video, for a file that cannot be written, and when the writer module
+    // cannot be loaded.
     CameraStatus start(const QByteArray &filePath, int width, int height, double frameRate);
     bool isRecording() const { return bool(m_writer); }
     // Adds one 8-bit RGB frame; a frame of another size than the recording's
@@ -34,7 +33,8 @@ public:
     int frames() const { return m_frames; }
 
 private:
-    std::unique_ptr<cv::VideoWriter> m_writer;
+    const DravoVideoWriterApi *m_api = nullptr;
+    void *m_writer = nullptr;
     cv::Size m_size;
     int m_frames = 0;
 };

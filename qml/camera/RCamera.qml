@@ -1,110 +1,72 @@
 import QtQuick
-import QtMultimedia
-import CameraSupport
+import FirstFrame
+import Dravolinte2024
 
-// The cameras that Qt Multimedia drives and the pages' half of the capture
-// hand-over: capture(c) takes a still with the mark camera (c 1) or the
-// check camera (any other c) and answers with capturedMarkImage or
-// capturedLabelImage carrying c and the picture. Each camera keeps one
-// pending request of its own, answered only by its own picture, so a
-// snapshot of the toolbar is never scanned as a mark.
+// The pages' QML camera object ("DravolinteCamera") and their half of the
+// capture hand-over: capture(c) takes a still with the mark camera (c 1) or
+// the check camera (any other c) and answers with capturedMarkImage or
+// capturedLabelImage carrying c and the picture (CameraSessions).
 //
-// Each session is given its own video sink when it is built and keeps it:
-// an image capture yields pictures only while its session has an output,
-// and stalls when that output changes later. A camera view shows a session
-// by taking its relay (FrameRelay.target), never by becoming its output.
+// The sessions bring the multimedia backend up, which takes longer than the
+// rest of the window: they are made after the window's first frame, in
+// slices between frames, or at once when a capture is asked for or start()
+// is called. Until then there are no cameras, sessions or pending requests.
 Item {
     id: root
 
-    readonly property alias cameras: inputs.cameras
-    // With no video input the sessions hold no camera, and capture() is not
-    // answered (a log line; the requester's wait runs out), unless the camera
-    // backend's test picture is asked for in its place.
+    // Cameras and sessions as CameraSessions has them.
+    readonly property var cameras: sessions.item ? sessions.item.cameras : []
     property bool testPicture: false
-    readonly property bool bound: testPicture || inputs.cameras.length > 0
-    // The camera id of a pending request (the mark camera's first); 0 when none.
-    readonly property int captureID: mark_answers.pending !== 0 ? mark_answers.pending : check_answers.pending
-    // The session of the camera the pages show.
-    readonly property CaptureSession currCS: config.showCamera !== 0 ? check_session : mark_session
-    readonly property alias markSession: mark_session
-    readonly property alias checkSession: check_session
+    readonly property bool bound: sessions.item ? sessions.item.bound : false
+    readonly property int captureID: sessions.item ? sessions.item.captureID : 0
+    readonly property var currCS: sessions.item ? sessions.item.currCS : null
+    readonly property var markSession: sessions.item ? sessions.item.markSession : null
+    readonly property var checkSession: sessions.item ? sessions.item.checkSession : null
+    readonly property bool started: sessions.status === Loader.Ready
 
     signal capture(var c)
     signal capturedMarkImage(int id, var c)
     signal capturedLabelImage(int id, var c)
     signal capturedImage(int id, var c)
 
+    // Makes the sessions now, if they are not there yet.
+    function start() {
+        sessions.asynchronous = false
+        sessions.active = true
+    }
     function init_camera() {
-        inputs.init(mark_camera, checkCamera)
+        if (sessions.item)
+            sessions.item.init_camera()
     }
     function update_camera() {
-        inputs.update(mark_camera, checkCamera)
+        if (sessions.item)
+            sessions.item.update_camera()
     }
     // The requests of session's image capture, through which snapshots go too.
     function answersOf(session) {
-        return session === mark_session ? mark_answers : (session === check_session ? check_answers : null)
+        return sessions.item ? sessions.item.answersOf(session) : null
     }
 
     onCapture: function(c) {
-        const id = Number(c)
-        if (id === 1)
-            mark_answers.ask(1)
-        else
-            check_answers.ask(isNaN(id) ? 0 : id)
+        start()
+        sessions.item.ask(c)
     }
 
-    CameraInputs {
-        id: inputs
-        onCamerasChanged: root.init_camera()
-    }
+    Loader {
+        id: sessions
+        objectName: "cameraSessions"
+        active: false
+        asynchronous: true
+        sourceComponent: CameraSessions {
+            testPicture: root.testPicture
+            onCapturedMarkImage: function(id, c) { root.capturedMarkImage(id, c) }
+            onCapturedLabelImage: function(id, c) { root.capturedLabelImage(id, c) }
+        }
 
-    CaptureSession {
-        id: mark_session
-        camera: root.bound ? mark_camera : null
-        imageCapture: ImageCapture {
-            id: mark_capture
+        Binding on active {
+            when: root.FirstFrame.drawn
+            value: true
+            restoreMode: Binding.RestoreNone
         }
-        recorder: MediaRecorder {
-            id: mark_recorder
-        }
-        videoOutput: mark_relay
     }
-    Camera {
-        id: mark_camera
-        objectName: "markCamera"
-    }
-    FrameRelay {
-        id: mark_relay
-        objectName: "markRelay"
-    }
-    SessionCapture {
-        id: mark_answers
-        objectName: "markAnswers"
-        imageCapture: mark_capture
-        onCaptured: function(camera, image) { root.capturedMarkImage(camera, image) }
-    }
-
-    CaptureSession {
-        id: check_session
-        camera: root.bound ? checkCamera : null
-        imageCapture: ImageCapture {
-            id: check_capture
-        }
-        recorder: MediaRecorder {
-            id: check_recorder
-        }
-        videoOutput: check_relay
-    }
-    FrameRelay {
-        id: check_relay
-        objectName: "checkRelay"
-    }
-    SessionCapture {
-        id: check_answers
-        objectName: "checkAnswers"
-        imageCapture: check_capture
-        onCaptured: function(camera, image) { root.capturedLabelImage(camera, image) }
-    }
-
-    Component.onCompleted: init_camera()
 }

@@ -122,15 +122,15 @@ Rectangle {
         height: Math.max(0, bottom_row.y - 10 - y)
         color: "white"
 
-        DeviceFrameV1 { objectName: "diagramV1"; anchors.fill: parent; visible: config.version === ORUN_Config.VT_7x3 }
-        DeviceFrameV2 { objectName: "diagramV2"; anchors.fill: parent; visible: config.version === ORUN_Config.VT_7x4 }
+        DeviceFrameV1 { objectName: "diagramV1"; anchors.fill: parent; shown: config.version === ORUN_Config.VT_7x3 }
+        DeviceFrameV2 { objectName: "diagramV2"; anchors.fill: parent; shown: config.version === ORUN_Config.VT_7x4 }
         DeviceFrameV3 {
             objectName: "diagramV3"
             anchors.fill: parent
-            visible: config.version === ORUN_Config.VT_7x5 || config.version === ORUN_Config.VT_7x6
+            shown: config.version === ORUN_Config.VT_7x5 || config.version === ORUN_Config.VT_7x6
         }
-        DeviceFrameV4 { objectName: "diagramV4"; anchors.fill: parent; visible: config.version === ORUN_Config.VT_7x7 }
-        DeviceFrameV5 { objectName: "diagramV5"; anchors.fill: parent; visible: config.version === ORUN_Config.VT_7x8 }
+        DeviceFrameV4 { objectName: "diagramV4"; anchors.fill: parent; shown: config.version === ORUN_Config.VT_7x7 }
+        DeviceFrameV5 { objectName: "diagramV5"; anchors.fill: parent; shown: config.version === ORUN_Config.VT_7x8 }
     }
 
     Row {

@@ -9,13 +9,13 @@ MachineDiagram {
     banner: "file:Dravolinte/res/banner.svg"
     bannerUnits: 580
 
-    DiagramMotor { source: "file:Dravolinte/res/01.svg"; unitHeight: 80; unitX: 30; unitY: 0; running: device.collectMotorRunning }
-    DiagramMotor { source: "file:Dravolinte/res/02.svg"; unitHeight: 80; unitX: 30; unitY: 160; running: device.collectMotorRunning }
-    DiagramMotor { source: "file:Dravolinte/res/03.svg"; unitHeight: 80; unitX: 180; unitY: 0; running: device.collectMotorRunning }
-    DiagramMotor { source: "file:Dravolinte/res/04.svg"; unitHeight: 80; unitX: 275; unitY: 25; running: device.filmMotorRunning }
-    DiagramPicture { source: "file:Dravolinte/res/05.svg"; unitHeight: 80; unitX: 300; unitY: 25 }
-    DiagramMotor { source: "file:Dravolinte/res/06.svg"; unitHeight: 80; unitX: 400; unitY: 170; running: device.feedMotorRunning }
-    DiagramMotor { source: "file:Dravolinte/res/07.svg"; unitHeight: 80; unitX: 535; unitY: 100; running: device.feedMotorRunning }
+    DiagramMotor { picture: "file:Dravolinte/res/01.svg"; unitHeight: 80; unitX: 30; unitY: 0; running: device.collectMotorRunning }
+    DiagramMotor { picture: "file:Dravolinte/res/02.svg"; unitHeight: 80; unitX: 30; unitY: 160; running: device.collectMotorRunning }
+    DiagramMotor { picture: "file:Dravolinte/res/03.svg"; unitHeight: 80; unitX: 180; unitY: 0; running: device.collectMotorRunning }
+    DiagramMotor { picture: "file:Dravolinte/res/04.svg"; unitHeight: 80; unitX: 275; unitY: 25; running: device.filmMotorRunning }
+    DiagramPicture { picture: "file:Dravolinte/res/05.svg"; unitHeight: 80; unitX: 300; unitY: 25 }
+    DiagramMotor { picture: "file:Dravolinte/res/06.svg"; unitHeight: 80; unitX: 400; unitY: 170; running: device.feedMotorRunning }
+    DiagramMotor { picture: "file:Dravolinte/res/07.svg"; unitHeight: 80; unitX: 535; unitY: 100; running: device.feedMotorRunning }
 
     Rectangle {
         objectName: "webStrip"
@@ -34,10 +34,10 @@ MachineDiagram {
         }
     }
 
-    DiagramDancer { objectName: "receivingCircle"; roller: DiagramDancer.Rewind; unitX: 194; unitHeight: 90; base: 100; span: 80; source: "file:Dravolinte/res/circle.svg" }
-    DiagramDancer { objectName: "fillCircle"; roller: DiagramDancer.Laminating; unitX: 254; unitHeight: 90; base: 100; span: 80; source: "file:Dravolinte/res/circle.svg" }
-    DiagramDancer { objectName: "printCircleleft"; roller: DiagramDancer.Print; unitX: 292; unitHeight: 90; base: 100; span: 80; source: "file:Dravolinte/res/circle.svg" }
-    DiagramDancer { objectName: "printCircleright"; roller: DiagramDancer.Print; unitX: 309; unitHeight: 90; base: 100; span: 80; source: "file:Dravolinte/res/circle.svg" }
+    DiagramDancer { objectName: "receivingCircle"; roller: DiagramDancer.Rewind; unitX: 194; unitHeight: 90; base: 100; span: 80; picture: "file:Dravolinte/res/circle.svg" }
+    DiagramDancer { objectName: "fillCircle"; roller: DiagramDancer.Laminating; unitX: 254; unitHeight: 90; base: 100; span: 80; picture: "file:Dravolinte/res/circle.svg" }
+    DiagramDancer { objectName: "printCircleleft"; roller: DiagramDancer.Print; unitX: 292; unitHeight: 90; base: 100; span: 80; picture: "file:Dravolinte/res/circle.svg" }
+    DiagramDancer { objectName: "printCircleright"; roller: DiagramDancer.Print; unitX: 309; unitHeight: 90; base: 100; span: 80; picture: "file:Dravolinte/res/circle.svg" }
 
     Lever { objectName: "leftOperateLeve"; markerX: 0.117; pictureX: 0.068 }
     Lever { objectName: "middleOperateLeve"; markerX: 0.383; pictureX: 0.334 }
@@ -61,7 +61,7 @@ MachineDiagram {
         Image {
             x: parent.width * parent.pictureX
             y: parent.height * 0.2135
-            source: "file:Dravolinte/res/operateLeve.svg"
+            source: control.shown ? "file:Dravolinte/res/operateLeve.svg" : ""
             sourceSize.width: parent.width * 0.15
             Accessible.ignored: true
         }

@@ -18,8 +18,8 @@ Rectangle {
     signal submit(var p1, var p2)
 
     function resetvideo() {
-        if (camera)
-            video.setCs(camera.currCS)
+        if (camera && video_loader.item)
+            video_loader.item.setCs(camera.currCS)
     }
     // The print dialog's filter: TIF pictures too on a 7x4 with the RIP's input.
     function printFilter() {
@@ -154,12 +154,20 @@ Rectangle {
                 anchors.fill: parent
                 onDoubleClicked: control.submit("video", "")
             }
-            CameraView {
-                id: video
-                objectName: "video"
+            // The view and its video bring the multimedia backend up: after
+            // the first frame, on the background the view will show.
+            Rectangle {
                 anchors.fill: parent
-                camera: control.camera
-                cs: control.camera ? control.camera.currCS : null
+                color: config.showCamera === 0 ? "white" : "black"
+            }
+            DeferredLoader {
+                id: video_loader
+                anchors.fill: parent
+                sourceComponent: CameraView {
+                    objectName: "video"
+                    camera: control.camera
+                    cs: control.camera ? control.camera.currCS : null
+                }
             }
         }
 

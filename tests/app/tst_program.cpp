@@ -7,13 +7,14 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <csignal>
 #include <unistd.h>
 
-// Written by initApp, after the command line and the guard.
+// Written once the window has drawn, after the command line and the guard.
 static const QRegularExpression kInitialised(QStringLiteral("OcrLite::initModels (model |Failed to initialize models\\.)"));
 
 class TestProgram : public QObject
@@ -24,6 +25,7 @@ private slots:
     void findsAndLinksItsController();
     void otherVersionRestartsTheProgram();
     void showsTheCarouselAfterAnAd();
+    void windowComesFirst();
 };
 
 void TestProgram::secondCopyRefusedCrashedCopyNot()
@@ -34,6 +36,7 @@ void TestProgram::secondCopyRefusedCrashedCopyNot()
     QVERIFY(copy.ok && writeFile(copy.path("config.ini"), "[Dravolinte]\nVersion=3\nIdent=SM07x5" + copy.serial().toLatin1())
             && copy.start({"tests"}));
     QVERIFY(copy.waitForCount(QStringLiteral("mqttMessage::connectToServer"), 1)); // one second into the event loop
+    QVERIFY(copy.waitForCount(kInitialised, 1));
     QProcess second;
     QElapsedTimer clock;
     clock.start();
@@ -147,6 +150,27 @@ void TestProgram::showsTheCarouselAfterAnAd()
     const bool stopped = copy.stop();
     QVERIFY2(stopped, qPrintable(QStringLiteral("exit %1 %2 %3").arg(copy.process.exitCode()).arg(copy.process.exitStatus()).arg(copy.log().right(3000))));
     QVERIFY(broker.waitForLog(QStringLiteral("Received DISCONNECT from %1").arg(id), 30000));
+}
+
+// The window draws before the OCR models load (on their own thread) and
+// before the camera sessions bring the multimedia backend up; OpenCV's video
+// library is never loaded while nothing is recorded.
+void TestProgram::windowComesFirst()
+{
+    ProgramCopy copy;
+    QVERIFY(copy.ok && writeFile(copy.path("config.ini"), "[LogSetting]\nLOG_DEBUG=true\n[Dravolinte]\nVersion=3\nIdent=SM07x5"
+                                                                  + copy.serial().toLatin1()));
+    QVERIFY(copy.start());
+    QVERIFY(copy.waitForCount(kInitialised, 1) && copy.waitForCount(QStringLiteral("DravolinteApp::startCheckCamera"), 1));
+    const QString log = copy.log();
+    const qsizetype frame = log.indexOf(QStringLiteral("main first frame"));
+    QVERIFY(frame > 0);
+    QVERIFY(frame < log.indexOf(QStringLiteral("DravolinteApp::afterFirstFrame the OCR models load")));
+    QVERIFY(frame < log.indexOf(kInitialised) && frame < log.indexOf(QStringLiteral("DravolinteApp::startCheckCamera")));
+    QVERIFY(log.indexOf(QStringLiteral("main start")) < frame);
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(copy.process.processId()));
+    QVERIFY(maps.open(QIODevice::ReadOnly) && !maps.readAll().contains("libopencv_videoio"));
+    QVERIFY(copy.stop());
 }
 
 DRAVO_TEST_MAIN(TestProgram)

@@ -61,6 +61,7 @@ Item {
             for (const key of ["showCamera", "enableDetection", "usedQMLCamera", "checkCameraRotation",
                                "markCameraRotation", "markCamera", "checkCamera"])
                 saved[key] = config[key]
+            testCamera.start() // made after the first frame, unless asked for
             testCamera.markSession.camera.start()
             checkCamera.start()
             running = waitFor(function() {

@@ -178,8 +178,12 @@ Item {
         function test_diagramByVersion(data) {
             const frame = makeFrame().frame
             config.version = data.version
-            for (let i = 1; i <= 5; ++i)
-                compare(child(frame, "diagramV" + i).visible, data.shown === "diagramV" + i, "diagramV" + i)
+            for (let i = 1; i <= 5; ++i) {
+                const diagram = child(frame, "diagramV" + i)
+                compare(diagram.visible, data.shown === "diagramV" + i, "diagramV" + i)
+                // The others load no pictures.
+                compare(child(diagram, "img_dev").source.toString() !== "", diagram.visible, "diagramV" + i + " banner")
+            }
         }
 
         // The rewind dancer at its base when the reading is at the limit, at

@@ -49,6 +49,11 @@ TestCase {
     }
     // The focus on the field: the keyboard up, the view where it goes.
     function typeInto(win, field) {
+        // The keyboard is made after the window's first frame, in its loader.
+        tryVerify(function() {
+            const made = findChild(win, "inputPanel")
+            return made !== null && made.parent.status === Loader.Ready
+        }, 10000)
         const panel = child(win, "inputPanel")
         const lift = child(win, "keyboardLift")
         field.forceActiveFocus()

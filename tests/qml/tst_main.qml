@@ -110,6 +110,11 @@ TestCase {
     // slides back below the window when the field lets go.
     function test_keyboard() {
         const win = makeWindow()
+        // The keyboard is made after the window's first frame, in its loader.
+        tryVerify(function() {
+            const made = findChild(win, "inputPanel")
+            return made !== null && made.parent.status === Loader.Ready
+        }, 10000)
         const panel = child(win, "inputPanel")
         compare(panel.y, win.height)
         child(win, "btn1").clicked()

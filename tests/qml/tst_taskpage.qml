@@ -139,12 +139,18 @@ Item {
             plt.reject()
         }
 
-        // The hints show while nothing is loaded; the camera view shows the
-        // session of the shown camera.
+        // The hints show while nothing is loaded; the camera view, made after
+        // the first frame on the background it shows, shows the session of the
+        // shown camera once the sessions are made.
         function test_contents() {
             config.enablePrint = true
             const page = make()
+            tryVerify(function() {
+                const made = findChild(page, "video")
+                return made !== null && made.parent.status === Loader.Ready
+            }, 10000)
             const video = child(page, "video")
+            tryVerify(function() { return testCamera.started }, 10000)
             compare(video.cs, testCamera.currCS)
             app.printFile = ""
             compare(child(page, "print_pdf_view").visible, false)

@@ -268,6 +268,11 @@ Item {
             const back = child(tab, "backButton")
             compare(back.visible, false)
             const taskPage = stack.currentItem
+            // The sessions and the task page's view are made after the first frame.
+            tryVerify(function() {
+                const view = findChild(taskPage, "video")
+                return tab.camera.started && view !== null && view.parent.status === Loader.Ready
+            }, 10000)
             const relay = child(tab.camera, "markRelay")
             compare(relay.target, child(taskPage, "viewfinder"))
             tab.open("video")
