@@ -165,8 +165,22 @@ private slots:
         app().connectCamera(&camera);
         auto log = std::make_unique<LogCapture>();
         openPage(fx, camera);
+        // The first label's row in the image, from each row's first check.
+        const QRegularExpression first(
+            QStringLiteral("\"lost: 0, check: 6, BAR: 2, QR: 2, OCR: \\d+\",,\"CHECK1 [^(]*\\(\\d+, (\\d+),"));
+        const auto reportRows = [&first] {
+            QFile report(QStringLiteral("label.csv"));
+            QList<int> rows;
+            if (report.open(QIODevice::ReadOnly)) {
+                for (auto m = first.globalMatch(QString::fromLatin1(report.readAll())); m.hasNext();)
+                    rows << m.next().captured(1).toInt();
+            }
+            return rows;
+        };
         QTRY_COMPARE_WITH_TIMEOUT(log->count("recognition:"), 1, 20000);
-        QFile::remove(QStringLiteral("label.csv")); // the rows of the pages below
+        // The report row comes after the log line: the rows of the pages below only.
+        QTRY_COMPARE_WITH_TIMEOUT(reportRows().size(), 1, 20000);
+        QFile::remove(QStringLiteral("label.csv"));
         constexpr int kPages = 8;
         for (int k = 0; k < kPages; ++k) {
             camera.view.pageRow += 20;
@@ -178,15 +192,8 @@ private slots:
             times << QRegularExpression(QStringLiteral("recognition:\\s+(\\S+)")).match(line).captured(1);
         log.reset();
         QCOMPARE(times.size(), kPages + 1);
-        QFile report(QStringLiteral("label.csv"));
-        QVERIFY(report.open(QIODevice::ReadOnly));
-        // The first label's row in the image, from each row's first check.
-        QRegularExpression first(
-            QStringLiteral("\"lost: 0, check: 6, BAR: 2, QR: 2, OCR: \\d+\",,\"CHECK1 [^(]*\\(\\d+, (\\d+),"));
-        QList<int> rows;
-        for (auto m = first.globalMatch(QString::fromLatin1(report.readAll())); m.hasNext();)
-            rows << m.next().captured(1).toInt();
-        QCOMPARE(rows.size(), kPages);
+        QTRY_COMPARE_WITH_TIMEOUT(reportRows().size(), kPages, 20000);
+        const QList<int> rows = reportRows();
         for (int k = 1; k < kPages; ++k)
             QVERIFY2(qAbs(rows[k] - rows[k - 1] - 20) <= 2, qPrintable(QString::number(rows[k])));
         app().connectCamera(nullptr);
