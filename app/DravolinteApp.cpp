@@ -1,16 +1,16 @@
 // Life cycle of the application object: construction, initApp, the online
 // start-up, the wiring to the QML camera, cleanUp and the exit request; the
 // parameter changes the parts hear of.
-#include "DravolinteApp.h"
+#include "app/DravolinteApp.h"
 
-#include "AdFeed.h"
 #include "FirstFrame.h"
 #include "GScene.h"
 #include "GraphicsView.h"
-#include "ImageProvider.h"
 #include "Log.h"
 #include "Notifier.h"
 #include "UpgradesSoftWidget.h"
+#include "app/upgrades/AdFeed.h"
+#include "app/vision/ImageProvider.h"
 #include "device/Varnok120X.h"
 
 #include <QAtomicPointer>

@@ -1,5 +1,5 @@
 // The check camera as the pages use it: its video format.
-#include "DravolinteApp.h"
+#include "app/DravolinteApp.h"
 
 #include "CheckCameraFormat.h"
 

@@ -1,6 +1,6 @@
 // The pages' own properties: each setter stores through its guarded store
 // and signals a real change. The print and cut files are PrintFiles'.
-#include "DravolinteApp.h"
+#include "app/DravolinteApp.h"
 
 #include "MarkImages.h"
 

@@ -1,7 +1,7 @@
 // The upgrade hand-over and the language: firmware checks, the software
 // update's tool, the refusal to close during a firmware transfer, and the
 // pages' English.
-#include "DravolinteApp.h"
+#include "app/DravolinteApp.h"
 
 #include "Notifier.h"
 #include "UpgradesSoftWidget.h"
