@@ -59,10 +59,9 @@ class Varnok120X;
 //   LanguageSwitch     the pages' English
 //   CheckCameraFeed    the industrial check camera: selection, grab loop, frame, recording
 //   TaskThreads        the short-lived threads that cleanUp joins (the label check has its own)
-// Members here forward to them; what is left is the life cycle around the
-// machine (DravolinteApp.cpp), the pages' own properties
-// (DravolinteAppProperties.cpp), the check camera (DravolinteAppCamera.cpp)
-// and the upgrade side (DravolinteAppUpgrade.cpp).
+// Members here forward to them; what is left (DravolinteApp.cpp) is the life
+// cycle around the machine, the pages' own properties, the check camera and
+// the upgrade side.
 class DravolinteApp : public QApplication, public OverlaySource
 {
     Q_OBJECT
