@@ -6,7 +6,7 @@
 
 #include "CheckCameraFormat.h"
 #include "FirstFrame.h"
-#include "GScene.h"
+#include "platform/graphics/GScene.h"
 #include "GraphicsView.h"
 #include "Log.h"
 #include "MarkImages.h"

@@ -1,7 +1,7 @@
 // Mark camera: the scan of one 1280 x 960 frame, and one read of the task
 // code printed beside the mark (OCR) or coded in a QR code (ZBar).
 #include "CodeReader.h"
-#include "GZint.h"
+#include "platform/graphics/variabledata/GZint.h"
 #include "MarkScanner.h"
 #include "OcrLite.h"
 

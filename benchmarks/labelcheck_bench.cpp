@@ -9,7 +9,7 @@
 #include "LabelReport.h"
 #include "LostLabelView.h"
 #include "OverlayFixture.h"
-#include "SceneWriter.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "app/task/CutScene.h"
 #include "app/task/ProductionRecords.h"
 #include "app/task/TaskControl.h"

@@ -1,7 +1,7 @@
 #include "Config.h"
 
 #include "CameraDevices.h"
-#include "GSp.h"
+#include "platform/graphics/GSp.h"
 #include "ParamTable.h"
 
 #include <QAtomicPointer>

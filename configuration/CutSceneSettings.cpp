@@ -1,8 +1,8 @@
 #include "CutSceneSettings.h"
 
-#include "GPathProcess.h"
-#include "GScene.h"
-#include "GSp.h"
+#include "platform/graphics/paths/GPathProcess.h"
+#include "platform/graphics/GScene.h"
+#include "platform/graphics/GSp.h"
 
 #include <QGraphicsView>
 

@@ -3,7 +3,7 @@
 #include "device/Varnok120X.h"
 
 #include "Config.h"
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "device/polling/PollWorker.h"
 #include "device/polling/PollWorkerCollect.h"
 #include "device/state/MachineAlarms.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReadData.h"
-#include "SceneData.h"
+#include "platform/graphics/scenefiles/SceneData.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,9 +1,9 @@
 #include "MarkScanner.h"
 
 #include "Config.h"
-#include "GMarkItem.h"
-#include "GPage.h"
-#include "GScene.h"
+#include "platform/graphics/GMarkItem.h"
+#include "platform/graphics/GPage.h"
+#include "platform/graphics/GScene.h"
 #include "MarkFinder.h"
 
 #include <QCoreApplication>

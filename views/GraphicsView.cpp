@@ -1,8 +1,8 @@
 #include "GraphicsView.h"
 
-#include "GPage.h"
-#include "GPathProcess.h"
-#include "GScene.h"
+#include "platform/graphics/GPage.h"
+#include "platform/graphics/paths/GPathProcess.h"
+#include "platform/graphics/GScene.h"
 
 #include <QPainter>
 #include <cmath>

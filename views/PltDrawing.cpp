@@ -1,6 +1,6 @@
 #include "PltDrawing.h"
 
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 
 #include <QPainter>
 #include <cmath>

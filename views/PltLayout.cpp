@@ -1,6 +1,6 @@
 #include "PltLayout.h"
 
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "PltHeader.h"
 
 PltLayout PltLayout::a4()

@@ -1,6 +1,6 @@
 #include "PltQuickView.h"
 
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "LocalFile.h"
 #include "Notifier.h"
 #include "PltDrawing.h"

@@ -3,7 +3,7 @@
 #include "CheckImages.h"
 #include "LabelDetect.h"
 #include "LabelReaders.h"
-#include "SceneData.h"
+#include "platform/graphics/scenefiles/SceneData.h"
 #include "app/vision/CheckQueue.h"
 
 #include <QImage>

@@ -6,7 +6,7 @@
 #include "device/task/TaskWorker.h"
 
 #include "Config.h"
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "device/DriverHost.h"
 #include "device/Varnok120X.h"
 #include "device/task/MarkFit.h"

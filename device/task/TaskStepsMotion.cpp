@@ -5,7 +5,7 @@
 #include "device/task/TaskWorker.h"
 
 #include "Config.h"
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "device/Varnok120X.h"
 #include "device/state/MachineAlarms.h"
 

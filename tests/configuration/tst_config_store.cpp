@@ -1,9 +1,9 @@
 #include "CameraDevices.h"
 #include "Config.h"
 #include "ConfigFixture.h"
-#include "GPathProcess.h"
-#include "GScene.h"
-#include "GSp.h"
+#include "platform/graphics/paths/GPathProcess.h"
+#include "platform/graphics/GScene.h"
+#include "platform/graphics/GSp.h"
 #include "ParamTable.h"
 #include "TestMain.h"
 

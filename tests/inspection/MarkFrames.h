@@ -2,7 +2,7 @@
 
 // Frames as the mark camera sees them: white paper, black discs and squares, codes, printed digits.
 
-#include "GZint.h"
+#include "platform/graphics/variabledata/GZint.h"
 
 #include <QFont>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "CameraDevice.h"
 #include "CodeReader.h"
-#include "GZint.h"
+#include "platform/graphics/variabledata/GZint.h"
 #include "GigEFakeCamera.h"
 #include "HKCamera.h"
 #include "LogCapture.h"

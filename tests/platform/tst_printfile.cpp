@@ -1,9 +1,9 @@
-#include "CodeReading.h"
-#include "GScene.h"
-#include "SceneWriter.h"
+#include "tests/platform/CodeReading.h"
+#include "platform/graphics/GScene.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "XlsxFixture.h"
+#include "tests/platform/XlsxFixture.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "LabelPage.h"
 
-#include "GPathProcess.h"
-#include "GZint.h"
+#include "platform/graphics/paths/GPathProcess.h"
+#include "platform/graphics/variabledata/GZint.h"
 
 #include <QFont>
 #include <QPainter>

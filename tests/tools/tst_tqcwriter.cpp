@@ -1,4 +1,4 @@
-#include "SceneReader.h"
+#include "platform/graphics/scenefiles/SceneReader.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 

@@ -1,5 +1,5 @@
-#include "GPage.h"
-#include "GScene.h"
+#include "platform/graphics/GPage.h"
+#include "platform/graphics/GScene.h"
 #include "GraphicsView.h"
 #include "TestFiles.h"
 #include "TestMain.h"

@@ -1,4 +1,4 @@
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "PltQuickView.h"
 #include "Recorder.h"
 #include "TestFiles.h"

@@ -1,4 +1,4 @@
-#include "GScene.h"
+#include "platform/graphics/GScene.h"
 #include "GraphicsView.h"
 #include "QuickItemWidget.h"
 #include "TestMain.h"

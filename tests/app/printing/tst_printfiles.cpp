@@ -3,10 +3,10 @@
 #include "app/vision/ImageProvider.h"
 #include "Notifier.h"
 #include "Recorder.h"
-#include "SceneWriter.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "TestPdf.h"
 
-#include "GScene.h"
+#include "platform/graphics/GScene.h"
 
 #include <QApplication>
 #include <QSignalSpy>

@@ -4,7 +4,7 @@
 #include "tests/platform/XlsxFixture.h"
 #include "PrintServer.h"
 #include "Recorder.h"
-#include "SceneWriter.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "TestPdf.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "HKCamera.h"
 #include "LostLabelView.h"
 #include "OverlayFixture.h"
-#include "SceneWriter.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "SimCheckCamera.h"
 #include "app/startup/QmlSetup.h"
 #include "tests/app/AppTestSupport.h"

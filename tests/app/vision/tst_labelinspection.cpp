@@ -1,7 +1,7 @@
 #include "CheckResults.h"
-#include "GScene.h"
+#include "platform/graphics/GScene.h"
 #include "LabelPage.h"
-#include "SceneWriter.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "tests/app/AppTestSupport.h"
 
 #include <QApplication>

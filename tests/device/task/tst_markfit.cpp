@@ -1,5 +1,5 @@
 // The fit of the cut data to the scanned marks.
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "TestMain.h"
 #include "device/task/MarkFit.h"
 

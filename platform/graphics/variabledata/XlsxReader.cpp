@@ -1,4 +1,4 @@
-#include "XlsxReader.h"
+#include "platform/graphics/variabledata/XlsxReader.h"
 
 #include <QDebug>
 #include <QXmlStreamReader>

@@ -1,4 +1,4 @@
-#include "TqcFormat.h"
+#include "platform/graphics/scenefiles/TqcFormat.h"
 
 #include <QJsonArray>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "SceneData.h"
+#include "platform/graphics/scenefiles/SceneData.h"
 
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 
 #include <algorithm>
 

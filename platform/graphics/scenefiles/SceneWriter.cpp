@@ -1,8 +1,8 @@
-#include "SceneWriter.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "PltHeader.h"
-#include "TqcFormat.h"
+#include "platform/graphics/scenefiles/TqcFormat.h"
 
 #include <QBuffer>
 #include <QDebug>

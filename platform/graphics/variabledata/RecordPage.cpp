@@ -1,6 +1,6 @@
-#include "RecordPage.h"
+#include "platform/graphics/variabledata/RecordPage.h"
 
-#include "GZint.h"
+#include "platform/graphics/variabledata/GZint.h"
 
 #include <QDebug>
 #include <QFileInfo>

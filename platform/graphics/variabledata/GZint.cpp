@@ -1,4 +1,4 @@
-#include "GZint.h"
+#include "platform/graphics/variabledata/GZint.h"
 
 #include <QDebug>
 #include <QPainter>

@@ -1,5 +1,5 @@
-#include "CodeReading.h"
-#include "GZint.h"
+#include "tests/platform/CodeReading.h"
+#include "platform/graphics/variabledata/GZint.h"
 #include "TestMain.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
-#include "SceneReader.h"
+#include "platform/graphics/scenefiles/SceneReader.h"
 
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "PltHeader.h"
-#include "TqcFormat.h"
+#include "platform/graphics/scenefiles/TqcFormat.h"
 #include "hpgl.h"
 
 #include <QBuffer>

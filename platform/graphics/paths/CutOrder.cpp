@@ -1,4 +1,4 @@
-#include "CutOrder.h"
+#include "platform/graphics/paths/CutOrder.h"
 
 #include <QDebug>
 #include <algorithm>

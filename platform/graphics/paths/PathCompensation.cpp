@@ -1,5 +1,5 @@
 // The two knife compensations of GPathProcess.
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 
 #include <QLineF>
 #include <cmath>

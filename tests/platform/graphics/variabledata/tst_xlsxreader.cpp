@@ -1,7 +1,7 @@
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "XlsxFixture.h"
-#include "XlsxReader.h"
+#include "tests/platform/XlsxFixture.h"
+#include "platform/graphics/variabledata/XlsxReader.h"
 
 class TestXlsxReader : public QObject
 {

@@ -1,7 +1,7 @@
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "PltHeader.h"
-#include "SceneReader.h"
-#include "SceneWriter.h"
+#include "platform/graphics/scenefiles/SceneReader.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "TestMain.h"
 #include "hpgl.h"
 
