@@ -2,7 +2,7 @@
 // too, and without either as the baseline), their ratio in one run, a page
 // as the program checks it, one report row, and one paint of the lost-label
 // overlay with 100 labels.
-#include "Config.h"
+#include "configuration/Config.h"
 #include "LabelDetect.h"
 #include "LabelPage.h"
 #include "LabelReaders.h"

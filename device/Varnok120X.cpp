@@ -2,7 +2,7 @@
 // link, the alarm text for the pages and the shutdown.
 #include "device/Varnok120X.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "platform/graphics/paths/GPathProcess.h"
 #include "device/polling/PollWorker.h"
 #include "device/polling/PollWorkerCollect.h"

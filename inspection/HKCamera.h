@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CameraHealth.h"
-#include "Guarded.h"
+#include "configuration/Guarded.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "LabelReport.h"
 
-#include "FilePaths.h"
+#include "configuration/FilePaths.h"
 
 #include <QDir>
 #include <QFile>

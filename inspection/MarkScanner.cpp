@@ -1,6 +1,6 @@
 #include "MarkScanner.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "platform/graphics/GMarkItem.h"
 #include "platform/graphics/GPage.h"
 #include "platform/graphics/GScene.h"

@@ -1,7 +1,7 @@
 #include "UpgradesWidget.h"
 
 #include "FirmwareDownload.h"
-#include "Notifier.h"
+#include "configuration/Notifier.h"
 #include "UpgradeService.h"
 
 #include <QDebug>

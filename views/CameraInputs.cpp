@@ -1,6 +1,6 @@
 #include "CameraInputs.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 
 #include <QCamera>
 #include <QDebug>

@@ -1,6 +1,6 @@
 #include "FilmView.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "FilmList.h"
 #include "OverlaySource.h"
 

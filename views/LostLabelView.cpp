@@ -1,6 +1,6 @@
 #include "LostLabelView.h"
 
-#include "Log.h"
+#include "configuration/records/Log.h"
 #include "OverlaySource.h"
 
 #include <QPainter>

@@ -1,8 +1,8 @@
 #include "PltQuickView.h"
 
 #include "platform/graphics/paths/GPathProcess.h"
-#include "LocalFile.h"
-#include "Notifier.h"
+#include "configuration/LocalFile.h"
+#include "configuration/Notifier.h"
 #include "PltDrawing.h"
 #include "PltHeader.h"
 #include "hpgl.h"

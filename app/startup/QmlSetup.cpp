@@ -1,7 +1,7 @@
 #include "app/startup/QmlSetup.h"
 
 #include "CameraInputs.h"
-#include "Config.h"
+#include "configuration/Config.h"
 #include "FilmView.h"
 #include "FirstFrame.h"
 #include "FrameRelay.h"

@@ -3,7 +3,7 @@
 // well as the main thread; the scene is read under the scene lock.
 #include "app/task/CutScene.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "platform/graphics/GMarkItem.h"
 #include "platform/graphics/GPage.h"
 #include "platform/graphics/GPathItem.h"

@@ -1,6 +1,6 @@
 #include "app/upgrades/AdFeed.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "mqttMessage.h"
 
 #include <QDebug>

@@ -1,6 +1,6 @@
 #include "app/upgrades/UpgradeHandover.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "UpgradesWidget.h"
 #include "device/Varnok120X.h"
 

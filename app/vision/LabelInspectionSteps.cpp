@@ -2,7 +2,7 @@
 // length, the report row and the saved images.
 #include "app/vision/LabelInspection.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "LabelReport.h"
 #include "PageSegment.h"
 #include "app/task/CutScene.h"

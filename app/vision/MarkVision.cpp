@@ -2,7 +2,7 @@
 // label check's results.
 #include "app/vision/MarkVision.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "MarkImages.h"
 #include "app/task/CutScene.h"
 #include "app/task/ProductionRecords.h"

@@ -3,7 +3,7 @@
 #include "app/vision/CaptureHandover.h"
 #include "device/DriverHost.h"
 #include "FilmList.h"
-#include "Guarded.h"
+#include "configuration/Guarded.h"
 #include "MarkScanner.h"
 #include "OcrLite.h"
 #include "app/vision/OcrModelLoad.h"

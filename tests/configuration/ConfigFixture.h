@@ -3,7 +3,7 @@
 // What the configuration tests share: a fresh folder per test, reading back
 // what was written, and counting log lines.
 
-#include "DbConfig.h"
+#include "configuration/records/DbConfig.h"
 #include "TestFiles.h"
 
 #include <QDir>

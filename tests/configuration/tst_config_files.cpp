@@ -1,5 +1,5 @@
-#include "Config.h"
-#include "ConfigFixture.h"
+#include "configuration/Config.h"
+#include "tests/configuration/ConfigFixture.h"
 #include "Recorder.h"
 #include "TestMain.h"
 

@@ -1,10 +1,10 @@
-#include "CameraDevices.h"
-#include "Config.h"
-#include "ConfigFixture.h"
+#include "configuration/parameters/CameraDevices.h"
+#include "configuration/Config.h"
+#include "tests/configuration/ConfigFixture.h"
 #include "platform/graphics/paths/GPathProcess.h"
 #include "platform/graphics/GScene.h"
 #include "platform/graphics/GSp.h"
-#include "ParamTable.h"
+#include "configuration/parameters/ParamTable.h"
 #include "TestMain.h"
 
 #include <QApplication>

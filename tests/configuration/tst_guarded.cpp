@@ -1,4 +1,4 @@
-#include "Guarded.h"
+#include "configuration/Guarded.h"
 #include "TestMain.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "SimController.h"
 #include "device/Varnok120X.h"
 #include "tests/device/RecordingHost.h"

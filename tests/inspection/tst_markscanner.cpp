@@ -1,4 +1,4 @@
-#include "Config.h"
+#include "configuration/Config.h"
 #include "MarkFrames.h"
 #include "MarkScanner.h"
 #include "OcrLite.h"

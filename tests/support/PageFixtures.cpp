@@ -1,6 +1,6 @@
 #include "PageFixtures.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "FrameRelay.h"
 #include "TeardownWatch.h"
 #include "TestPdf.h"

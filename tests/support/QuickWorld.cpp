@@ -1,6 +1,6 @@
 #include "QuickWorld.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "app/DravolinteApp.h"
 #include "app/startup/QmlSetup.h"
 #include "device/Varnok120X.h"

@@ -1,4 +1,4 @@
-#include "Config.h"
+#include "configuration/Config.h"
 #include "FilmList.h"
 #include "FilmView.h"
 #include "OverlayFixture.h"

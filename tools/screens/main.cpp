@@ -3,7 +3,7 @@
 // each scene at 1280 x 800 and 1920 x 1080, in Chinese or English:
 //     dravo_screens OUT [--lang en] [--list]
 // writes OUT/NN-scene-lang-size.png and fails on any warning of the pages.
-#include "Config.h"
+#include "configuration/Config.h"
 #include "QuickWorld.h"
 #include "Stage.h"
 #include "app/DravolinteApp.h"

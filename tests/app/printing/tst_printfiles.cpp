@@ -1,7 +1,7 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/platform/XlsxFixture.h"
 #include "app/vision/ImageProvider.h"
-#include "Notifier.h"
+#include "configuration/Notifier.h"
 #include "Recorder.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
 #include "TestPdf.h"

@@ -1,5 +1,5 @@
 #include "tests/app/AppTestSupport.h"
-#include "Notifier.h"
+#include "configuration/Notifier.h"
 #include "tests/platform/CodeReading.h"
 #include "tests/platform/XlsxFixture.h"
 #include "PrintServer.h"

@@ -1,5 +1,5 @@
 #include "CarouselImageWindow.h"
-#include "Config.h"
+#include "configuration/Config.h"
 #include "MqttBroker.h"
 #include "MqttClientId.h"
 #include "TestFiles.h"

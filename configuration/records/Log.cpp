@@ -1,4 +1,4 @@
-#include "Log.h"
+#include "configuration/records/Log.h"
 
 #include <QDateTime>
 #include <QDir>

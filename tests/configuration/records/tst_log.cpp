@@ -1,5 +1,5 @@
-#include "ConfigFixture.h"
-#include "Log.h"
+#include "tests/configuration/ConfigFixture.h"
+#include "configuration/records/Log.h"
 #include "TestMain.h"
 
 #include <QTextCodec>

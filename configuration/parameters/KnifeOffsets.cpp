@@ -1,4 +1,4 @@
-#include "KnifeOffsets.h"
+#include "configuration/parameters/KnifeOffsets.h"
 
 KnifeOffsets::KnifeOffsets(WriteThrough writeThrough) : m_writeThrough(std::move(writeThrough)) {}
 

@@ -1,6 +1,6 @@
-#include "HostLookup.h"
+#include "configuration/parameters/HostLookup.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 
 #include <QDebug>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "CameraDevices.h"
+#include "configuration/parameters/CameraDevices.h"
 
 #include <QMutex>
 

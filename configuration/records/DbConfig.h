@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DbRecords.h"
+#include "configuration/records/DbRecords.h"
 
 #include <QList>
 #include <QVariant>

@@ -1,5 +1,5 @@
-#include "ConfigFixture.h"
-#include "DbConfig.h"
+#include "tests/configuration/ConfigFixture.h"
+#include "configuration/records/DbConfig.h"
 #include "TestMain.h"
 
 #include <QThread>

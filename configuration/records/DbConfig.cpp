@@ -1,4 +1,4 @@
-#include "DbConfig.h"
+#include "configuration/records/DbConfig.h"
 
 #include <QDebug>
 #include <QMutex>

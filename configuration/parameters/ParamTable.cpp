@@ -1,6 +1,6 @@
-#include "ParamTable.h"
+#include "configuration/parameters/ParamTable.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 
 #include <QDate>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "SettingsRecovery.h"
+#include "configuration/settingsfiles/SettingsRecovery.h"
 
 #include <QCoreApplication>
 #include <QDebug>

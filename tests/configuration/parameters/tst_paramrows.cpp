@@ -1,7 +1,7 @@
-#include "Config.h"
-#include "ConfigFixture.h"
-#include "ParamRows.h"
-#include "ParamTable.h"
+#include "configuration/Config.h"
+#include "tests/configuration/ConfigFixture.h"
+#include "configuration/parameters/ParamRows.h"
+#include "configuration/parameters/ParamTable.h"
 #include "TestMain.h"
 
 #include <QThread>

@@ -1,4 +1,4 @@
-#include "ParamRows.h"
+#include "configuration/parameters/ParamRows.h"
 
 #include <QDate>
 #include <QDebug>

@@ -1,8 +1,8 @@
-#include "Config.h"
-#include "ConfigFixture.h"
-#include "KnifeOffsets.h"
-#include "ParamFile.h"
-#include "ParamRows.h"
+#include "configuration/Config.h"
+#include "tests/configuration/ConfigFixture.h"
+#include "configuration/parameters/KnifeOffsets.h"
+#include "configuration/settingsfiles/ParamFile.h"
+#include "configuration/parameters/ParamRows.h"
 #include "TestMain.h"
 
 #include <cmath>

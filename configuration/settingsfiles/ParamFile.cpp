@@ -1,11 +1,11 @@
-#include "ParamFile.h"
+#include "configuration/settingsfiles/ParamFile.h"
 
-#include "Config.h"
-#include "KnifeOffsets.h"
-#include "Log.h"
-#include "ParamRows.h"
-#include "ParamTable.h"
-#include "SettingsRecovery.h"
+#include "configuration/Config.h"
+#include "configuration/parameters/KnifeOffsets.h"
+#include "configuration/records/Log.h"
+#include "configuration/parameters/ParamRows.h"
+#include "configuration/parameters/ParamTable.h"
+#include "configuration/settingsfiles/SettingsRecovery.h"
 
 #include <QCoreApplication>
 #include <QDebug>

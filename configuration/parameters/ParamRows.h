@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConfigParam.h"
+#include "configuration/parameters/ConfigParam.h"
 
 #include <QList>
 #include <QMap>

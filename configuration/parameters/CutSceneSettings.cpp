@@ -1,4 +1,4 @@
-#include "CutSceneSettings.h"
+#include "configuration/parameters/CutSceneSettings.h"
 
 #include "platform/graphics/paths/GPathProcess.h"
 #include "platform/graphics/GScene.h"
