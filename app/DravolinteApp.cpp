@@ -4,12 +4,12 @@
 // properties; the upgrade side and the pages' English.
 #include "app/DravolinteApp.h"
 
-#include "CheckCameraFormat.h"
+#include "inspection/cameras/CheckCameraFormat.h"
 #include "FirstFrame.h"
 #include "platform/graphics/GScene.h"
 #include "GraphicsView.h"
 #include "configuration/records/Log.h"
-#include "MarkImages.h"
+#include "inspection/marks/MarkImages.h"
 #include "configuration/Notifier.h"
 #include "UpgradesSoftWidget.h"
 #include "app/upgrades/AdFeed.h"

@@ -12,7 +12,7 @@
 #include "app/upgrades/LanguageSwitch.h"
 #include "configuration/LocalFile.h"
 #include "app/vision/MarkVision.h"
-#include "OverlaySource.h"
+#include "inspection/OverlaySource.h"
 #include "app/printing/OutsidePrograms.h"
 #include "app/printing/PrintFiles.h"
 #include "app/printing/Printing.h"

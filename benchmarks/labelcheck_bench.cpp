@@ -6,7 +6,7 @@
 #include "LabelDetect.h"
 #include "LabelPage.h"
 #include "LabelReaders.h"
-#include "LabelReport.h"
+#include "inspection/labelcheck/LabelReport.h"
 #include "LostLabelView.h"
 #include "OverlayFixture.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"

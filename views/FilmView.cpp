@@ -1,8 +1,8 @@
 #include "FilmView.h"
 
 #include "configuration/Config.h"
-#include "FilmList.h"
-#include "OverlaySource.h"
+#include "inspection/marks/FilmList.h"
+#include "inspection/OverlaySource.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
 #include "LostLabelView.h"
 
 #include "configuration/records/Log.h"
-#include "OverlaySource.h"
+#include "inspection/OverlaySource.h"
 
 #include <QPainter>
 #include <cmath>

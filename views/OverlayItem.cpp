@@ -1,6 +1,6 @@
 #include "OverlayItem.h"
 
-#include "OverlaySource.h"
+#include "inspection/OverlaySource.h"
 
 OverlayItem::OverlayItem(const char *repaintSignal, QQuickItem *parent) : QQuickPaintedItem(parent)
 {

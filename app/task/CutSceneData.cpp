@@ -9,7 +9,7 @@
 #include "platform/graphics/GPathItem.h"
 #include "platform/graphics/paths/GPathProcess.h"
 #include "platform/graphics/GScene.h"
-#include "MarkScanner.h"
+#include "inspection/marks/MarkScanner.h"
 #include "device/Varnok120X.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 
 #include "configuration/parameters/CameraDevices.h"
 #include "configuration/Config.h"
-#include "HKCamera.h"
+#include "inspection/cameras/HKCamera.h"
 #include "configuration/LocalFile.h"
 #include "PixelConversion.h"
 

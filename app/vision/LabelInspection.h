@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CheckImages.h"
+#include "inspection/labelcheck/CheckImages.h"
 #include "LabelDetect.h"
 #include "LabelReaders.h"
 #include "platform/graphics/scenefiles/SceneData.h"

@@ -3,8 +3,8 @@
 #include "app/vision/LabelInspection.h"
 
 #include "configuration/Config.h"
-#include "LabelReport.h"
-#include "PageSegment.h"
+#include "inspection/labelcheck/LabelReport.h"
+#include "inspection/labelcheck/PageSegment.h"
 #include "app/task/CutScene.h"
 #include "app/task/ProductionRecords.h"
 #include "app/task/TaskControl.h"

@@ -3,7 +3,7 @@
 #include "app/vision/MarkVision.h"
 
 #include "configuration/Config.h"
-#include "MarkImages.h"
+#include "inspection/marks/MarkImages.h"
 #include "app/task/CutScene.h"
 #include "app/task/ProductionRecords.h"
 #include "app/task/TaskThreads.h"

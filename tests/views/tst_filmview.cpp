@@ -1,5 +1,5 @@
 #include "configuration/Config.h"
-#include "FilmList.h"
+#include "inspection/marks/FilmList.h"
 #include "FilmView.h"
 #include "OverlayFixture.h"
 #include "TestMain.h"

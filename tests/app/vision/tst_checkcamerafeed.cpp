@@ -1,5 +1,5 @@
 #include "GigEFakeCamera.h"
-#include "HKCamera.h"
+#include "inspection/cameras/HKCamera.h"
 #include "LabelPage.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
 #include "app/vision/ImageProvider.h"

@@ -1,6 +1,6 @@
 #include "FilmView.h"
 #include "GigEFakeCamera.h"
-#include "HKCamera.h"
+#include "inspection/cameras/HKCamera.h"
 #include "LostLabelView.h"
 #include "OverlayFixture.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
