@@ -5,9 +5,9 @@
 #include "app/DravolinteApp.h"
 
 #include "inspection/cameras/CheckCameraFormat.h"
-#include "FirstFrame.h"
+#include "views/FirstFrame.h"
 #include "platform/graphics/GScene.h"
-#include "GraphicsView.h"
+#include "views/cutpreview/GraphicsView.h"
 #include "configuration/records/Log.h"
 #include "inspection/marks/MarkImages.h"
 #include "configuration/Notifier.h"

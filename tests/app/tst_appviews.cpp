@@ -2,9 +2,9 @@
 
 #include "platform/graphics/GPage.h"
 #include "platform/graphics/GScene.h"
-#include "GraphicsView.h"
-#include "PltQuickView.h"
-#include "QuickItemWidget.h"
+#include "views/cutpreview/GraphicsView.h"
+#include "views/cutpreview/PltQuickView.h"
+#include "views/QuickItemWidget.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
 #include "app/startup/QmlSetup.h"
 

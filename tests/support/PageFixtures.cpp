@@ -1,7 +1,7 @@
 #include "PageFixtures.h"
 
 #include "configuration/Config.h"
-#include "FrameRelay.h"
+#include "views/cameras/FrameRelay.h"
 #include "TeardownWatch.h"
 #include "TestPdf.h"
 #include "app/DravolinteApp.h"

@@ -1,5 +1,5 @@
-#include "GraphicsView.h"
-#include "QuickItemWidget.h"
+#include "views/cutpreview/GraphicsView.h"
+#include "views/QuickItemWidget.h"
 #include "TestMain.h"
 
 #include <QApplication>

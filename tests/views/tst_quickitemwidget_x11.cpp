@@ -1,6 +1,6 @@
 #include "platform/graphics/GScene.h"
-#include "GraphicsView.h"
-#include "QuickItemWidget.h"
+#include "views/cutpreview/GraphicsView.h"
+#include "views/QuickItemWidget.h"
 #include "TestMain.h"
 #include "XvfbDisplay.h"
 

@@ -1,4 +1,4 @@
-#include "CameraInputs.h"
+#include "views/cameras/CameraInputs.h"
 
 #include "configuration/Config.h"
 

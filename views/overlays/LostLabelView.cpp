@@ -1,4 +1,4 @@
-#include "LostLabelView.h"
+#include "views/overlays/LostLabelView.h"
 
 #include "configuration/records/Log.h"
 #include "inspection/OverlaySource.h"

@@ -1,4 +1,4 @@
-#include "OverlayItem.h"
+#include "views/overlays/OverlayItem.h"
 
 #include "inspection/OverlaySource.h"
 

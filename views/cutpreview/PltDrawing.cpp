@@ -1,4 +1,4 @@
-#include "PltDrawing.h"
+#include "views/cutpreview/PltDrawing.h"
 
 #include "platform/graphics/paths/GPathProcess.h"
 

@@ -1,4 +1,4 @@
-#include "CameraChoice.h"
+#include "views/cameras/CameraChoice.h"
 #include "TestMain.h"
 
 Q_DECLARE_METATYPE(CameraChoice::Input)

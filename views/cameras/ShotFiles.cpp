@@ -1,4 +1,4 @@
-#include "ShotFiles.h"
+#include "views/cameras/ShotFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

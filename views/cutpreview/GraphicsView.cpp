@@ -1,4 +1,4 @@
-#include "GraphicsView.h"
+#include "views/cutpreview/GraphicsView.h"
 
 #include "platform/graphics/GPage.h"
 #include "platform/graphics/paths/GPathProcess.h"

@@ -1,4 +1,4 @@
-#include "CameraChoice.h"
+#include "views/cameras/CameraChoice.h"
 
 namespace CameraChoice {
 

@@ -1,4 +1,4 @@
-#include "PltLayout.h"
+#include "views/cutpreview/PltLayout.h"
 
 #include "platform/graphics/paths/GPathProcess.h"
 #include "PltHeader.h"

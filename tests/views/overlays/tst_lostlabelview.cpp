@@ -1,6 +1,6 @@
 #include "CheckResults.h"
-#include "LostLabelView.h"
-#include "OverlayFixture.h"
+#include "views/overlays/LostLabelView.h"
+#include "tests/views/OverlayFixture.h"
 #include "TestMain.h"
 
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
-#include "PltQuickView.h"
+#include "views/cutpreview/PltQuickView.h"
 
 #include "platform/graphics/paths/GPathProcess.h"
 #include "configuration/LocalFile.h"
 #include "configuration/Notifier.h"
-#include "PltDrawing.h"
+#include "views/cutpreview/PltDrawing.h"
 #include "PltHeader.h"
 #include "hpgl.h"
 

@@ -1,7 +1,7 @@
 #include "configuration/Config.h"
 #include "inspection/marks/FilmList.h"
-#include "FilmView.h"
-#include "OverlayFixture.h"
+#include "views/overlays/FilmView.h"
+#include "tests/views/OverlayFixture.h"
 #include "TestMain.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OverlayItem.h"
+#include "views/overlays/OverlayItem.h"
 #include "ReadData.h"
 
 #include <vector>

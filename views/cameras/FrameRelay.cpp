@@ -1,4 +1,4 @@
-#include "FrameRelay.h"
+#include "views/cameras/FrameRelay.h"
 
 #include <QDebug>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "PltDrawing.h"
+#include "views/cutpreview/PltDrawing.h"
 #include "TestMain.h"
 
 #include <QApplication>

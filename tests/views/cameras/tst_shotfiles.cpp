@@ -1,4 +1,4 @@
-#include "ShotFiles.h"
+#include "views/cameras/ShotFiles.h"
 #include "TestMain.h"
 
 #include <QDir>

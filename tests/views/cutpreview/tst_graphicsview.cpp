@@ -1,6 +1,6 @@
 #include "platform/graphics/GPage.h"
 #include "platform/graphics/GScene.h"
-#include "GraphicsView.h"
+#include "views/cutpreview/GraphicsView.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CameraChoice.h"
+#include "views/cameras/CameraChoice.h"
 
 #include <QCameraDevice>
 #include <QList>

@@ -1,5 +1,5 @@
 #include "platform/graphics/paths/GPathProcess.h"
-#include "PltQuickView.h"
+#include "views/cutpreview/PltQuickView.h"
 #include "Recorder.h"
 #include "TestFiles.h"
 #include "TestMain.h"

@@ -1,4 +1,4 @@
-#include "SessionCapture.h"
+#include "views/cameras/SessionCapture.h"
 
 #include <QCamera>
 #include <QDebug>

@@ -1,4 +1,4 @@
-#include "FilmView.h"
+#include "views/overlays/FilmView.h"
 
 #include "configuration/Config.h"
 #include "inspection/marks/FilmList.h"

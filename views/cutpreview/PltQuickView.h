@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PltLayout.h"
+#include "views/cutpreview/PltLayout.h"
 
 #include <QList>
 #include <QPolygonF>

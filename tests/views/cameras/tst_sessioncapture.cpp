@@ -1,5 +1,5 @@
-#include "FrameRelay.h"
-#include "SessionCapture.h"
+#include "views/cameras/FrameRelay.h"
+#include "views/cameras/SessionCapture.h"
 #include "TeardownWatch.h"
 #include "TestMain.h"
 
