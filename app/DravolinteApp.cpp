@@ -11,7 +11,7 @@
 #include "configuration/records/Log.h"
 #include "inspection/marks/MarkImages.h"
 #include "configuration/Notifier.h"
-#include "UpgradesSoftWidget.h"
+#include "online/upgrades/UpgradesSoftWidget.h"
 #include "app/upgrades/AdFeed.h"
 #include "app/vision/ImageProvider.h"
 #include "device/Varnok120X.h"

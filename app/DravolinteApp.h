@@ -20,7 +20,7 @@
 #include "app/task/TaskControl.h"
 #include "app/task/TaskThreads.h"
 #include "app/upgrades/UpgradeHandover.h"
-#include "mqttMessage.h"
+#include "online/mqtt/mqttMessage.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,11 +1,11 @@
-#include "CarouselImageWindow.h"
+#include "online/carousel/CarouselImageWindow.h"
 #include "configuration/Config.h"
 #include "MqttBroker.h"
-#include "MqttClientId.h"
+#include "online/mqtt/MqttClientId.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "app/upgrades/AdFeed.h"
-#include "mqttMessage.h"
+#include "online/mqtt/mqttMessage.h"
 
 #include <QApplication>
 #include <QSettings>

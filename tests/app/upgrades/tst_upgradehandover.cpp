@@ -2,7 +2,7 @@
 
 #include "Recorder.h"
 #include "UpgradeServer.h"
-#include "UpgradesWidget.h"
+#include "online/upgrades/UpgradesWidget.h"
 
 #include <QProcess>
 #include <QProgressBar>
