@@ -1,9 +1,9 @@
 // Task control, lights, jogs, sensors, rollers, knife selection, motors and
 // the cut-data size announcement.
-#include "CommandHandler.h"
+#include "tools/simcontroller/machine/CommandHandler.h"
 
-#include "CutJob.h"
-#include "MachineState.h"
+#include "tools/simcontroller/machine/CutJob.h"
+#include "tools/simcontroller/machine/MachineState.h"
 
 namespace {
 const QString kOk = QStringLiteral("0");

@@ -1,7 +1,7 @@
-#include "StateScript.h"
+#include "tools/simcontroller/machine/StateScript.h"
 
-#include "MachineState.h"
-#include "Transcript.h"
+#include "tools/simcontroller/machine/MachineState.h"
+#include "tools/simcontroller/Transcript.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>

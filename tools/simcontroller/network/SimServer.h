@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FaultScript.h"
-#include "LengthFramer.h"
+#include "tools/simcontroller/network/FaultScript.h"
+#include "tools/simcontroller/network/LengthFramer.h"
 
 #include <QHostAddress>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "CutJob.h"
+#include "tools/simcontroller/machine/CutJob.h"
 
-#include "MachineState.h"
-#include "PenTrace.h"
-#include "Transcript.h"
+#include "tools/simcontroller/machine/MachineState.h"
+#include "tools/simcontroller/machine/PenTrace.h"
+#include "tools/simcontroller/Transcript.h"
 
 CutJob::CutJob(MachineState &state, Transcript &transcript, int jobMs, QObject *parent)
     : QObject(parent)

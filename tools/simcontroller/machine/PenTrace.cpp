@@ -1,4 +1,4 @@
-#include "PenTrace.h"
+#include "tools/simcontroller/machine/PenTrace.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "Announcer.h"
+#include "tools/simcontroller/network/Announcer.h"
 
 #include "device/link/FrameCodec.h"
 

@@ -1,4 +1,4 @@
-#include "MachineState.h"
+#include "tools/simcontroller/machine/MachineState.h"
 
 #include <cmath>
 #include <functional>

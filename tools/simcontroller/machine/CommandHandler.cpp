@@ -1,7 +1,7 @@
-#include "CommandHandler.h"
+#include "tools/simcontroller/machine/CommandHandler.h"
 
-#include "CutJob.h"
-#include "MachineState.h"
+#include "tools/simcontroller/machine/CutJob.h"
+#include "tools/simcontroller/machine/MachineState.h"
 
 namespace {
 const QString kOk = QStringLiteral("0");

@@ -1,8 +1,8 @@
-#include "SimServer.h"
+#include "tools/simcontroller/network/SimServer.h"
 
-#include "CommandHandler.h"
-#include "CutJob.h"
-#include "Transcript.h"
+#include "tools/simcontroller/machine/CommandHandler.h"
+#include "tools/simcontroller/machine/CutJob.h"
+#include "tools/simcontroller/Transcript.h"
 #include "device/link/FrameCodec.h"
 
 #include <QTcpSocket>

@@ -1,6 +1,6 @@
-#include "FaultScript.h"
+#include "tools/simcontroller/network/FaultScript.h"
 
-#include "Transcript.h"
+#include "tools/simcontroller/Transcript.h"
 #include "device/link/FrameCodec.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "LengthFramer.h"
+#include "tools/simcontroller/network/LengthFramer.h"
 
 #include "device/link/FrameCodec.h"
 
