@@ -4,7 +4,7 @@
 // overlay with 100 labels.
 #include "configuration/Config.h"
 #include "LabelDetect.h"
-#include "LabelPage.h"
+#include "tests/support/cameras/LabelPage.h"
 #include "LabelReaders.h"
 #include "inspection/labelcheck/LabelReport.h"
 #include "views/overlays/LostLabelView.h"

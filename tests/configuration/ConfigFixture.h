@@ -4,7 +4,7 @@
 // what was written, and counting log lines.
 
 #include "configuration/records/DbConfig.h"
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QLoggingCategory>

@@ -1,7 +1,7 @@
 #include "configuration/Config.h"
 #include "tests/configuration/ConfigFixture.h"
-#include "Recorder.h"
-#include "TestMain.h"
+#include "tests/support/Recorder.h"
+#include "tests/support/TestMain.h"
 
 #include <QLocale>
 #include <QSignalSpy>

@@ -5,7 +5,7 @@
 #include "platform/graphics/GScene.h"
 #include "platform/graphics/GSp.h"
 #include "configuration/parameters/ParamTable.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QMetaMethod>

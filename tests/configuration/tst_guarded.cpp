@@ -1,5 +1,5 @@
 #include "configuration/Guarded.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QList>
 #include <QMap>

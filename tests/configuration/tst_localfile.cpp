@@ -1,5 +1,5 @@
 #include "configuration/LocalFile.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 class TestLocalFile : public QObject
 {

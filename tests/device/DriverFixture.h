@@ -1,7 +1,7 @@
 #pragma once
 
 #include "configuration/Config.h"
-#include "SimController.h"
+#include "tests/support/SimController.h"
 #include "device/Varnok120X.h"
 #include "tests/device/RecordingHost.h"
 

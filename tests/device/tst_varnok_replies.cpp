@@ -2,7 +2,7 @@
 // to the machine state, the parameters and the application; replies whose
 // fields do not fit change nothing.
 #include "configuration/Config.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/Varnok120X.h"
 #include "device/link/FrameCodec.h"
 #include "device/state/MachineAlarms.h"

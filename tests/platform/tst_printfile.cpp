@@ -1,8 +1,8 @@
 #include "tests/platform/CodeReading.h"
 #include "platform/graphics/GScene.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 #include "tests/platform/XlsxFixture.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "Recorder.h"
+#include "tests/support/Recorder.h"
 
 #include "configuration/Notifier.h"
 

@@ -1,6 +1,6 @@
 #include "platform/graphics/scenefiles/SceneReader.h"
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
 #include <QImage>
 #include <QProcess>

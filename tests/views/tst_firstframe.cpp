@@ -1,5 +1,5 @@
 #include "views/FirstFrame.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>

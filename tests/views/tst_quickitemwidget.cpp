@@ -1,6 +1,6 @@
 #include "views/cutpreview/GraphicsView.h"
 #include "views/QuickItemWidget.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QPointer>

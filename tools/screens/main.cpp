@@ -4,7 +4,7 @@
 //     dravo_screens OUT [--lang en] [--list]
 // writes OUT/NN-scene-lang-size.png and fails on any warning of the pages.
 #include "configuration/Config.h"
-#include "QuickWorld.h"
+#include "tests/support/pages/QuickWorld.h"
 #include "Stage.h"
 #include "app/DravolinteApp.h"
 #include "app/startup/QmlSetup.h"

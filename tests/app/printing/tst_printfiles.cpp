@@ -2,9 +2,9 @@
 #include "tests/platform/XlsxFixture.h"
 #include "app/vision/ImageProvider.h"
 #include "configuration/Notifier.h"
-#include "Recorder.h"
+#include "tests/support/Recorder.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
-#include "TestPdf.h"
+#include "tests/support/printing/TestPdf.h"
 
 #include "platform/graphics/GScene.h"
 

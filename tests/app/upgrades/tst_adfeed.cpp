@@ -1,9 +1,9 @@
 #include "online/carousel/CarouselImageWindow.h"
 #include "configuration/Config.h"
-#include "MqttBroker.h"
+#include "tests/support/online/MqttBroker.h"
 #include "online/mqtt/MqttClientId.h"
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 #include "app/upgrades/AdFeed.h"
 #include "online/mqtt/mqttMessage.h"
 

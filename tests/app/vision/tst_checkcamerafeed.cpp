@@ -1,6 +1,6 @@
-#include "GigEFakeCamera.h"
+#include "tests/support/cameras/GigEFakeCamera.h"
 #include "inspection/cameras/HKCamera.h"
-#include "LabelPage.h"
+#include "tests/support/cameras/LabelPage.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
 #include "app/vision/ImageProvider.h"
 #include "tests/app/AppTestSupport.h"

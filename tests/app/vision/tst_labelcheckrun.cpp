@@ -1,10 +1,10 @@
 #include "views/overlays/FilmView.h"
-#include "GigEFakeCamera.h"
+#include "tests/support/cameras/GigEFakeCamera.h"
 #include "inspection/cameras/HKCamera.h"
 #include "views/overlays/LostLabelView.h"
 #include "tests/views/OverlayFixture.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
-#include "SimCheckCamera.h"
+#include "tests/support/cameras/SimCheckCamera.h"
 #include "app/startup/QmlSetup.h"
 #include "tests/app/AppTestSupport.h"
 

@@ -1,6 +1,6 @@
-#include "CheckResults.h"
+#include "tests/support/cameras/CheckResults.h"
 #include "platform/graphics/GScene.h"
-#include "LabelPage.h"
+#include "tests/support/cameras/LabelPage.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
 #include "tests/app/AppTestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "configuration/Config.h"
 #include "tests/configuration/ConfigFixture.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>

@@ -2,7 +2,7 @@
 #include "tests/configuration/ConfigFixture.h"
 #include "configuration/parameters/ParamRows.h"
 #include "configuration/parameters/ParamTable.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QThread>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "tests/configuration/ConfigFixture.h"
 #include "configuration/records/DbConfig.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QThread>
 

@@ -1,6 +1,6 @@
 #include "tests/configuration/ConfigFixture.h"
 #include "configuration/records/Log.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QTextCodec>
 #include <QThread>

@@ -3,7 +3,7 @@
 #include "configuration/parameters/KnifeOffsets.h"
 #include "configuration/settingsfiles/ParamFile.h"
 #include "configuration/parameters/ParamRows.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <cmath>
 

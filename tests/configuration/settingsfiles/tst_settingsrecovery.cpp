@@ -1,9 +1,9 @@
 #include "configuration/Config.h"
 #include "tests/configuration/ConfigFixture.h"
 #include "configuration/settingsfiles/ParamFile.h"
-#include "ProgramCopy.h"
-#include "SimController.h"
-#include "TestMain.h"
+#include "tests/support/ProgramCopy.h"
+#include "tests/support/SimController.h"
+#include "tests/support/TestMain.h"
 
 #include <QElapsedTimer>
 #include <QLockFile>

@@ -1,5 +1,5 @@
 #include "inspection/cameras/CheckCameraFormat.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 Q_DECLARE_METATYPE(CheckCameraFormat::Offer)
 

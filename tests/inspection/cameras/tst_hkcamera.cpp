@@ -1,7 +1,7 @@
 #include "CameraDevice.h"
 #include "inspection/cameras/HKCamera.h"
-#include "LogCapture.h"
-#include "TestMain.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TestMain.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "CameraDevice.h"
 #include "inspection/marks/CodeReader.h"
 #include "platform/graphics/variabledata/GZint.h"
-#include "GigEFakeCamera.h"
+#include "tests/support/cameras/GigEFakeCamera.h"
 #include "inspection/cameras/HKCamera.h"
-#include "LogCapture.h"
-#include "TestMain.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TestMain.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 #include "inspection/labelcheck/CheckImages.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>

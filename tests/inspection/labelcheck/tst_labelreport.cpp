@@ -1,6 +1,6 @@
-#include "CheckResults.h"
+#include "tests/support/cameras/CheckResults.h"
 #include "inspection/labelcheck/LabelReport.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>

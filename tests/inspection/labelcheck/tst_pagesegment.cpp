@@ -1,5 +1,5 @@
 #include "inspection/labelcheck/PageSegment.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 // The page's row in the check image and the rewind length to the next page
 // boundary; a scale or page height of 0 leaves what it would divide.

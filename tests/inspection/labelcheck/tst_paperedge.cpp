@@ -1,5 +1,5 @@
 #include "inspection/labelcheck/PaperEdge.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 // The paper edge: scale from the cut page's width, the reference after a
 // reset, the width-jump and offset guards, and inputs with nothing to divide by.

@@ -1,7 +1,7 @@
 #include "inspection/marks/CodeReader.h"
 #include "tests/inspection/marks/MarkFrames.h"
 #include "OcrLite.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <limits>

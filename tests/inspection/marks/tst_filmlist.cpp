@@ -1,5 +1,5 @@
 #include "inspection/marks/FilmList.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QThread>
 

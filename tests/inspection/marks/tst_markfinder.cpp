@@ -1,6 +1,6 @@
 #include "inspection/marks/MarkFinder.h"
 #include "tests/inspection/marks/MarkFrames.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QLoggingCategory>

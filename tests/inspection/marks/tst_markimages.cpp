@@ -1,6 +1,6 @@
 #include "tests/inspection/marks/MarkFrames.h"
 #include "inspection/marks/MarkImages.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QFile>

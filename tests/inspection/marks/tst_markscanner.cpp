@@ -2,7 +2,7 @@
 #include "tests/inspection/marks/MarkFrames.h"
 #include "inspection/marks/MarkScanner.h"
 #include "OcrLite.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "online/carousel/CarouselImageWindow.h"
-#include "LogCapture.h"
-#include "TestMain.h"
-#include "UpgradeServer.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/online/UpgradeServer.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "online/carousel/CarouselImageWindow.h"
-#include "TestMain.h"
-#include "UpgradeServer.h"
-#include "XvfbDisplay.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/online/UpgradeServer.h"
+#include "tests/support/XvfbDisplay.h"
 
 #include <QApplication>
 #include <QBuffer>

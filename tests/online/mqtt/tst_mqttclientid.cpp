@@ -1,5 +1,5 @@
 #include "online/mqtt/MqttClientId.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 // One client id per machine and program, whatever else changes; short and
 // plain. Rows: machine id, host name and program, twice.

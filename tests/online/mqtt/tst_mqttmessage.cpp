@@ -1,7 +1,7 @@
 #include "online/carousel/CarouselImageWindow.h"
-#include "MqttBroker.h"
-#include "LogCapture.h"
-#include "TestMain.h"
+#include "tests/support/online/MqttBroker.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TestMain.h"
 #include "online/mqtt/mqttMessage.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "online/upgrades/FirmwareOutcome.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 // What two checks of a module's firmware number tell, beside the dialog's and
 // the program's own tests: an upgrade only on the same controller, and when

@@ -1,7 +1,7 @@
-#include "TestFiles.h"
-#include "LogCapture.h"
-#include "TestMain.h"
-#include "UpgradeServer.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/online/UpgradeServer.h"
 #include "online/upgrades/UpgradesSoftWidget.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "online/upgrades/FirmwareDownload.h"
-#include "Recorder.h"
-#include "TestFiles.h"
-#include "LogCapture.h"
-#include "TestMain.h"
-#include "UpgradeServer.h"
+#include "tests/support/Recorder.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/online/UpgradeServer.h"
 #include "online/upgrades/UpgradesWidget.h"
 
 #include <QApplication>

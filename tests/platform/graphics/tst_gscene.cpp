@@ -4,9 +4,9 @@
 #include "platform/graphics/paths/GPathProcess.h"
 #include "platform/graphics/GScene.h"
 #include "platform/graphics/GSp.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "TimeRatio.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/TimeRatio.h"
 
 #include <QApplication>
 

@@ -1,5 +1,5 @@
 #include "views/cameras/CameraChoice.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 Q_DECLARE_METATYPE(CameraChoice::Input)
 

@@ -1,5 +1,5 @@
 #include "views/cameras/FrameRelay.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QImage>

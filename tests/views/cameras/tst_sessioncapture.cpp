@@ -1,7 +1,7 @@
 #include "views/cameras/FrameRelay.h"
 #include "views/cameras/SessionCapture.h"
-#include "TeardownWatch.h"
-#include "TestMain.h"
+#include "tests/support/TeardownWatch.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QCamera>

@@ -1,5 +1,5 @@
 #include "views/cameras/ShotFiles.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "platform/graphics/GPage.h"
 #include "platform/graphics/GScene.h"
 #include "views/cutpreview/GraphicsView.h"
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,8 +1,8 @@
 #include "platform/graphics/paths/GPathProcess.h"
 #include "views/cutpreview/PltQuickView.h"
-#include "Recorder.h"
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "tests/support/Recorder.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QImage>

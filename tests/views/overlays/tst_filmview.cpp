@@ -2,7 +2,7 @@
 #include "inspection/marks/FilmList.h"
 #include "views/overlays/FilmView.h"
 #include "tests/views/OverlayFixture.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "CheckResults.h"
+#include "tests/support/cameras/CheckResults.h"
 #include "views/overlays/LostLabelView.h"
 #include "tests/views/OverlayFixture.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>

@@ -1,5 +1,5 @@
 #include "platform/graphics/paths/GPathProcess.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QRandomGenerator>
 #include <cmath>

@@ -2,7 +2,7 @@
 #include "PltHeader.h"
 #include "platform/graphics/scenefiles/SceneReader.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "hpgl.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "tests/platform/CodeReading.h"
 #include "platform/graphics/variabledata/GZint.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PageFixtures.h"
-#include "Recorder.h"
-#include "SimController.h"
+#include "tests/support/pages/PageFixtures.h"
+#include "tests/support/Recorder.h"
+#include "tests/support/SimController.h"
 
 #include <QMutex>
 #include <QObject>

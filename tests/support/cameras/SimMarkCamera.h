@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimCamera.h"
+#include "tests/support/cameras/SimCamera.h"
 
 #include <QImage>
 #include <QPointF>

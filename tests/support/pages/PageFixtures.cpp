@@ -1,9 +1,9 @@
-#include "PageFixtures.h"
+#include "tests/support/pages/PageFixtures.h"
 
 #include "configuration/Config.h"
 #include "views/cameras/FrameRelay.h"
-#include "TeardownWatch.h"
-#include "TestPdf.h"
+#include "tests/support/TeardownWatch.h"
+#include "tests/support/printing/TestPdf.h"
 #include "app/DravolinteApp.h"
 #include "device/Varnok120X.h"
 

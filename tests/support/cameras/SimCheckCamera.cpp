@@ -1,4 +1,4 @@
-#include "SimCheckCamera.h"
+#include "tests/support/cameras/SimCheckCamera.h"
 
 SimCheckCamera::SimCheckCamera(QObject *parent) : SimCamera(parent)
 {

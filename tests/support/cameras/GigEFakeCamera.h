@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AravisApi.h"
-#include "PixelEncoding.h"
+#include "tests/support/cameras/PixelEncoding.h"
 
 #include <QDir>
 #include <QFile>

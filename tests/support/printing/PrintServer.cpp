@@ -1,6 +1,6 @@
-#include "PrintServer.h"
+#include "tests/support/printing/PrintServer.h"
 
-#include "StopProcess.h"
+#include "tests/support/StopProcess.h"
 
 #include <QDeadlineTimer>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "SimMarkCamera.h"
+#include "tests/support/cameras/SimMarkCamera.h"
 
-#include "SimController.h"
+#include "tests/support/SimController.h"
 
 #include <QPainter>
 #include <QTransform>

@@ -1,4 +1,4 @@
-#include "LabelPage.h"
+#include "tests/support/cameras/LabelPage.h"
 
 #include "platform/graphics/paths/GPathProcess.h"
 #include "platform/graphics/variabledata/GZint.h"

@@ -1,4 +1,4 @@
-#include "PlugInPeer.h"
+#include "tests/support/printing/PlugInPeer.h"
 
 #include <QMutexLocker>
 #include <cerrno>

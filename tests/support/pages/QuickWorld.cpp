@@ -1,4 +1,4 @@
-#include "QuickWorld.h"
+#include "tests/support/pages/QuickWorld.h"
 
 #include "configuration/Config.h"
 #include "app/DravolinteApp.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LabelPage.h"
-#include "SimCamera.h"
+#include "tests/support/cameras/LabelPage.h"
+#include "tests/support/cameras/SimCamera.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "UpgradeServer.h"
+#include "tests/support/online/UpgradeServer.h"
 
 #include <QTcpSocket>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "TestPdf.h"
+#include "tests/support/printing/TestPdf.h"
 
 #include <QFile>
 #include <QList>
