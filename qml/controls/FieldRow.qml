@@ -18,6 +18,7 @@ Row {
     property string axis
     property string unit
     property font unitFont: Qt.font({ pointSize: Theme.unitSize })
+    property int unitAlignment: Text.AlignLeft
     default property alias field: slot.data
 
     height: Theme.rowHeight
@@ -55,6 +56,7 @@ Row {
         text: row.unit
         font: row.unitFont
         color: Theme.unitColor
+        horizontalAlignment: row.unitAlignment
         verticalAlignment: Text.AlignVCenter
     }
 }

@@ -313,9 +313,10 @@ Item {
         onClickedOk: device.wTrimMotorYReset()
     }
 
-    // This page's units are small.
+    // This page's units are small, centred in their width.
     component ParamRow: FieldRow {
         unitFont.pointSize: Theme.smallSize
+        unitAlignment: Text.AlignHCenter
     }
     component CommandButton: Button {
         Accessible.name: text
