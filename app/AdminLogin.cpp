@@ -1,4 +1,4 @@
-#include "AdminLogin.h"
+#include "app/AdminLogin.h"
 
 #include <QCryptographicHash>
 

@@ -1,16 +1,19 @@
 // Life cycle of the application object: construction, initApp, the online
-// start-up, the wiring to the QML camera, cleanUp and the exit request; the
-// parameter changes the parts hear of.
-#include "DravolinteApp.h"
+// start-up, the wiring to the QML camera and the check camera, cleanUp and the
+// exit request; the parameter changes the parts hear of; the pages' own
+// properties; the upgrade side and the pages' English.
+#include "app/DravolinteApp.h"
 
-#include "AdFeed.h"
+#include "CheckCameraFormat.h"
 #include "FirstFrame.h"
 #include "GScene.h"
 #include "GraphicsView.h"
-#include "ImageProvider.h"
 #include "Log.h"
+#include "MarkImages.h"
 #include "Notifier.h"
 #include "UpgradesSoftWidget.h"
+#include "app/upgrades/AdFeed.h"
+#include "app/vision/ImageProvider.h"
 #include "device/Varnok120X.h"
 
 #include <QAtomicPointer>
@@ -286,6 +289,12 @@ QObject *DravolinteApp::startCheckCamera()
     return camera;
 }
 
+// The check camera as the pages use it: its video format.
+void DravolinteApp::checkCameraChanged()
+{
+    CheckCameraFormat::apply(qobject_cast<QCamera *>(m_checkCamera));
+}
+
 bool DravolinteApp::cleanUp()
 {
     m_closing.store(true);
@@ -375,4 +384,76 @@ void DravolinteApp::onPropertyChanged(Config::ConfigParamType key, const QVarian
     default:
         break;
     }
+}
+
+// The pages' own properties: each setter stores through its guarded store
+// and signals a real change. The print and cut files are PrintFiles'.
+
+DRAVO_GUARDED_PROPERTY(DravolinteApp, QString, const QString &, version, setVersion, m_version)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, imageWidth, setImageWidth, m_imageWidth)
+DRAVO_GUARDED_PROPERTY(DravolinteApp, int, int, imageHeight, setImageHeight, m_imageHeight)
+
+bool DravolinteApp::enabledTest() const
+{
+    return m_enabledTest.get();
+}
+
+void DravolinteApp::setEnabledTest(bool v)
+{
+    if (!m_enabledTest.set(v))
+        return;
+    qInfo().noquote() << "DravolinteApp::setEnabledTest" << v;
+    m_cut.setWriteTestFile(v);
+    emit enabledTestChanged();
+}
+
+void DravolinteApp::markedImage(QImage &img, int x, int y, int l, double scale)
+{
+    MarkImages::markedImage(img, x, y, l, scale);
+}
+
+QString DravolinteApp::currentDateTimeString() const
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HH-mm-ss"));
+}
+
+// The upgrade hand-over and the language: firmware checks, the software
+// update's tool, the refusal to close during a firmware transfer, and the
+// pages' English.
+
+void DravolinteApp::upgrade()
+{
+    m_upgrades.upgrade();
+}
+
+// Not while a board is half flashed, and only once the tool runs: a program
+// that quits for a tool that never started leaves the operator with nothing.
+void DravolinteApp::checkUpdate()
+{
+    if (!allowedExit()) {
+        qWarning().noquote() << "DravolinteApp::checkUpdate" << "a firmware transfer runs: the update waits";
+        return;
+    }
+    // Through the exit request: with the cut view embedded, quit() did not end the loop.
+    if (m_upgrades.startTool())
+        Notifier::requestExit(0);
+}
+
+bool DravolinteApp::allowedExit()
+{
+    // A transfer that has fallen silent or lost its link no longer counts.
+    Varnok120X *device = driver();
+    if (device && device->isUpgrading()) {
+        device->setErrorMessage(tr("请等待升级结束"));
+        return false;
+    }
+    m_upgrades.closeDialog();
+    if (m_softWidget)
+        m_softWidget->close();
+    return true;
+}
+
+void DravolinteApp::setLanguage(int l)
+{
+    m_language.setLanguage(l);
 }

@@ -1,25 +1,25 @@
 #pragma once
 
-#include "AdminLogin.h"
-#include "BuildInfo.h"
-#include "CheckCameraFeed.h"
+#include "app/AdminLogin.h"
+#include "app/startup/BuildInfo.h"
+#include "app/vision/CheckCameraFeed.h"
 #include "Config.h"
-#include "CutScene.h"
+#include "app/task/CutScene.h"
 #include "DbRecords.h"
-#include "DeviceDiscovery.h"
+#include "app/discovery/DeviceDiscovery.h"
 #include "Guarded.h"
-#include "LabelInspection.h"
-#include "LanguageSwitch.h"
+#include "app/vision/LabelInspection.h"
+#include "app/upgrades/LanguageSwitch.h"
 #include "LocalFile.h"
-#include "MarkVision.h"
+#include "app/vision/MarkVision.h"
 #include "OverlaySource.h"
-#include "OutsidePrograms.h"
-#include "PrintFiles.h"
-#include "Printing.h"
-#include "ProductionRecords.h"
-#include "TaskControl.h"
-#include "TaskThreads.h"
-#include "UpgradeHandover.h"
+#include "app/printing/OutsidePrograms.h"
+#include "app/printing/PrintFiles.h"
+#include "app/printing/Printing.h"
+#include "app/task/ProductionRecords.h"
+#include "app/task/TaskControl.h"
+#include "app/task/TaskThreads.h"
+#include "app/upgrades/UpgradeHandover.h"
 #include "mqttMessage.h"
 
 #include <QApplication>
@@ -59,10 +59,9 @@ class Varnok120X;
 //   LanguageSwitch     the pages' English
 //   CheckCameraFeed    the industrial check camera: selection, grab loop, frame, recording
 //   TaskThreads        the short-lived threads that cleanUp joins (the label check has its own)
-// Members here forward to them; what is left is the life cycle around the
-// machine (DravolinteApp.cpp), the pages' own properties
-// (DravolinteAppProperties.cpp), the check camera (DravolinteAppCamera.cpp)
-// and the upgrade side (DravolinteAppUpgrade.cpp).
+// Members here forward to them; what is left (DravolinteApp.cpp) is the life
+// cycle around the machine, the pages' own properties, the check camera and
+// the upgrade side.
 class DravolinteApp : public QApplication, public OverlaySource
 {
     Q_OBJECT

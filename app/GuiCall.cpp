@@ -1,4 +1,4 @@
-#include "GuiCall.h"
+#include "app/GuiCall.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "QmlSetup.h"
 #include "QuickWorld.h"
+#include "app/startup/QmlSetup.h"
 
 #include <QCoreApplication>
 #include <QDir>

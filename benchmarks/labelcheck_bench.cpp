@@ -3,19 +3,19 @@
 // as the program checks it, one report row, and one paint of the lost-label
 // overlay with 100 labels.
 #include "Config.h"
-#include "CutScene.h"
 #include "LabelDetect.h"
-#include "LabelInspection.h"
 #include "LabelPage.h"
 #include "LabelReaders.h"
 #include "LabelReport.h"
 #include "LostLabelView.h"
-#include "MarkVision.h"
 #include "OverlayFixture.h"
-#include "ProductionRecords.h"
 #include "SceneWriter.h"
-#include "TaskControl.h"
-#include "TaskThreads.h"
+#include "app/task/CutScene.h"
+#include "app/task/ProductionRecords.h"
+#include "app/task/TaskControl.h"
+#include "app/task/TaskThreads.h"
+#include "app/vision/LabelInspection.h"
+#include "app/vision/MarkVision.h"
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>

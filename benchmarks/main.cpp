@@ -1,5 +1,5 @@
-#include "DravolinteApp.h"
-#include "QmlSetup.h"
+#include "app/DravolinteApp.h"
+#include "app/startup/QmlSetup.h"
 
 #include <QDir>
 #include <QQuickWindow>

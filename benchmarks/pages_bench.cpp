@@ -3,8 +3,8 @@
 // fullest diagram turns, through the program's own engine set-up. The
 // baseline is a frame of an empty window of the same size, in the same run.
 #include "Config.h"
-#include "DravolinteApp.h"
 #include "PageWorld.h"
+#include "app/DravolinteApp.h"
 #include "device/Varnok120X.h"
 
 #include <QAnimationDriver>

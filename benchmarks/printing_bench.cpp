@@ -4,8 +4,8 @@
 // that makes them), and drawn again for each page (a data source, a record a
 // page). Peak memory: the rise of the resident set over the job.
 #include "GZint.h"
-#include "PrintJob.h"
-#include "PrintPage.h"
+#include "app/printing/PrintJob.h"
+#include "app/printing/PrintPage.h"
 
 #include <QFile>
 #include <QPainter>

@@ -3,9 +3,9 @@
 // picture (baseline: the backend's own capture of the same session, in the
 // same run); and the video page's creation with the simulated controller
 // linked (baseline: an empty item from the same engine).
-#include "DravolinteApp.h"
 #include "PageWorld.h"
 #include "SessionCapture.h"
+#include "app/DravolinteApp.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

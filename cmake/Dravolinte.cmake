@@ -60,19 +60,24 @@ function(dravo_add_test name)
   endif()
 endfunction()
 
-# dravo_folder_library(name [NESTED] LIBS ...): a library of every source in the current folder.
+# dravo_folder_library(name [NESTED] LIBS ... [EXCLUDE ...]): a library of every source in the current folder.
 # NESTED: its sub-folders' sources too, and its headers are named from the source root
 # ("device/link/ControllerLink.h"), since two libraries may have sub-folders of one name.
+# EXCLUDE: files (relative to the folder) that belong to another target, such as a program's main.
 function(dravo_folder_library name)
-  cmake_parse_arguments(A "NESTED" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(A "NESTED" "" "LIBS;EXCLUDE" ${ARGN})
   set(dir ${CMAKE_CURRENT_SOURCE_DIR})
   if(A_NESTED)
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
-    dravo_add_library(${name} SOURCES ${sources} LIBS ${A_LIBS} INCLUDE_ROOT ${CMAKE_SOURCE_DIR})
+    set(root ${CMAKE_SOURCE_DIR})
   else()
     file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
-    dravo_add_library(${name} SOURCES ${sources} LIBS ${A_LIBS})
+    set(root ${dir})
   endif()
+  foreach(file ${A_EXCLUDE})
+    list(REMOVE_ITEM sources ${dir}/${file})
+  endforeach()
+  dravo_add_library(${name} SOURCES ${sources} LIBS ${A_LIBS} INCLUDE_ROOT ${root})
 endfunction()
 
 # dravo_folder_tests([NESTED] LIBS ... [RESOURCE_LOCK ...]): one test per tst_*.cpp file in the current

@@ -8,6 +8,7 @@
 #include <QtMath>
 
 #include <dlfcn.h>
+#include <mutex>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <tesseract/baseapi.h>
@@ -107,6 +108,14 @@ QStringList OcrLite::modelFolders(const QString &recPath, QString *language)
 bool OcrLite::initModels(const QString &detPath, const QString &clsPath, const QString &recPath,
                          const QString &keysPath)
 {
+    // "debug_file" is one of Tesseract's process-wide parameters: engines that
+    // load side by side must not each write it.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] {
+        tesseract::TessBaseAPI api;
+        // Tesseract's own chatter ("Estimating resolution ...") stays out of stderr.
+        api.SetVariable("debug_file", "/dev/null");
+    });
     QMutexLocker lock(&m_lock);
     m_api.reset();
     m_modelFile.clear();
@@ -121,8 +130,6 @@ bool OcrLite::initModels(const QString &detPath, const QString &clsPath, const Q
             qWarning().noquote() << "OcrLite::initModels" << "Tesseract refused" << file;
             continue;
         }
-        // Tesseract's own chatter ("Estimating resolution ...") stays out of stderr.
-        api->SetVariable("debug_file", "/dev/null");
         m_api = std::move(api);
         m_modelFile = file;
         qInfo().noquote() << "OcrLite::initModels" << "model" << file;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DravolinteApp.h"
 #include "LogCapture.h"
 #include "SimController.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "app/DravolinteApp.h"
 #include "device/Varnok120X.h"
 
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-#include "AppTestSupport.h"
-#include "QmlSetup.h"
 #include "QuickWorld.h"
+#include "app/startup/QmlSetup.h"
+#include "tests/app/AppTestSupport.h"
 
 #include <QAccessible>
 #include <QQmlApplicationEngine>

@@ -1,5 +1,5 @@
-#include "AppTestSupport.h"
-#include "QmlSetup.h"
+#include "app/startup/QmlSetup.h"
+#include "tests/app/AppTestSupport.h"
 
 #include <QElapsedTimer>
 #include <QQmlApplicationEngine>

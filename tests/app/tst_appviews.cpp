@@ -1,12 +1,12 @@
-#include "AppTestSupport.h"
+#include "tests/app/AppTestSupport.h"
 
 #include "GPage.h"
 #include "GScene.h"
 #include "GraphicsView.h"
 #include "PltQuickView.h"
-#include "QmlSetup.h"
 #include "QuickItemWidget.h"
 #include "SceneWriter.h"
+#include "app/startup/QmlSetup.h"
 
 #include <QQmlComponent>
 #include <QQmlContext>

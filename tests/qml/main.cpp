@@ -2,9 +2,9 @@
 // (-input), in a temporary folder, with the application object, a parameter
 // store and a driver as the program has them, and the simulated controller
 // at hand. A warning of the pages' own documents fails the run.
-#include "DravolinteApp.h"
-#include "QmlSetup.h"
 #include "QuickWorld.h"
+#include "app/DravolinteApp.h"
+#include "app/startup/QmlSetup.h"
 
 #include <QDir>
 #include <QQmlEngine>

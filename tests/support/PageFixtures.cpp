@@ -1,10 +1,10 @@
 #include "PageFixtures.h"
 
 #include "Config.h"
-#include "DravolinteApp.h"
 #include "FrameRelay.h"
 #include "TeardownWatch.h"
 #include "TestPdf.h"
+#include "app/DravolinteApp.h"
 #include "device/Varnok120X.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "QuickWorld.h"
 
 #include "Config.h"
-#include "DravolinteApp.h"
-#include "QmlSetup.h"
+#include "app/DravolinteApp.h"
+#include "app/startup/QmlSetup.h"
 #include "device/Varnok120X.h"
 
 #include <QDir>

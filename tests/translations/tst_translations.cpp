@@ -51,7 +51,8 @@ private slots:
         int texts = 0;
         for (const char *folder : {"app", "configuration", "device", "inspection", "views", "online"}) {
             QDirIterator it(QStringLiteral(DRAVO_SOURCE_DIR "/") + QLatin1String(folder),
-                            {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files);
+                            {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                            QDirIterator::Subdirectories);
             while (it.hasNext()) {
                 QFile file(it.next());
                 QVERIFY(file.open(QIODevice::ReadOnly));

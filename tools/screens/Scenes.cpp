@@ -1,7 +1,7 @@
 #include "Stage.h"
 
 #include "Config.h"
-#include "DravolinteApp.h"
+#include "app/DravolinteApp.h"
 #include "device/Varnok120X.h"
 #include "device/link/FrameCodec.h"
 

@@ -4,10 +4,10 @@
 //     dravo_screens OUT [--lang en] [--list]
 // writes OUT/NN-scene-lang-size.png and fails on any warning of the pages.
 #include "Config.h"
-#include "DravolinteApp.h"
-#include "QmlSetup.h"
 #include "QuickWorld.h"
 #include "Stage.h"
+#include "app/DravolinteApp.h"
+#include "app/startup/QmlSetup.h"
 
 #include <QDir>
 #include <QImage>
