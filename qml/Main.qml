@@ -131,8 +131,8 @@ Window {
             width: (window.width - 400) / 2
             height: 40
             text: config.runTip
-            color: "black"
-            font.pointSize: 12
+            color: Theme.textColor
+            font.pointSize: Theme.messageSize
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
@@ -170,8 +170,8 @@ Window {
                     objectName: "text_error"
                     height: 40
                     text: device.errorMessage
-                    color: "red"
-                    font.pointSize: 12
+                    color: Theme.errorColor
+                    font.pointSize: Theme.messageSize
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
                 }
@@ -179,8 +179,8 @@ Window {
                     objectName: "runErrTip"
                     height: 40
                     text: config.runErrTip
-                    color: "red"
-                    font.pointSize: 12
+                    color: Theme.errorColor
+                    font.pointSize: Theme.messageSize
                     horizontalAlignment: Text.AlignHCenter
                     verticalAlignment: Text.AlignVCenter
                 }

@@ -14,6 +14,7 @@
 #include "app/DravolinteApp.h"
 #include "app/vision/ImageProvider.h"
 #include "device/Varnok120X.h"
+#include "device/task/TaskInterface.h"
 
 #include <QDebug>
 #include <QFontDatabase>
@@ -48,6 +49,9 @@ void registerTypes()
     qmlRegisterType<PltQuickView>("PltQuickView", 1, 0, "PltQuickView");
     qmlRegisterType<QuickItemWidget>("QuickItemWidget", 1, 0, "QuickItemWidget");
     qmlRegisterUncreatableType<Config>("ORUN_Config", 1, 0, "ORUN_Config", QStringLiteral("enums only"));
+    // The task statuses by name: app.taskStatus === TaskStatus.Stopped.
+    qmlRegisterUncreatableMetaObject(taskInterface::staticMetaObject, "ORUN_Config", 1, 0, "TaskStatus",
+                                     QStringLiteral("enums only"));
     // The camera overlays, each in a module of its own name.
     qmlRegisterType<FilmView>("FilmView", 1, 0, "FilmView");
     qmlRegisterType<LostLabelView>("LostLabelView", 1, 0, "LostLabelView");

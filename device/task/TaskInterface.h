@@ -41,7 +41,9 @@ class taskInterface : public QObject
 public:
     using Step = std::function<void(int &step)>;
     using StepList = QList<Step>;
+    // The pages read it by name too: TaskStatus.Stopped.
     enum TaskStatus { Paused = 0, Running = 1, Stopped = 2 };
+    Q_ENUM(TaskStatus)
     // A step that ends its job sets this index: the list ends with false.
     static constexpr int kEndStep = 2147483647;
 

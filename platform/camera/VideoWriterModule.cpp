@@ -12,6 +12,8 @@ namespace {
 struct Loaded
 {
     const DravoVideoWriterApi *api = nullptr;
+    // Kept loaded for the rest of the run: writers may still be open.
+    QLibrary *library = nullptr;
     QString error;
 };
 
@@ -24,13 +26,13 @@ Loaded load()
     Loaded result;
     QStringList reasons;
     for (const QString &folder : std::as_const(folders)) {
-        // Kept loaded for the rest of the run: writers may still be open.
         auto *library = new QLibrary(folder + QStringLiteral("/dravo_videowriter"));
         using Entry = const DravoVideoWriterApi *(*)();
         const auto entry = reinterpret_cast<Entry>(library->resolve("dravoVideoWriterApi"));
         const DravoVideoWriterApi *api = entry ? entry() : nullptr;
         if (api && api->version == kApiVersion) {
             result.api = api;
+            result.library = library;
             return result;
         }
         reasons << (entry ? QStringLiteral("%1: version %2").arg(library->fileName()).arg(api ? api->version : -1)

@@ -11,7 +11,7 @@ Rectangle {
 
     property RCamera camera
     property CaptureSession session
-    property color textColor: "black"
+    property color textColor: Theme.textColor
 
     function toggle() {
         if (list.opened || list.visible)
@@ -71,7 +71,7 @@ Rectangle {
         focus: true
         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
         background: Rectangle {
-            color: Qt.rgba(0.5, 0.5, 0.5, 1)
+            color: Theme.listColor
         }
         contentItem: Column {
             Repeater {
@@ -81,8 +81,8 @@ Rectangle {
                     required property var modelData
                     objectName: "cameraEntry" + index
                     width: root.width
-                    height: 30
-                    color: entryArea.containsMouse ? Qt.rgba(1, 1, 1, 0.6) : Qt.rgba(1, 1, 1, 0.4)
+                    height: Theme.entryHeight
+                    color: entryArea.containsMouse ? Theme.entryHoverColor : Theme.entryColor
                     Accessible.role: Accessible.ListItem
                     Accessible.name: modelData.description
                     Accessible.onPressAction: root.pick(modelData)

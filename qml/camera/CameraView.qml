@@ -177,7 +177,7 @@ Item {
                            ? (config.showCamera === index ? Qt.rgba(0, 0, 0, 0.9)
                                                           : (tabArea.containsMouse ? Qt.rgba(0, 0, 0, 0.6) : Qt.rgba(0, 0, 0, 0.4)))
                            : (config.showCamera === index ? Qt.rgba(0.9, 0.9, 0.9, 1)
-                                                          : (tabArea.containsMouse ? Qt.rgba(1, 1, 1, 0.6) : Qt.rgba(1, 1, 1, 0.4)))
+                                                          : (tabArea.containsMouse ? Theme.entryHoverColor : Theme.entryColor))
                     Accessible.role: Accessible.PageTab
                     Accessible.name: modelData
                     Accessible.onPressAction: root.showTab(index)

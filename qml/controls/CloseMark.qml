@@ -1,4 +1,5 @@
 import QtQuick
+import Dravolinte2024
 
 // The "X" in the title bar of a popup: closes it on the press.
 DrawnButton {
@@ -9,9 +10,9 @@ DrawnButton {
     text: "X"
     font.pointSize: 12
     font.bold: true
-    pressedColor: Qt.rgba(0.5, 0.5, 0.5, 1)
+    pressedColor: Theme.pressedColor
     hoverColor: Qt.rgba(1, 1, 1, 0.8)
     normalColor: Qt.rgba(0.8, 0.8, 0.8, 0)
-    textColor: pressed ? Qt.rgba(0.5, 0.5, 0.5, 1) : (hovered ? Qt.rgba(0, 0, 0, 1) : Qt.rgba(1, 1, 1, 1))
+    textColor: pressed ? Theme.pressedColor : (hovered ? Qt.rgba(0, 0, 0, 1) : Qt.rgba(1, 1, 1, 1))
     Accessible.name: qsTr("关闭")
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import Dravolinte2024
 
 // A button drawn from a rectangle, as the popups draw theirs: it acts on the
 // press itself. A screen reader finds it by its caption and can press it.
@@ -7,10 +8,10 @@ Rectangle {
 
     property string text
     property font font
-    property color pressedColor: Qt.rgba(0.5, 0.5, 0.5, 1)
-    property color hoverColor: Qt.rgba(0.8, 0.8, 0.8, 1)
+    property color pressedColor: Theme.pressedColor
+    property color hoverColor: Theme.hoverColor
     property color normalColor: Qt.rgba(1, 1, 1, 1)
-    property color textColor: "black"
+    property color textColor: Theme.textColor
     readonly property alias pressed: area.pressed
     readonly property alias hovered: area.containsMouse
 
@@ -18,7 +19,7 @@ Rectangle {
 
     color: area.pressed ? pressedColor : (area.containsMouse ? hoverColor : normalColor)
     border.width: 1
-    border.color: Qt.rgba(0.5, 0.5, 0.5, 0.5)
+    border.color: Theme.popupBorderColor
 
     Accessible.role: Accessible.Button
     Accessible.name: text

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // The interface language: 0 "简体中文", 1 "English". It stores nothing; its
 // user writes the language on modModfiy(). The names are shown as they are
@@ -14,9 +15,9 @@ Rectangle {
     readonly property var names: ["简体中文", "English"]
 
     border.width: 1
-    border.color: Qt.rgba(0.8, 0.8, 0.8, 1)
+    border.color: Theme.boxBorderColor
     radius: 4
-    color: area.pressed ? Qt.rgba(0.5, 0.5, 0.5, 1) : (area.containsMouse ? Qt.rgba(0.8, 0.8, 0.8, 1) : Qt.rgba(0.9, 0.9, 0.9, 1))
+    color: area.pressed ? Theme.pressedColor : (area.containsMouse ? Theme.hoverColor : Theme.boxColor)
 
     Accessible.role: Accessible.ComboBox
     Accessible.name: "语言 / Language"
@@ -41,8 +42,8 @@ Rectangle {
         id: label
         anchors.fill: parent
         text: root.mod === 1 ? "English" : "简体中文"
-        font.pointSize: 9
-        color: "black"
+        font.pointSize: Theme.controlSize
+        color: Theme.textColor
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
     }
@@ -65,7 +66,7 @@ Rectangle {
         focus: true
         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
         background: Rectangle {
-            color: Qt.rgba(0.5, 0.5, 0.5, 1)
+            color: Theme.listColor
             radius: 2
         }
         Column {
@@ -80,8 +81,8 @@ Rectangle {
                     required property string modelData
                     objectName: "languageEntry" + index
                     width: root.width - 2
-                    height: 30
-                    color: entryArea.containsMouse ? Qt.rgba(1, 1, 1, 0.6) : Qt.rgba(1, 1, 1, 0.4)
+                    height: Theme.entryHeight
+                    color: entryArea.containsMouse ? Theme.entryHoverColor : Theme.entryColor
                     Accessible.role: Accessible.ListItem
                     Accessible.name: modelData
                     Accessible.onPressAction: root.pick(index)

@@ -10,7 +10,7 @@ PopupLook {
     id: control
 
     property string text: ""
-    property color textColor: Qt.rgba(1, 0, 0, 1)
+    property color textColor: Theme.errorColor
     property bool textFontBold: true
     property bool showIcon: false
     property bool clearsError: false
@@ -53,7 +53,7 @@ PopupLook {
                 height: control.showIcon ? parent.height - iconImage.height - 10 : parent.height
                 text: control.text
                 color: control.textColor
-                font.pointSize: 12
+                font.pointSize: Theme.messageSize
                 font.bold: control.textFontBold
                 wrapMode: Text.WrapAnywhere
                 horizontalAlignment: Text.AlignHCenter

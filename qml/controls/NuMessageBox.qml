@@ -24,12 +24,12 @@ PopupLook {
             id: rect_title
             width: control.width
             height: control.height * 0.2
-            color: Qt.rgba(0.6, 0.6, 0.6, 1)
+            color: Theme.titleBarColor
             Label {
                 anchors.fill: parent
                 text: control.title
                 font: control.titleFont
-                color: "black"
+                color: Theme.textColor
                 horizontalAlignment: Text.AlignHCenter
                 verticalAlignment: Text.AlignVCenter
             }
@@ -42,7 +42,7 @@ PopupLook {
             height: control.height * 0.6
             text: control.text
             font: control.textFont
-            color: "black"
+            color: Theme.textColor
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
@@ -54,7 +54,7 @@ PopupLook {
             height: control.btnHeight + 20
             color: "white"
             border.width: 1
-            border.color: Qt.rgba(0.5, 0.5, 0.5, 0.5)
+            border.color: Theme.popupBorderColor
 
             DrawnButton {
                 objectName: "okButton"

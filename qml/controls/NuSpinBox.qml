@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Templates as T
+import Dravolinte2024
 
 // The number field with a fixed number of decimals: value holds the number
 // times decimal_factor, real_value the number. valueModified() is where users
@@ -87,7 +88,7 @@ T.SpinBox {
         z: 2
         text: control.displayText
         font: control.font
-        color: "black"
+        color: Theme.textColor
         selectionColor: "#21be2b"
         selectedTextColor: "#ffffff"
         horizontalAlignment: Qt.AlignHCenter
@@ -204,7 +205,7 @@ T.SpinBox {
         radius: control.radius
         color: control.bk_color
         border.width: control.show_border ? control.border_width : 0
-        border.color: Qt.rgba(0.75, 0.75, 0.75, 1)
+        border.color: Theme.fieldBorderColor
 
         Rectangle {
             objectName: "underline"

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // A flat button showing one glyph of the icon font, tinted on hover and
 // press, with an optional tool tip. Its accessible name is the tool tip, or
@@ -11,7 +12,7 @@ Rectangle {
     property var text
     property color iconColor: Qt.rgba(0.2, 0.2, 0, 1)
     property color bkHoverColor: Qt.rgba(0.85, 0.85, 0.85, 1)
-    property color bkPressColor: Qt.rgba(0.5, 0.5, 0.5, 1)
+    property color bkPressColor: Theme.pressedColor
     property color bkColor: Qt.rgba(0.5, 0.5, 0.5, 0)
     property string toolTips: ""
     property int iconPadding: 5

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // What every popup of the pages shares: modal, centred in the window, closed
 // by Escape or a press outside the item it is declared in, white with a grey
@@ -21,7 +22,7 @@ Popup {
         color: "white"
         radius: 2
         border.width: 1
-        border.color: Qt.rgba(0.5, 0.5, 0.5, 0.5)
+        border.color: Theme.popupBorderColor
     }
 
     // A screen reader names the dialog by its title. The dialog it sees is

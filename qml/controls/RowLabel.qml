@@ -1,11 +1,12 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // The label in front of a row of the file and camera pages' right panels.
 Label {
-    height: 30
-    font.pointSize: 10
-    color: Qt.rgba(0.1, 0.1, 0.1, 0.8)
+    height: Theme.rowHeight
+    font.pointSize: Theme.labelSize
+    color: Theme.labelColor
     horizontalAlignment: Text.AlignHCenter
     verticalAlignment: Text.AlignVCenter
 }

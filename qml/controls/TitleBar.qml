@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // The grey title bar of the popups with a close mark: the title 10 from the
 // left, the mark 10 from the right; the mark closes the popup on the press.
@@ -10,14 +11,14 @@ Rectangle {
     signal closeRequested()
 
     height: 40
-    color: Qt.rgba(0.6, 0.6, 0.6, 1)
+    color: Theme.titleBarColor
 
     Label {
         anchors.left: parent.left
         anchors.leftMargin: 10
         anchors.verticalCenter: parent.verticalCenter
         text: bar.title
-        color: "black"
+        color: Theme.textColor
     }
     CloseMark {
         objectName: "closeMark"

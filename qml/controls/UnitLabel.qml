@@ -1,10 +1,11 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // The unit after a number field ("mm", "gf", "份").
 Label {
-    height: 30
-    font.pointSize: 9
-    color: Qt.rgba(0.5, 0.5, 0.5, 0.8)
+    height: Theme.rowHeight
+    font.pointSize: Theme.unitSize
+    color: Theme.unitColor
     verticalAlignment: Text.AlignVCenter
 }

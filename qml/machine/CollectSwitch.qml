@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // The take-up of the finished web: rewind ("收卷", trim false) or cut off
 // ("裁断", trim true). A press anywhere flips it at once; the knob covers the
@@ -15,7 +16,7 @@ Rectangle {
 
     color: "white"
     border.width: 1
-    border.color: Qt.rgba(0.8, 0.8, 0.8, 1)
+    border.color: Theme.boxBorderColor
     radius: height / 2
 
     Accessible.role: Accessible.CheckBox
@@ -30,8 +31,8 @@ Rectangle {
         width: root.width / 2
         height: root.height
         text: qsTr("收卷")
-        font.pointSize: 9
-        color: "black"
+        font.pointSize: Theme.controlSize
+        color: Theme.textColor
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
     }
@@ -40,8 +41,8 @@ Rectangle {
         width: root.width / 2
         height: root.height
         text: qsTr("裁断")
-        font.pointSize: 9
-        color: "black"
+        font.pointSize: Theme.controlSize
+        color: Theme.textColor
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
     }

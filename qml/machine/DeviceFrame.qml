@@ -65,7 +65,7 @@ Rectangle {
             width: Math.min(implicitWidth, Math.max(0, control.width / 2))
             elide: Text.ElideRight
             text: device.ident
-            font.pointSize: 11
+            font.pointSize: Theme.titleSize
             font.bold: true
             color: Qt.rgba(0.1, 0.8, 0, 1)
         }
@@ -73,8 +73,8 @@ Rectangle {
             objectName: "ipText"
             anchors.verticalCenter: parent.verticalCenter
             text: device.ip
-            font.pointSize: 8
-            color: Qt.rgba(0.4, 0.4, 0.4, 1)
+            font.pointSize: Theme.smallSize
+            color: Theme.detailColor
         }
     }
 
@@ -86,7 +86,7 @@ Rectangle {
         anchors.rightMargin: 5
         width: 36
         height: 36
-        color: roll_area.containsMouse ? Qt.rgba(0.8, 0.8, 0.8, 0.8) : "transparent"
+        color: roll_area.containsMouse ? Theme.iconHoverColor : "transparent"
         Accessible.role: Accessible.Button
         Accessible.name: qsTr("收卷")
         Accessible.description: qsTr("按住收卷")
@@ -177,7 +177,7 @@ Rectangle {
             text: ""
             font.pointSize: 18
             font.bold: true
-            color: Qt.rgba(0.85, 0, 0, 1)
+            color: Theme.alarmColor
             wrapMode: Text.NoWrap
         }
     }
@@ -193,16 +193,16 @@ Rectangle {
         Label {
             objectName: parent.name + "Label"
             text: parent.label
-            font.pointSize: 9
+            font.pointSize: Theme.detailSize
             font.bold: true
-            color: Qt.rgba(0.4, 0.4, 0.4, 1)
+            color: Theme.detailColor
             verticalAlignment: Text.AlignVCenter
         }
         Label {
             objectName: parent.name + "Value"
             text: parent.value
-            font.pointSize: 9
-            color: Qt.rgba(0.4, 0.4, 0.4, 1)
+            font.pointSize: Theme.detailSize
+            color: Theme.detailColor
             verticalAlignment: Text.AlignVCenter
         }
     }

@@ -60,7 +60,7 @@ Item {
         anchors.left: parent.left
         width: control.width - right_panel.width
         height: control.height
-        color: Qt.rgba(1, 1, 1, 1)
+        color: "white"
         border.width: 1
     }
 
@@ -77,8 +77,8 @@ Item {
             height: 50
             text: qsTr("机器参数")
             font.bold: true
-            font.pointSize: 11
-            color: Qt.rgba(0.8, 0.8, 0, 1)
+            font.pointSize: Theme.titleSize
+            color: Theme.accent
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
@@ -93,7 +93,7 @@ Item {
             Rectangle {
                 width: parent.width
                 height: 1
-                color: Qt.rgba(0, 0, 0, 1)
+                color: Theme.ruleColor
             }
             ParamRow {
                 label: qsTr("工作模式")
@@ -101,7 +101,7 @@ Item {
                     id: cutModelBox
                     objectName: "cutModelBox"
                     width: 200
-                    height: 30
+                    height: Theme.rowHeight
                     mod: device.cutModel
                     onModModfiy: {
                         device.wCutModel(mod)
@@ -144,7 +144,7 @@ Item {
                     id: knifeBox
                     objectName: "knifeBox"
                     width: 200
-                    height: 30
+                    height: Theme.rowHeight
                     textRole: "text"
                     model: ListModel { id: comboModel }
                     Accessible.name: qsTr("刀")
@@ -179,7 +179,7 @@ Item {
             Item {
                 objectName: "offsetXSpacer"
                 width: parent.width
-                height: 30
+                height: Theme.rowHeight
                 visible: config.knifeNo !== 0
             }
             ParamRow {
@@ -216,7 +216,7 @@ Item {
                 CollectSwitch {
                     objectName: "collectSwitch"
                     width: 200
-                    height: 30
+                    height: Theme.rowHeight
                     trim: config.trim
                     onTrimChanged: {
                         if (trim === config.trim)
@@ -227,21 +227,14 @@ Item {
                     }
                 }
             }
-            Row {
+            FieldRow {
+                label: qsTr("分切纠偏")
+                labelWidth: 120
                 spacing: 2
                 visible: config.enableRectify
-                Label {
-                    width: 120
-                    height: 30
-                    text: qsTr("分切纠偏")
-                    font.pointSize: 10
-                    color: Qt.rgba(0.1, 0.1, 0.1, 0.8)
-                    horizontalAlignment: Text.AlignHCenter
-                    verticalAlignment: Text.AlignVCenter
-                }
                 Switch {
                     objectName: "rectifySwitch"
-                    height: 30
+                    height: Theme.rowHeight
                     checked: config.rectify
                     text: checked ? qsTr("开") : qsTr("关")
                     Accessible.name: qsTr("分切纠偏")
@@ -267,7 +260,7 @@ Item {
                     text: qsTr("纠偏复位")
                     visible: config.enableRectify
                     // A motor moving under a running job would spoil it.
-                    enabled: app.taskStatus === 2 && !device.rectifyResetBusy
+                    enabled: app.taskStatus === TaskStatus.Stopped && !device.rectifyResetBusy
                     onClicked: popup_slit.open()
                 }
                 CommandButton {
@@ -275,7 +268,7 @@ Item {
                     objectName: "btn_trim_reset"
                     text: qsTr("裁断复位")
                     visible: config.enableTrim
-                    enabled: app.taskStatus === 2
+                    enabled: app.taskStatus === TaskStatus.Stopped
                     onClicked: popup_trim.open()
                 }
                 Row {
@@ -295,78 +288,39 @@ Item {
         }
     }
 
-    Confirmation {
+    ConfirmBox {
         id: popup_reset
         objectName: "popup_reset"
         text: qsTr("确定要恢复到默认设置 ？")
         onClickedOk: device.wFactoryReset()
     }
-    Confirmation {
+    ConfirmBox {
         id: popup_save_reset
         objectName: "popup_save_reset"
         text: qsTr("确定要保存当前设置为默认设置 ？")
         onClickedOk: device.wSaveToFactorySet()
     }
-    Confirmation {
+    ConfirmBox {
         id: popup_slit
         objectName: "popup_slit"
         text: qsTr("检查安全后，点击 <确 定> 按钮复位分切纠偏电机！")
         onClickedOk: device.startRectifyMotorReset()
     }
-    Confirmation {
+    ConfirmBox {
         id: popup_trim
         objectName: "popup_trim"
         text: qsTr("检查安全后，点击 <确 定> 按钮复位裁断电机！")
         onClickedOk: device.wTrimMotorYReset()
     }
 
-    // A label, the row's control, an optional axis text before it and a unit after.
-    component ParamRow: Row {
-        property string label
-        property string axis
-        property string unit
-        default property alias content: slot.data
-        Label {
-            width: 100
-            height: 30
-            text: parent.label
-            font.pointSize: 10
-            color: Qt.rgba(0.1, 0.1, 0.1, 0.8)
-            horizontalAlignment: Text.AlignHCenter
-            verticalAlignment: Text.AlignVCenter
-        }
-        Label {
-            height: 30
-            visible: parent.axis !== ""
-            text: parent.axis
-            font.pointSize: 10
-            color: Qt.rgba(0.1, 0.1, 0.1, 0.8)
-            verticalAlignment: Text.AlignVCenter
-        }
-        Item {
-            id: slot
-            width: childrenRect.width
-            height: 30
-        }
-        Label {
-            height: 30
-            visible: parent.unit !== ""
-            text: parent.unit
-            font.pointSize: 8
-            color: Qt.rgba(0.5, 0.5, 0.5, 0.8)
-            horizontalAlignment: Text.AlignHCenter
-            verticalAlignment: Text.AlignVCenter
-        }
+    // This page's units are small, centred in their width.
+    component ParamRow: FieldRow {
+        unitFont.pointSize: Theme.smallSize
+        unitAlignment: Text.AlignHCenter
     }
     component CommandButton: Button {
         Accessible.name: text
         width: 175
         height: 40
-    }
-    component Confirmation: NuMessageBox {
-        textFont.pointSize: 11
-        titleFont.pointSize: 14
-        titleFont.bold: true
-        btnFont.pointSize: 12
     }
 }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Dravolinte2024
+import ORUN_Config
 
 // The right-hand column of the home page: the controller chooser, today's
 // and all-time counters, the settings, the language and the update. What
@@ -21,7 +22,7 @@ Rectangle {
         return true
     }
     function refusedMidTask() {
-        return refusedUnless(app.taskStatus === 2)
+        return refusedUnless(app.taskStatus === TaskStatus.Stopped)
     }
     function choose(name) {
         popup.close()
@@ -62,7 +63,7 @@ Rectangle {
                 width: 300
                 height: 35
                 text: device.ident
-                font.pointSize: 11
+                font.pointSize: Theme.titleSize
                 font.bold: true
                 contentItem: Text {
                     id: btn_text
@@ -121,7 +122,7 @@ Rectangle {
                             required property string modelData
                             objectName: "device_" + modelData
                             width: list.width
-                            height: 30
+                            height: Theme.entryHeight
                             color: mouse_area.containsMouse ? Qt.rgba(0.5, 0.5, 0.5, 0.9) : Qt.rgba(0.75, 0.75, 0.75, 1)
                             Accessible.role: Accessible.ListItem
                             Accessible.name: modelData
@@ -170,7 +171,7 @@ Rectangle {
                 width: 70
                 text: qsTr("设置")
                 onClicked: {
-                    if (!right_panel.refusedUnless(app.taskStatus !== 1))
+                    if (!right_panel.refusedUnless(app.taskStatus !== TaskStatus.Running))
                         right_panel.settingsRequested()
                 }
             }
@@ -253,19 +254,19 @@ Rectangle {
         Label {
             x: 10
             text: parent.title
-            font.pointSize: 11
+            font.pointSize: Theme.titleSize
             font.bold: true
-            color: Qt.rgba(0.8, 0.8, 0, 1)
+            color: Theme.accent
         }
         Rectangle {
             width: 300
             height: 1
-            color: "black"
+            color: Theme.ruleColor
         }
     }
     component PanelText: Label {
-        font.pointSize: 9
-        color: Qt.rgba(0.4, 0.4, 0.4, 1)
+        font.pointSize: Theme.detailSize
+        color: Theme.detailColor
     }
     component Counters: Column {
         property real cut
@@ -279,20 +280,20 @@ Rectangle {
         PanelText { objectName: "scanText"; text: qsTr("扫点 ： ") + parent.scans + qsTr(" 成功 ") + parent.scansOk }
     }
     component PanelButton: Button {
-        height: 30
+        height: Theme.rowHeight
         Accessible.name: text
-        font.pointSize: 9
+        font.pointSize: Theme.controlSize
         contentItem: Text {
             text: parent.text
             font: parent.font
-            color: Qt.rgba(0.4, 0.4, 0.4, 1)
+            color: Theme.detailColor
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
         background: Rectangle {
             border.width: 1
-            border.color: Qt.rgba(0.8, 0.8, 0.8, 1)
-            color: Qt.rgba(0.9, 0.9, 0.9, 1)
+            border.color: Theme.boxBorderColor
+            color: Theme.boxColor
             radius: 2
         }
     }

@@ -18,13 +18,9 @@ Item {
         tipDlg.open()
     }
 
-    NuMessageBox {
+    ConfirmBox {
         id: tipDlg
         objectName: "tipDlg"
-        textFont.pointSize: 11
-        titleFont.pointSize: 14
-        titleFont.bold: true
-        btnFont.pointSize: 12
     }
     SettingPage {
         id: setting_page
@@ -92,22 +88,22 @@ Item {
                             width: Math.min(implicitWidth, rect_version.width / 2)
                             elide: Text.ElideRight
                             text: device ? device.ident : ""
-                            font.pointSize: 11
+                            font.pointSize: Theme.titleSize
                             font.bold: true
-                            color: Qt.rgba(0.8, 0.8, 0, 1)
+                            color: Theme.accent
                         }
                         Label {
                             objectName: "devTypeText"
                             anchors.verticalCenter: parent.verticalCenter
                             text: device.devType
-                            font.pointSize: 8
+                            font.pointSize: Theme.smallSize
                             color: Qt.rgba(0.6, 0.6, 0.6, 1)
                         }
                         Label {
                             objectName: "ipText"
                             anchors.verticalCenter: parent.verticalCenter
                             text: device.ip
-                            font.pointSize: 8
+                            font.pointSize: Theme.smallSize
                             color: Qt.rgba(0.6, 0.6, 0.6, 1)
                         }
                     }
@@ -167,8 +163,8 @@ Item {
         VersionText { width: root.infoW; text: parent.value2; horizontalAlignment: Text.AlignHCenter; elide: Text.ElideRight }
     }
     component VersionText: Label {
-        font.pointSize: 9
-        color: Qt.rgba(0.4, 0.4, 0.4, 1)
+        font.pointSize: Theme.detailSize
+        color: Theme.detailColor
         verticalAlignment: Text.AlignVCenter
     }
 }

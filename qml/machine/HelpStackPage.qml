@@ -174,7 +174,7 @@ Item {
                     highlighted: true
                     // One transfer at a time, from the press to its end, and
                     // none while a task exists.
-                    enabled: app.taskStatus === 2 && !device.upgrading && (root.progress === 0 || root.progress === 100)
+                    enabled: app.taskStatus === TaskStatus.Stopped && !device.upgrading && (root.progress === 0 || root.progress === 100)
                     background: Rectangle {
                         color: "#0473D5"
                         radius: 5

@@ -15,6 +15,6 @@ NuSpinBox {
     }
 
     width: 200
-    height: 30
+    height: Theme.rowHeight
     value: decimalToInt(stored)
 }

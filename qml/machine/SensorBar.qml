@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // The web guide's edge sensors S6 and S7, as the controller last reported
 // them: a red lamp while a sensor sees the web, a black one otherwise.
@@ -20,9 +21,9 @@ Row {
     }
     component SensorName: Label {
         height: root.height
-        font.pointSize: 9
+        font.pointSize: Theme.detailSize
         font.bold: true
-        color: Qt.rgba(0.4, 0.4, 0.4, 1)
+        color: Theme.detailColor
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
     }

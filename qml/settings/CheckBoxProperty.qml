@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // A switch parameter: the check box carries the parameter's name.
 CheckBox {
@@ -13,7 +14,7 @@ CheckBox {
         checked = (val === true || val === "true")
     }
 
-    height: 30
+    height: Theme.rowHeight
     Accessible.name: text
     text: config.getPropertyName(createType)
     checked: config.getProperty(createType) === true || config.getProperty(createType) === "true"

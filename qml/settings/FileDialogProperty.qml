@@ -1,20 +1,19 @@
 import QtQuick
 import QtQuick.Controls
-import ORUN_Config
 import QtQuick.Dialogs
+import Dravolinte2024
+import ORUN_Config
 
 // A path parameter: a button showing the stored path that opens a folder
 // dialog (cut-file and hot folders) or a program dialog. What the dialog
 // returns becomes a path through the one local-file conversion.
-Item {
+PropertyRow {
     id: root
 
-    property int createType: 0
-    property bool isTmp: false
     readonly property bool choosesFolder: createType === ORUN_Config.CPT_Plt_Dir || createType === ORUN_Config.CPT_RIIN_Input
 
     function refresh(val) {
-        label.text = config.getPropertyName(createType)
+        root.label = config.getPropertyName(createType)
         button.text = String(val)
     }
     // Takes what a dialog returned; also called directly by tests. A URL
@@ -25,7 +24,7 @@ Item {
             console.log("FileDialogProperty: not a local file:", url)
             return
         }
-        behaviour.write(path)
+        root.write(path)
         button.text = path
     }
     function openDialog() {
@@ -42,33 +41,16 @@ Item {
     }
 
     width: 460
-    height: 30
 
-    RowBehaviour { id: behaviour; row: root }
-
-    Row {
-        spacing: 10
-        height: 30
-        Label {
-            id: label
-            width: 110
-            height: 30
-            horizontalAlignment: Text.AlignRight
-            verticalAlignment: Text.AlignVCenter
-            elide: Text.ElideLeft
-            color: "black"
-            text: config.getPropertyName(root.createType)
-        }
-        Button {
-            id: button
-            objectName: "button"
-            width: 350
-            height: 30
-            font.pointSize: 9
-            Accessible.name: label.text
-            Accessible.description: text
-            onClicked: root.openDialog()
-        }
+    Button {
+        id: button
+        objectName: "button"
+        width: 350
+        height: Theme.rowHeight
+        font.pointSize: Theme.controlSize
+        Accessible.name: root.label
+        Accessible.description: text
+        onClicked: root.openDialog()
     }
 
     FileDialog {

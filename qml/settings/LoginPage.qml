@@ -31,13 +31,9 @@ PopupLook {
         }
     }
 
-    NuMessageBox {
+    ConfirmBox {
         id: tipDlg
         objectName: "tipDlg"
-        textFont.pointSize: 11
-        titleFont.pointSize: 14
-        titleFont.bold: true
-        btnFont.pointSize: 12
         function show(tip) {
             text = tip
             open()
@@ -64,17 +60,17 @@ PopupLook {
                 x: 50
                 Label {
                     width: 60
-                    height: 30
+                    height: Theme.rowHeight
                     text: qsTr("用户名：")
-                    font.pointSize: 10
-                    color: "black"
+                    font.pointSize: Theme.labelSize
+                    color: Theme.textColor
                     horizontalAlignment: Text.AlignRight
                     verticalAlignment: Text.AlignVCenter
                 }
                 TextField {
                     id: userName
                     objectName: "userName"
-                    height: 30
+                    height: Theme.rowHeight
                     font.pointSize: 10
                     verticalAlignment: TextInput.AlignVCenter
                     text: "admin"
@@ -84,17 +80,17 @@ PopupLook {
                 }
                 Label {
                     width: 60
-                    height: 30
+                    height: Theme.rowHeight
                     text: qsTr("密码：")
-                    font.pointSize: 10
-                    color: "black"
+                    font.pointSize: Theme.labelSize
+                    color: Theme.textColor
                     horizontalAlignment: Text.AlignRight
                     verticalAlignment: Text.AlignVCenter
                 }
                 TextField {
                     id: userPass
                     objectName: "userPass"
-                    height: 30
+                    height: Theme.rowHeight
                     font.pointSize: 10
                     verticalAlignment: TextInput.AlignVCenter
                     echoMode: TextField.Password
@@ -107,7 +103,7 @@ PopupLook {
                 Accessible.name: text
                 objectName: "loginButton"
                 width: 70
-                height: 30
+                height: Theme.rowHeight
                 anchors.right: parent.right
                 anchors.rightMargin: 10
                 anchors.bottom: parent.bottom

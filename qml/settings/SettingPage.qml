@@ -65,16 +65,16 @@ PopupLook {
             Button {
                 Accessible.name: text
                 objectName: "factoryButton"
-                height: 30
-                font.pointSize: 9
+                height: Theme.rowHeight
+                font.pointSize: Theme.controlSize
                 text: qsTr("恢复出厂设置")
                 onClicked: factoryBox.open()
             }
             Button {
                 Accessible.name: text
                 objectName: "restoreButton"
-                height: 30
-                font.pointSize: 9
+                height: Theme.rowHeight
+                font.pointSize: Theme.controlSize
                 text: qsTr("恢复默认设置")
                 visible: config.hasDefaultCfg
                 onClicked: restoreBox.open()
@@ -82,8 +82,8 @@ PopupLook {
             Button {
                 Accessible.name: text
                 objectName: "saveDefaultButton"
-                height: 30
-                font.pointSize: 9
+                height: Theme.rowHeight
+                font.pointSize: Theme.controlSize
                 text: qsTr("保存默认设置")
                 onClicked: saveDefaultBox.open()
             }
@@ -92,8 +92,8 @@ PopupLook {
                 id: saveButton
                 objectName: "saveButton"
                 width: 80
-                height: 30
-                font.pointSize: 9
+                height: Theme.rowHeight
+                font.pointSize: Theme.controlSize
                 text: qsTr("保存")
                 onClicked: config.saveCfg()
             }
@@ -119,13 +119,6 @@ PopupLook {
         }
     }
 
-    component ConfirmBox: NuMessageBox {
-        textFont.pointSize: 11
-        titleFont.pointSize: 14
-        titleFont.bold: true
-        btnFont.pointSize: 12
-    }
-
     Component {
         id: propertyComponent
         Column {
@@ -138,10 +131,10 @@ PopupLook {
             Label {
                 x: 5
                 width: parent.width
-                height: 30
+                height: Theme.rowHeight
                 font.pixelSize: 14
                 font.bold: true
-                color: "black"
+                color: Theme.textColor
                 verticalAlignment: Text.AlignVCenter
                 text: section.createType
             }

@@ -53,8 +53,8 @@ Item {
             height: 50
             text: qsTr("切割文件")
             font.bold: true
-            font.pointSize: 11
-            color: Qt.rgba(0.8, 0.8, 0, 1)
+            font.pointSize: Theme.titleSize
+            color: Theme.accent
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
@@ -70,7 +70,7 @@ Item {
             Rectangle {
                 width: parent.width
                 height: 1
-                color: "black"
+                color: Theme.ruleColor
             }
             Row {
                 spacing: 10
@@ -100,7 +100,7 @@ Item {
                 Switch {
                     id: sortSwitch
                     objectName: "sortSwitch"
-                    height: 30
+                    height: Theme.rowHeight
                     enabled: config.enableSort
                     checked: config.autoSort
                     text: qsTr("关")
@@ -118,10 +118,10 @@ Item {
                 }
                 Label {
                     objectName: "sortDisabled"
-                    height: 30
+                    height: Theme.rowHeight
                     visible: !config.enableSort
                     text: qsTr("禁用排序")
-                    font.pointSize: 10
+                    font.pointSize: Theme.labelSize
                     color: Qt.rgba(1, 0, 0, 0.8)
                     verticalAlignment: Text.AlignVCenter
                 }

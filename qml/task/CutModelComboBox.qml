@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // The machine's cutting mode: 0 "速度优先", 1 "平衡", 2 "精度优先" (any other
 // value shows as speed first). A press opens the list below it; picking
@@ -28,9 +29,9 @@ Rectangle {
     }
 
     border.width: 1
-    border.color: Qt.rgba(0.8, 0.8, 0.8, 1)
+    border.color: Theme.boxBorderColor
     radius: 4
-    color: area.pressed ? Qt.rgba(0.5, 0.5, 0.5, 1) : (area.containsMouse ? Qt.rgba(0.8, 0.8, 0.8, 1) : Qt.rgba(0.9, 0.9, 0.9, 1))
+    color: area.pressed ? Theme.pressedColor : (area.containsMouse ? Theme.hoverColor : Theme.boxColor)
 
     Accessible.role: Accessible.ComboBox
     Accessible.name: qsTr("工作模式")
@@ -42,8 +43,8 @@ Rectangle {
         objectName: "modText"
         anchors.fill: parent
         text: root.mod >= 0 && root.mod < root.names.length ? root.names[root.mod] : root.names[0]
-        font.pointSize: 9
-        color: "black"
+        font.pointSize: Theme.controlSize
+        color: Theme.textColor
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
     }
@@ -65,7 +66,7 @@ Rectangle {
         focus: true
         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
         background: Rectangle {
-            color: Qt.rgba(0.5, 0.5, 0.5, 1)
+            color: Theme.listColor
             radius: 2
         }
         Column {
@@ -79,8 +80,8 @@ Rectangle {
                     required property string modelData
                     objectName: "modEntry" + index
                     width: root.width - 2
-                    height: 30
-                    color: entryArea.containsMouse ? Qt.rgba(1, 1, 1, 0.6) : Qt.rgba(1, 1, 1, 0.4)
+                    height: Theme.entryHeight
+                    color: entryArea.containsMouse ? Theme.entryHoverColor : Theme.entryColor
                     Accessible.role: Accessible.ListItem
                     Accessible.name: modelData
                     Accessible.onPressAction: root.pick(index)

@@ -66,8 +66,8 @@ Item {
             height: 50
             text: qsTr("打印文件")
             font.bold: true
-            font.pointSize: 11
-            color: Qt.rgba(0.8, 0.8, 0, 1)
+            font.pointSize: Theme.titleSize
+            color: Theme.accent
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
@@ -83,7 +83,7 @@ Item {
             Rectangle {
                 width: parent.width
                 height: 1
-                color: "black"
+                color: Theme.ruleColor
             }
             Row {
                 spacing: 2
@@ -105,8 +105,8 @@ Item {
                     objectName: "cmb_printer"
                     // The row's spacing and the panel's margins come off the list.
                     width: right_panel.width * 0.55 - 14
-                    height: 30
-                    font.pointSize: 9
+                    height: Theme.rowHeight
+                    font.pointSize: Theme.controlSize
                     indicator: null
                     model: app.printersName()
                     currentIndex: -1
@@ -125,8 +125,8 @@ Item {
                     id: btn_printer
                     objectName: "btn_printer"
                     width: right_panel.width * 0.25
-                    height: 30
-                    font.pointSize: 9
+                    height: Theme.rowHeight
+                    font.pointSize: Theme.controlSize
                     text: qsTr("首选项")
                     onClicked: app.printerPreference(cmb_printer.displayText)
                 }
@@ -161,8 +161,8 @@ Item {
                 SpinBox {
                     objectName: "dataIndexBox"
                     width: right_panel.width * 0.4
-                    height: 30
-                    font.pointSize: 9
+                    height: Theme.rowHeight
+                    font.pointSize: Theme.controlSize
                     from: 1
                     to: 999999
                     stepSize: 1

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.Basic as Basic
+import Dravolinte2024
 
 // A copies preset: a button showing the preset (plain digits, or "自动")
 // that drops down a spin box and the common presets. Its only output is its
@@ -60,20 +61,20 @@ Basic.Button {
         focus: true
         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
         background: Rectangle {
-            color: Qt.rgba(0.5, 0.5, 0.5, 1)
+            color: Theme.listColor
         }
 
         Basic.SpinBox {
             id: spb
             objectName: "spb"
             width: popup.width
-            height: 30
+            height: Theme.rowHeight
             from: 1
             to: 999999
             value: 100
             editable: true
             focus: true
-            font.pointSize: 8
+            font.pointSize: Theme.smallSize
             Accessible.name: qsTr("份数")
             // Plain digits whatever the locale: "1.000" would read back as 1.
             textFromValue: function(value) { return String(value) }
@@ -84,7 +85,7 @@ Basic.Button {
             validator: RegularExpressionValidator { regularExpression: /[0-9]{1,6}/ }
             background: Rectangle {
                 border.width: 1
-                border.color: Qt.rgba(0.75, 0.75, 0.75, 1)
+                border.color: Theme.fieldBorderColor
             }
             onValueModified: control.setText(String(value))
         }
@@ -99,8 +100,8 @@ Basic.Button {
                     required property string modelData
                     objectName: "preset" + index
                     width: control.width
-                    height: 30
-                    color: presetArea.containsMouse ? Qt.rgba(1, 1, 1, 0.6) : Qt.rgba(1, 1, 1, 0.4)
+                    height: Theme.entryHeight
+                    color: presetArea.containsMouse ? Theme.entryHoverColor : Theme.entryColor
                     Accessible.role: Accessible.ListItem
                     Accessible.name: modelData
                     Accessible.onPressAction: pick(index)

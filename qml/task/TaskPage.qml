@@ -190,7 +190,7 @@ Rectangle {
             DeviceFrame {
                 objectName: "taskDeviceFrame"
                 anchors.fill: parent
-                color: Qt.rgba(1, 1, 1, 1)
+                color: "white"
             }
         }
     }

@@ -20,6 +20,8 @@ Rectangle {
 
     readonly property color green: Qt.rgba(0.1, 0.9, 0.1, 0.8)
     readonly property color blue: Qt.rgba(0.1, 0.1, 0.9, 0.8)
+    readonly property bool taskPaused: app.taskStatus === TaskStatus.Paused
+    readonly property bool taskRunning: app.taskStatus === TaskStatus.Running
 
     // Opens the page the task page asks for; any other word does nothing.
     function open(p1) {
@@ -36,9 +38,9 @@ Rectangle {
             stack_view.currentItem.resetvideo()
     }
     function play() {
-        if (app.taskStatus === 0)
+        if (taskPaused)
             app.resumeTask(false)
-        else if (app.taskStatus === 1)
+        else if (taskRunning)
             app.pauseTask(false)
         else
             task_popup.open()
@@ -157,10 +159,9 @@ Rectangle {
         objectName: "playButton"
         anchors.right: parent.right
         anchors.rightMargin: 85
-        text: app.taskStatus === 0 ? "\uf144" : (app.taskStatus === 1 ? "\uf04c" : "\uf04b")
-        iconColor: app.taskStatus === 0 ? Qt.rgba(0.1, 0.8, 0.1, 1)
-                                        : (app.taskStatus === 1 ? Qt.rgba(0.8, 0.8, 0, 1) : Qt.rgba(0, 0.85, 0, 1))
-        Accessible.name: app.taskStatus === 0 ? qsTr("继续") : (app.taskStatus === 1 ? qsTr("暂停") : qsTr("开始"))
+        text: root.taskPaused ? "\uf144" : (root.taskRunning ? "\uf04c" : "\uf04b")
+        iconColor: root.taskPaused ? Qt.rgba(0.1, 0.8, 0.1, 1) : (root.taskRunning ? Qt.rgba(0.8, 0.8, 0, 1) : Qt.rgba(0, 0.85, 0, 1))
+        Accessible.name: root.taskPaused ? qsTr("继续") : (root.taskRunning ? qsTr("暂停") : qsTr("开始"))
         onClicked: root.play()
     }
     HeaderButton {
@@ -168,7 +169,7 @@ Rectangle {
         anchors.right: parent.right
         anchors.rightMargin: 20
         text: "\uf04d"
-        iconColor: Qt.rgba(0.85, 0, 0, 1)
+        iconColor: Theme.alarmColor
         Accessible.name: qsTr("停止")
         onClicked: app.stopTask(false)
     }
@@ -198,7 +199,7 @@ Rectangle {
             id: cutSpeedSpinBox
             objectName: "cutSpeedSpinBox"
             width: 120
-            height: 30
+            height: Theme.rowHeight
             visible: !config.enableCut
             decimals: 0
             min: 10
@@ -246,14 +247,14 @@ Rectangle {
             id: task_copies_cut
             objectName: "task_copies_cut"
             width: 120
-            height: 30
+            height: Theme.rowHeight
             text: "100"
             visible: config.enableCut
             onTextChanged: app.cutTaskCopies = preset()
         }
         Item {
             width: 50
-            height: 30
+            height: Theme.rowHeight
         }
         HeaderLabel {
             objectName: "printCopiesLabel"
@@ -282,7 +283,7 @@ Rectangle {
             id: task_copies_print
             objectName: "task_copies_print"
             width: 120
-            height: 30
+            height: Theme.rowHeight
             text: "100"
             visible: config.enablePrint
             onTextChanged: app.printTaskCopies = preset()
@@ -290,7 +291,7 @@ Rectangle {
     }
 
     component HeaderLabel: Label {
-        height: 30
+        height: Theme.rowHeight
         font.bold: true
         font.pointSize: 13
         horizontalAlignment: Text.AlignHCenter
@@ -298,9 +299,9 @@ Rectangle {
     }
     component CountLabel: Label {
         width: 120
-        height: 30
-        font.pointSize: 10
-        color: Qt.rgba(0.1, 0.1, 0.1, 0.8)
+        height: Theme.rowHeight
+        font.pointSize: Theme.labelSize
+        color: Theme.labelColor
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
     }
@@ -318,7 +319,7 @@ Rectangle {
         width: 30
         height: 30
         radius: 3
-        color: area.containsMouse ? Qt.rgba(0.8, 0.8, 0.8, 0.8) : "transparent"
+        color: area.containsMouse ? Theme.iconHoverColor : "transparent"
         Accessible.role: Accessible.Button
         Accessible.onPressAction: button.clicked()
 

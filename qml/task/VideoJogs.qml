@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Dravolinte2024
+import ORUN_Config
 
 // The hold-to-run jogs, only while no task exists. With the mark camera
 // shown they move the axes (the Y signs follow the cut coordinates); with
@@ -10,7 +11,7 @@ import Dravolinte2024
 Item {
     id: root
 
-    readonly property bool idle: app.taskStatus === 2
+    readonly property bool idle: app.taskStatus === TaskStatus.Stopped
     readonly property bool markShown: config.showCamera === 0
 
     // Start functions: each starts a motion and returns its stop.
@@ -81,6 +82,6 @@ Item {
 
     component JogButton: HoldButton {
         width: 70
-        height: 30
+        height: Theme.rowHeight
     }
 }

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Dravolinte2024
 
 // The lights of the shown camera: the mark camera's fill light (0-255), or
 // the check camera's top strip and bottom light (0-100). Each slider follows
@@ -70,15 +71,15 @@ Column {
         }
 
         width: root.width
-        height: 30
+        height: Theme.rowHeight
         spacing: 10
 
         Label {
             width: 80
-            height: 30
+            height: Theme.rowHeight
             text: row.label
-            font.pointSize: 10
-            color: Qt.rgba(0.1, 0.1, 0.1, 0.8)
+            font.pointSize: Theme.labelSize
+            color: Theme.labelColor
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }
@@ -86,7 +87,7 @@ Column {
             id: slider
             objectName: "slider"
             width: row.width - 120
-            height: 30
+            height: Theme.rowHeight
             from: 0
             to: row.to
             stepSize: 0
@@ -98,7 +99,7 @@ Column {
         Label {
             objectName: "level"
             width: 20
-            height: 30
+            height: Theme.rowHeight
             text: Math.round(slider.value)
             Accessible.name: row.label
             verticalAlignment: Text.AlignVCenter

@@ -76,14 +76,14 @@ Item {
             x: 20
             height: 15
             font.bold: true
-            font.pointSize: 11
-            color: Qt.rgba(0.8, 0.8, 0, 1)
+            font.pointSize: Theme.titleSize
+            color: Theme.accent
             verticalAlignment: Text.AlignVCenter
         }
         Rectangle {
             width: parent.width
             height: 1
-            color: "black"
+            color: Theme.ruleColor
         }
     }
 }

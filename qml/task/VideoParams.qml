@@ -44,31 +44,29 @@ Column {
     x: 30
     spacing: 10
 
-    Row {
-        spacing: 10
-        FieldLabel { text: qsTr("标记点尺寸") }
+    ParamRow {
+        label: qsTr("标记点尺寸")
+        unit: qsTr("mm")
         ComboBox {
             id: markSizeBox
             objectName: "markSizeBox"
             width: 100
-            height: 30
+            height: Theme.rowHeight
             model: ["3.5", "5.0"]
             currentIndex: config.markSize === 5.0 ? 1 : 0
             Accessible.name: qsTr("标记点尺寸")
             onActivated: function(index) { config.markSize = Number(textAt(index)) }
         }
-        UnitLabel { text: qsTr("mm") }
     }
-    Row {
+    ParamRow {
         objectName: "knifeRow"
-        spacing: 10
+        label: qsTr("刀")
         visible: config.knifeNum > 1
-        FieldLabel { text: qsTr("刀") }
         ComboBox {
             id: knifeBox
             objectName: "knifeBox"
             width: 100
-            height: 30
+            height: Theme.rowHeight
             textRole: "text"
             model: ListModel { id: knives }
             Accessible.name: qsTr("刀")
@@ -87,7 +85,7 @@ Column {
     Button {
         objectName: "btn_calibrate"
         width: 260
-        height: 30
+        height: Theme.rowHeight
         enabled: config.knifeNo === 0
         text: qsTr("点击校准摄像头偏移")
         onClicked: device.checkCameraOffset()
@@ -114,11 +112,13 @@ Column {
                 visible: config.knifeNo === 0
                 text: qsTr("摄像头偏移")
             }
-            Row {
+            FieldRow {
                 objectName: "offsetXRow"
                 visible: config.knifeNo === 0
                 spacing: 5
-                RowLabel { text: "X"; width: 20 }
+                label: "X"
+                labelWidth: 20
+                unit: qsTr("mm")
                 ParamSpinBox {
                     id: offsetX
                     objectName: "offsetXBox"
@@ -129,11 +129,12 @@ Column {
                     Accessible.name: qsTr("摄像头偏移") + " X"
                     onValueModified: root.writeOffset(this, true)
                 }
-                UnitLabel { text: qsTr("mm") }
             }
-            Row {
+            FieldRow {
                 spacing: 5
-                RowLabel { text: "Y"; width: 20 }
+                label: "Y"
+                labelWidth: 20
+                unit: qsTr("mm")
                 ParamSpinBox {
                     id: offsetY
                     objectName: "offsetYBox"
@@ -144,13 +145,12 @@ Column {
                     Accessible.name: qsTr("摄像头偏移") + " Y"
                     onValueModified: root.writeOffset(this, false)
                 }
-                UnitLabel { text: qsTr("mm") }
             }
         }
     }
-    Row {
-        spacing: 10
-        FieldLabel { text: qsTr("压力") }
+    ParamRow {
+        label: qsTr("压力")
+        unit: qsTr("gf")
         ParamSpinBox {
             id: pressure
             objectName: "pressureBox"
@@ -162,7 +162,6 @@ Column {
             Accessible.name: qsTr("压力")
             onValueModified: root.writePressure(real_value)
         }
-        UnitLabel { text: qsTr("gf") }
     }
     CompensationRow {
         objectName: "knifeCompensation"
@@ -185,7 +184,7 @@ Column {
     Button {
         objectName: "btn_square"
         width: 260
-        height: 30
+        height: Theme.rowHeight
         text: qsTr("点击切割100 x 100 mm 矩形")
         onClicked: device.cut100mmRect()
     }
@@ -197,7 +196,7 @@ Column {
             id: scaleX
             objectName: "scaleXBox"
             width: 100
-            height: 30
+            height: Theme.rowHeight
             min: 1
             max: 100000
             value: decimalToInt(100)
@@ -208,7 +207,7 @@ Column {
             id: scaleY
             objectName: "scaleYBox"
             width: 100
-            height: 30
+            height: Theme.rowHeight
             min: 1
             max: 100000
             value: decimalToInt(100)
@@ -217,17 +216,18 @@ Column {
         Button {
             objectName: "btn_scale"
             width: 50
-            height: 30
-            font.pointSize: 8
+            height: Theme.rowHeight
+            font.pointSize: Theme.smallSize
             text: qsTr("设置")
             onClicked: root.applyScale()
         }
     }
 
-    // The label of a row, as wide as two of the grid's columns.
-    component FieldLabel: RowLabel {
-        width: 130
-        horizontalAlignment: Text.AlignRight
+    // A labelled field, the label as wide as the compensation toggles.
+    component ParamRow: FieldRow {
+        spacing: 10
+        labelWidth: 130
+        labelAlignment: Text.AlignRight
     }
     // A toggle for a compensation and its value.
     component CompensationRow: Row {
@@ -246,11 +246,11 @@ Column {
         Button {
             objectName: "toggle"
             width: 130
-            height: 30
+            height: Theme.rowHeight
             checkable: true
             checked: row.active
             text: row.label
-            font.pointSize: 10
+            font.pointSize: Theme.labelSize
             onCheckedChanged: row.toggled(checked)
         }
         ParamSpinBox {

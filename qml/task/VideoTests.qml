@@ -45,7 +45,7 @@ Item {
         HoldButton {
             objectName: "btn_roll"
             width: 100
-            height: 30
+            height: Theme.rowHeight
             text: qsTr("收卷")
             start: function() {
                 config.autoRoll = true
@@ -81,9 +81,11 @@ Item {
             }
             UnitLabel { text: qsTr("份") }
         }
-        Row {
+        FieldRow {
             spacing: 5
-            RowLabel { text: qsTr("页面间隔"); width: 80 }
+            label: qsTr("页面间隔")
+            labelWidth: 80
+            unit: qsTr("mm")
             ParamSpinBox {
                 objectName: "pageSpacingBox"
                 width: 120
@@ -94,7 +96,6 @@ Item {
                 Accessible.name: qsTr("页面间隔")
                 onValueModified: config.pageSpacing = real_value
             }
-            UnitLabel { text: qsTr("mm") }
         }
         RowLabel {
             width: root.width - 40
@@ -118,6 +119,6 @@ Item {
 
     component TestButton: Button {
         width: 100
-        height: 30
+        height: Theme.rowHeight
     }
 }
