@@ -9,13 +9,8 @@
 #include "inspection/labelcheck/LabelReport.h"
 #include "views/overlays/LostLabelView.h"
 #include "tests/views/OverlayFixture.h"
+#include "tests/app/AppParts.h"
 #include "platform/graphics/scenefiles/SceneWriter.h"
-#include "app/task/CutScene.h"
-#include "app/task/ProductionRecords.h"
-#include "app/task/TaskControl.h"
-#include "app/task/TaskThreads.h"
-#include "app/vision/LabelInspection.h"
-#include "app/vision/MarkVision.h"
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>
@@ -145,25 +140,6 @@ struct RecognitionLog
     ~RecognitionLog() { qInstallMessageHandler(previous); }
 };
 
-// The application's parts of a check, wired as the application wires them.
-struct CheckParts
-{
-    TaskThreads threads;
-    ProductionRecords records;
-    TaskControl task{records, cut, threads};
-    CutScene cut{records, task};
-    MarkVision vision{cut, records, threads, task};
-    LabelInspection labels{cut, records, task, vision};
-    CheckParts() { cut.setTemplateLoader([this] { return labels.loadTemplate(); }); }
-    ~CheckParts()
-    {
-        vision.cancelCaptures();
-        cut.close();
-        labels.close();
-        threads.joinAll();
-    }
-};
-
 // A page as the program checks it, codes and texts read: the camera's frame
 // (turned, as the camera is mounted) converted and turned upright, checked
 // against the template of the opened cut file, the result's steps and the
@@ -178,7 +154,7 @@ void BM_LabelCheckPage(benchmark::State &state)
     config.setProperty(Config::CPT_Enable_QRCode, true);
     config.setProperty(Config::CPT_Enable_BARCode, true);
     config.setProperty(Config::CPT_Wait_Capture, 0); // the open's first capture request finds no camera
-    CheckParts parts;
+    AppParts parts;
     TaskControl &task = parts.task;
     CutScene &cut = parts.cut;
     LabelInspection &labels = parts.labels;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/app/AppParts.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/SimController.h"
 #include "tests/support/TestFiles.h"
@@ -53,37 +54,27 @@ struct AppFixture
     }
 };
 
-// The application's parts wired as the application wires them, without it.
-struct PartsFixture : AppFixture
+// The application's parts wired as the application wires them, without it,
+// on the fixture's driver.
+struct PartsFixture : AppFixture, AppParts
 {
-    TaskThreads threads;
-    ProductionRecords records;
-    TaskControl task{records, cut, threads};
-    CutScene cut{records, task};
-    MarkVision vision{cut, records, threads, task};
-    LabelInspection labels{cut, records, task, vision};
-
     explicit PartsFixture(const QByteArray &configIni = QByteArray()) : AppFixture(configIni)
     {
         task.setDriver(driver.get());
         cut.setDriver(driver.get());
         labels.setDriver(driver.get());
         labels.setImageFolder(dir.path());
-        cut.setTemplateLoader([this] { return labels.loadTemplate(); });
         vision.setLabelSink([this](int id, const QImage &image) { return labels.submit(id, image); });
         driver->setHost(&task);
         driver->setCutSource(&cut);
         driver->setVision(&vision);
         QObject::connect(&cut, &CutScene::openScene, &cut, &CutScene::open);
     }
-    // As the program's cleanUp: waits that only this thread would end give up
-    // first, or the driver's shutdown leaves a thread inside a part that goes.
+    // The parts let go first, or the driver's shutdown leaves a thread inside
+    // a part that goes.
     ~PartsFixture()
     {
-        vision.cancelCaptures();
-        cut.close();
-        labels.close();
-        threads.joinAll();
+        close();
         driver->unInit();
         driver->setHost(nullptr);
         driver->setCutSource(nullptr);
