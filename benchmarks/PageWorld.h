@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QuickWorld.h"
+#include "tests/support/pages/QuickWorld.h"
 #include "app/startup/QmlSetup.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "Config.h"
+#include "configuration/Config.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 // does nothing else (its own simulator, same program and arguments). The
 // two take turns in batches, so that the load of the machine falls on both;
 // the counters give each one's figure and the ratio driver / raw.
-#include "Config.h"
+#include "configuration/Config.h"
 #include "device/Varnok120X.h"
 #include "device/link/ControllerLink.h"
 #include "device/link/FrameCodec.h"

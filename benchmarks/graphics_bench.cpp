@@ -1,8 +1,8 @@
 // Cut files: reading a 10 MB plotter file, then sorting and compensating its paths.
 #include "CutFiles.h"
-#include "CutOrder.h"
-#include "GSp.h"
-#include "SceneReader.h"
+#include "platform/graphics/paths/CutOrder.h"
+#include "platform/graphics/GSp.h"
+#include "platform/graphics/scenefiles/SceneReader.h"
 #include "hpgl.h"
 
 #include <QByteArray>

@@ -1,8 +1,8 @@
 // Mark camera: the scan of one 1280 x 960 frame, and one read of the task
 // code printed beside the mark (OCR) or coded in a QR code (ZBar).
-#include "CodeReader.h"
-#include "GZint.h"
-#include "MarkScanner.h"
+#include "inspection/marks/CodeReader.h"
+#include "platform/graphics/variabledata/GZint.h"
+#include "inspection/marks/MarkScanner.h"
 #include "OcrLite.h"
 
 #include <QFont>

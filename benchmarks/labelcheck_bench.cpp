@@ -2,14 +2,14 @@
 // too, and without either as the baseline), their ratio in one run, a page
 // as the program checks it, one report row, and one paint of the lost-label
 // overlay with 100 labels.
-#include "Config.h"
+#include "configuration/Config.h"
 #include "LabelDetect.h"
-#include "LabelPage.h"
+#include "tests/support/cameras/LabelPage.h"
 #include "LabelReaders.h"
-#include "LabelReport.h"
-#include "LostLabelView.h"
-#include "OverlayFixture.h"
-#include "SceneWriter.h"
+#include "inspection/labelcheck/LabelReport.h"
+#include "views/overlays/LostLabelView.h"
+#include "tests/views/OverlayFixture.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "app/task/CutScene.h"
 #include "app/task/ProductionRecords.h"
 #include "app/task/TaskControl.h"

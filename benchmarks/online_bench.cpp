@@ -1,7 +1,7 @@
 // The advertising carousel: one paint during a fade, two 1920 x 1080 images
 // in a 422 x 237 window (the size the first of them gives it). The baseline
 // scales both images on every paint.
-#include "CarouselFrame.h"
+#include "online/carousel/CarouselFrame.h"
 
 #include <QImage>
 #include <QLinearGradient>

@@ -2,7 +2,7 @@
 // 1280 x 800 on the software renderer, offscreen, while every motor of the
 // fullest diagram turns, through the program's own engine set-up. The
 // baseline is a frame of an empty window of the same size, in the same run.
-#include "Config.h"
+#include "configuration/Config.h"
 #include "PageWorld.h"
 #include "app/DravolinteApp.h"
 #include "device/Varnok120X.h"

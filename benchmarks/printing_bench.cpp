@@ -3,7 +3,7 @@
 // 20 pages (a printer that makes no copies), once as one page (a printer
 // that makes them), and drawn again for each page (a data source, a record a
 // page). Peak memory: the rise of the resident set over the job.
-#include "GZint.h"
+#include "platform/graphics/variabledata/GZint.h"
 #include "app/printing/PrintJob.h"
 #include "app/printing/PrintPage.h"
 

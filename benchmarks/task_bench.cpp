@@ -4,7 +4,7 @@
 // same run); and the video page's creation with the simulated controller
 // linked (baseline: an empty item from the same engine).
 #include "PageWorld.h"
-#include "SessionCapture.h"
+#include "views/cameras/SessionCapture.h"
 #include "app/DravolinteApp.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The cut-file preview: a 10 MB plotter file loaded and painted in a
 // 1280 x 720 item, both on the GUI thread as the task page does it.
 #include "CutFiles.h"
-#include "PltQuickView.h"
+#include "views/cutpreview/PltQuickView.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,8 +1,8 @@
-#include "Config.h"
+#include "configuration/Config.h"
 
-#include "CameraDevices.h"
-#include "GSp.h"
-#include "ParamTable.h"
+#include "configuration/parameters/CameraDevices.h"
+#include "platform/graphics/GSp.h"
+#include "configuration/parameters/ParamTable.h"
 
 #include <QAtomicPointer>
 #include <QFile>

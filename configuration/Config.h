@@ -1,12 +1,12 @@
 #pragma once
 
-#include "CutSceneSettings.h"
-#include "DbConfig.h"
-#include "Guarded.h"
-#include "HostLookup.h"
-#include "KnifeOffsets.h"
-#include "ParamFile.h"
-#include "ParamRows.h"
+#include "configuration/parameters/CutSceneSettings.h"
+#include "configuration/records/DbConfig.h"
+#include "configuration/Guarded.h"
+#include "configuration/parameters/HostLookup.h"
+#include "configuration/parameters/KnifeOffsets.h"
+#include "configuration/settingsfiles/ParamFile.h"
+#include "configuration/parameters/ParamRows.h"
 
 #include <QDate>
 #include <QMap>

@@ -1,7 +1,7 @@
-#include "Config.h"
+#include "configuration/Config.h"
 
-#include "Notifier.h"
-#include "ParamTable.h"
+#include "configuration/Notifier.h"
+#include "configuration/parameters/ParamTable.h"
 
 #include <QDebug>
 

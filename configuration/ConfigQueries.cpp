@@ -1,6 +1,6 @@
-#include "Config.h"
+#include "configuration/Config.h"
 
-#include "ParamTable.h"
+#include "configuration/parameters/ParamTable.h"
 
 // What the settings page and the machine pages ask of the store to build
 // themselves: groups, labels, ranges, visibility, hardware modules.

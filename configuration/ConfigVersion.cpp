@@ -1,6 +1,6 @@
-#include "Config.h"
+#include "configuration/Config.h"
 
-#include "Notifier.h"
+#include "configuration/Notifier.h"
 
 #include <QDebug>
 #include <QMetaEnum>

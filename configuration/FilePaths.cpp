@@ -1,6 +1,6 @@
-#include "FilePaths.h"
+#include "configuration/FilePaths.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "LocalFile.h"
+#include "configuration/LocalFile.h"
 
 #include <QDir>
 

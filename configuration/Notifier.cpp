@@ -1,4 +1,4 @@
-#include "Notifier.h"
+#include "configuration/Notifier.h"
 
 #include <QCoreApplication>
 #include <QDebug>

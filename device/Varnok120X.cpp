@@ -2,8 +2,8 @@
 // link, the alarm text for the pages and the shutdown.
 #include "device/Varnok120X.h"
 
-#include "Config.h"
-#include "GPathProcess.h"
+#include "configuration/Config.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "device/polling/PollWorker.h"
 #include "device/polling/PollWorkerCollect.h"
 #include "device/state/MachineAlarms.h"

@@ -1,6 +1,6 @@
 // The numbered commands that only read or write a value: one body each,
 // framed with "CCMD", most waiting for the reply under their command id.
-#include "Config.h"
+#include "configuration/Config.h"
 #include "device/Varnok120X.h"
 
 namespace {

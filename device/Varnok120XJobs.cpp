@@ -1,6 +1,6 @@
 // Jobs on the work thread (one at a time), the job starters, stopping a
 // task and the carriage moves that the pages ask for.
-#include "Config.h"
+#include "configuration/Config.h"
 #include "device/Varnok120X.h"
 #include "device/task/TaskWorker.h"
 

@@ -1,7 +1,7 @@
 // The address of the controller and the transport forwards: a new address
 // links on a thread of its own and runs the initial reads; sendCMD picks the
 // wait key and time-out of a command and waits through the ControllerLink.
-#include "Config.h"
+#include "configuration/Config.h"
 #include "device/Varnok120X.h"
 
 #include <QDebug>

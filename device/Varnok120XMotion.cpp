@@ -1,7 +1,7 @@
 // Commands with guards and side effects: jogging, motors, knife selection,
 // the origin and the task start.
-#include "Config.h"
-#include "Notifier.h"
+#include "configuration/Config.h"
+#include "configuration/Notifier.h"
 #include "device/Varnok120X.h"
 #include "device/state/MachineAlarms.h"
 

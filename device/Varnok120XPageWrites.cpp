@@ -2,7 +2,7 @@
 // out, a write the controller does not accept reported to the operator, the
 // factory commands held back while a task exists, and the web-guide reset,
 // whose reply may take seconds, run off the caller's thread.
-#include "Config.h"
+#include "configuration/Config.h"
 #include "device/Varnok120X.h"
 
 #include <QDebug>

@@ -1,7 +1,7 @@
 // The pressure test: a small figure in a square, cut beside the last one, so
 // that the operator can judge the knife pressure from the cut.
-#include "Config.h"
-#include "GPathProcess.h"
+#include "configuration/Config.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "device/Varnok120X.h"
 
 #include <QPainterPath>

@@ -1,7 +1,7 @@
 // Reply decoding: each frame from the controller updates the machine state,
 // may be re-keyed to the event a sender waits for, and wakes that sender.
 // A reply whose fields do not fit its id changes nothing and fails the wait.
-#include "Config.h"
+#include "configuration/Config.h"
 #include "device/Varnok120X.h"
 #include "device/state/MachineAlarms.h"
 

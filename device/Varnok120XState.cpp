@@ -1,7 +1,7 @@
 // The driver's properties: forwards to the stores of the MachineState. A
 // setter emits its change signal, outside the store's lock, only when the
 // value changed (doubles within Qt's fuzzy compare).
-#include "Config.h"
+#include "configuration/Config.h"
 #include "device/Varnok120X.h"
 
 #include <QThread>

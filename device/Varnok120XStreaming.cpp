@@ -1,7 +1,7 @@
 // Cut data for the controller: a transfer is announced by its total size and
 // package size (command 22), then filled with "PPLT" frames, each after the
 // controller said it may take data (command 21, sent by the task steps).
-#include "Config.h"
+#include "configuration/Config.h"
 #include "device/Varnok120X.h"
 
 #include <QDebug>

@@ -1,4 +1,4 @@
-#include "OverlaySource.h"
+#include "inspection/OverlaySource.h"
 
 #include <atomic>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FilmList.h"
+#include "inspection/marks/FilmList.h"
 #include "ReadData.h"
 
 #include <QList>

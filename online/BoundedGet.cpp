@@ -1,4 +1,4 @@
-#include "BoundedGet.h"
+#include "online/BoundedGet.h"
 
 #include <QMetaEnum>
 #include <QNetworkAccessManager>

@@ -1,4 +1,4 @@
-#include "FirstFrame.h"
+#include "views/FirstFrame.h"
 
 #include <QQuickItem>
 #include <QQuickWindow>

@@ -1,4 +1,4 @@
-#include "KeyboardLift.h"
+#include "views/KeyboardLift.h"
 
 #include <QQuickWindow>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "QuickItemWidget.h"
+#include "views/QuickItemWidget.h"
 
 #include <QDebug>
 #include <QQuickWindow>

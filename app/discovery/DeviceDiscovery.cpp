@@ -1,7 +1,7 @@
 #include "app/discovery/DeviceDiscovery.h"
 
-#include "Config.h"
-#include "FilePaths.h"
+#include "configuration/Config.h"
+#include "configuration/FilePaths.h"
 #include "app/discovery/Announcement.h"
 #include "device/Varnok120X.h"
 

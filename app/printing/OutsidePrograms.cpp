@@ -1,8 +1,8 @@
 #include "app/printing/OutsidePrograms.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "DesktopWindows.h"
-#include "FilePaths.h"
+#include "configuration/FilePaths.h"
 #include "ProcessTable.h"
 #include "device/Varnok120X.h"
 

@@ -1,18 +1,18 @@
 #include "app/printing/PrintFiles.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "app/task/CutScene.h"
-#include "FilePaths.h"
-#include "LocalFile.h"
-#include "GMarkItem.h"
-#include "GPage.h"
-#include "GScene.h"
+#include "configuration/FilePaths.h"
+#include "configuration/LocalFile.h"
+#include "platform/graphics/GMarkItem.h"
+#include "platform/graphics/GPage.h"
+#include "platform/graphics/GScene.h"
 #include "app/vision/ImageProvider.h"
-#include "Notifier.h"
+#include "configuration/Notifier.h"
 #include "app/printing/PrintPage.h"
 #include "app/task/ProductionRecords.h"
 #include "device/Varnok120X.h"
-#include "XlsxReader.h"
+#include "platform/graphics/variabledata/XlsxReader.h"
 
 #include <QDebug>
 #include <QDeadlineTimer>

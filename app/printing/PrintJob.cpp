@@ -1,6 +1,6 @@
 #include "app/printing/PrintJob.h"
 
-#include "GZint.h"
+#include "platform/graphics/variabledata/GZint.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>

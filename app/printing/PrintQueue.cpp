@@ -1,7 +1,7 @@
 // A print as a job on a CUPS queue, and the watch over that job.
 #include "app/printing/Printing.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "CupsPrinter.h"
 #include "app/GuiCall.h"
 #include "app/printing/PrintFiles.h"

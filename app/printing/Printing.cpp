@@ -2,11 +2,11 @@
 // button; the CUPS route itself is in PrintQueue.cpp.
 #include "app/printing/Printing.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "CupsPrinter.h"
-#include "FilePaths.h"
-#include "LocalFile.h"
-#include "Notifier.h"
+#include "configuration/FilePaths.h"
+#include "configuration/LocalFile.h"
+#include "configuration/Notifier.h"
 #include "app/printing/PrintFiles.h"
 #include "app/task/ProductionRecords.h"
 #include "app/task/TaskControl.h"

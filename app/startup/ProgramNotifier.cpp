@@ -1,6 +1,6 @@
 #include "app/startup/ProgramNotifier.h"
 
-#include "Notifier.h"
+#include "configuration/Notifier.h"
 #include "app/DravolinteApp.h"
 
 #include <QDebug>

@@ -1,8 +1,8 @@
 // The life of the process: log, the three central objects, the single-copy
 // guard, the QML pages, the event loop, the shutdown and, on request, the
 // restart.
-#include "Config.h"
-#include "Log.h"
+#include "configuration/Config.h"
+#include "configuration/records/Log.h"
 #include "app/DravolinteApp.h"
 #include "app/startup/InstanceGuard.h"
 #include "app/startup/ProgramNotifier.h"

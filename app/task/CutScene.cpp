@@ -3,14 +3,14 @@
 // waits, bounded, for the main thread's open.
 #include "app/task/CutScene.h"
 
-#include "Config.h"
-#include "FilePaths.h"
-#include "GItem.h"
-#include "GMarkItem.h"
-#include "GPage.h"
-#include "GPathProcess.h"
-#include "GScene.h"
-#include "Log.h"
+#include "configuration/Config.h"
+#include "configuration/FilePaths.h"
+#include "platform/graphics/GItem.h"
+#include "platform/graphics/GMarkItem.h"
+#include "platform/graphics/GPage.h"
+#include "platform/graphics/paths/GPathProcess.h"
+#include "platform/graphics/GScene.h"
+#include "configuration/records/Log.h"
 #include "app/task/ProductionRecords.h"
 #include "device/Varnok120X.h"
 

@@ -3,13 +3,13 @@
 // well as the main thread; the scene is read under the scene lock.
 #include "app/task/CutScene.h"
 
-#include "Config.h"
-#include "GMarkItem.h"
-#include "GPage.h"
-#include "GPathItem.h"
-#include "GPathProcess.h"
-#include "GScene.h"
-#include "MarkScanner.h"
+#include "configuration/Config.h"
+#include "platform/graphics/GMarkItem.h"
+#include "platform/graphics/GPage.h"
+#include "platform/graphics/GPathItem.h"
+#include "platform/graphics/paths/GPathProcess.h"
+#include "platform/graphics/GScene.h"
+#include "inspection/marks/MarkScanner.h"
 #include "device/Varnok120X.h"
 
 #include <QCoreApplication>

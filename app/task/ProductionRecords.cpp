@@ -1,6 +1,6 @@
 #include "app/task/ProductionRecords.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 
 #include <QDebug>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DbRecords.h"
-#include "Guarded.h"
+#include "configuration/records/DbRecords.h"
+#include "configuration/Guarded.h"
 
 #include <QMutex>
 #include <QObject>

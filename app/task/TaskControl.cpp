@@ -2,7 +2,7 @@
 // itself, and pause, resume and stop on short-lived threads.
 #include "app/task/TaskControl.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "app/task/CutScene.h"
 #include "app/task/ProductionRecords.h"
 #include "app/task/TaskThreads.h"

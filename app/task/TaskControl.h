@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/DriverHost.h"
-#include "Guarded.h"
+#include "configuration/Guarded.h"
 
 #include <QMutex>
 #include <QObject>

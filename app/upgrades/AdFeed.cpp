@@ -1,7 +1,7 @@
 #include "app/upgrades/AdFeed.h"
 
-#include "Config.h"
-#include "mqttMessage.h"
+#include "configuration/Config.h"
+#include "online/mqtt/mqttMessage.h"
 
 #include <QDebug>
 #include <QSettings>

@@ -1,7 +1,7 @@
 #include "app/upgrades/UpgradeHandover.h"
 
-#include "Config.h"
-#include "UpgradesWidget.h"
+#include "configuration/Config.h"
+#include "online/upgrades/UpgradesWidget.h"
 #include "device/Varnok120X.h"
 
 #include <QDebug>

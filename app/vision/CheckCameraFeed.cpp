@@ -1,9 +1,9 @@
 #include "app/vision/CheckCameraFeed.h"
 
-#include "CameraDevices.h"
-#include "Config.h"
-#include "HKCamera.h"
-#include "LocalFile.h"
+#include "configuration/parameters/CameraDevices.h"
+#include "configuration/Config.h"
+#include "inspection/cameras/HKCamera.h"
+#include "configuration/LocalFile.h"
 #include "PixelConversion.h"
 
 #include <QDebug>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Guarded.h"
+#include "configuration/Guarded.h"
 
 #include <QImage>
 #include <QMetaObject>

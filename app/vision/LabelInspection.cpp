@@ -2,7 +2,7 @@
 // the check of one image.
 #include "app/vision/LabelInspection.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "DetectSettings.h"
 #include "app/task/CutScene.h"
 #include "app/task/TaskControl.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CheckImages.h"
+#include "inspection/labelcheck/CheckImages.h"
 #include "LabelDetect.h"
 #include "LabelReaders.h"
-#include "SceneData.h"
+#include "platform/graphics/scenefiles/SceneData.h"
 #include "app/vision/CheckQueue.h"
 
 #include <QImage>

@@ -2,9 +2,9 @@
 // length, the report row and the saved images.
 #include "app/vision/LabelInspection.h"
 
-#include "Config.h"
-#include "LabelReport.h"
-#include "PageSegment.h"
+#include "configuration/Config.h"
+#include "inspection/labelcheck/LabelReport.h"
+#include "inspection/labelcheck/PageSegment.h"
 #include "app/task/CutScene.h"
 #include "app/task/ProductionRecords.h"
 #include "app/task/TaskControl.h"

@@ -2,8 +2,8 @@
 // label check's results.
 #include "app/vision/MarkVision.h"
 
-#include "Config.h"
-#include "MarkImages.h"
+#include "configuration/Config.h"
+#include "inspection/marks/MarkImages.h"
 #include "app/task/CutScene.h"
 #include "app/task/ProductionRecords.h"
 #include "app/task/TaskThreads.h"

@@ -2,12 +2,12 @@
 
 #include "app/vision/CaptureHandover.h"
 #include "device/DriverHost.h"
-#include "FilmList.h"
-#include "Guarded.h"
-#include "MarkScanner.h"
+#include "inspection/marks/FilmList.h"
+#include "configuration/Guarded.h"
+#include "inspection/marks/MarkScanner.h"
 #include "OcrLite.h"
 #include "app/vision/OcrModelLoad.h"
-#include "PaperEdge.h"
+#include "inspection/labelcheck/PaperEdge.h"
 
 #include <QImage>
 #include <QMutex>

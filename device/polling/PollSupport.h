@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Config.h"
+#include "configuration/Config.h"
 
 #include <QElapsedTimer>
 #include <QMutex>

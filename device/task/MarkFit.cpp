@@ -1,6 +1,6 @@
 #include "device/task/MarkFit.h"
 
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 
 #include <QDebug>
 #include <cmath>

@@ -2,8 +2,8 @@
 // cut, print, book copies and end the job.
 #include "device/task/TaskWorker.h"
 
-#include "Config.h"
-#include "GPathProcess.h"
+#include "configuration/Config.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "device/Varnok120X.h"
 
 #include <QDebug>

@@ -4,8 +4,8 @@
 // the carriage along y.
 #include "device/task/TaskWorker.h"
 
-#include "Config.h"
-#include "GPathProcess.h"
+#include "configuration/Config.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "device/Varnok120X.h"
 #include "device/state/MachineAlarms.h"
 

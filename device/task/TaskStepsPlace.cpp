@@ -4,8 +4,8 @@
 // knife has cut, measure, store). Positions and offsets are HPGL units.
 #include "device/task/TaskWorker.h"
 
-#include "Config.h"
-#include "GPathProcess.h"
+#include "configuration/Config.h"
+#include "platform/graphics/paths/GPathProcess.h"
 #include "device/DriverHost.h"
 #include "device/Varnok120X.h"
 

@@ -2,7 +2,7 @@
 // status, nested lists and what happens when a job has ended.
 #include "device/task/TaskWorker.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "device/Varnok120X.h"
 
 #include <QDebug>

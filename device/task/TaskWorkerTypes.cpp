@@ -2,7 +2,7 @@
 // count entries of their own list.
 #include "device/task/TaskWorker.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "device/Varnok120X.h"
 
 #include <QDebug>

@@ -1,7 +1,7 @@
-#include "GMarkItem.h"
+#include "platform/graphics/GMarkItem.h"
 
-#include "GPathProcess.h"
-#include "SceneData.h"
+#include "platform/graphics/paths/GPathProcess.h"
+#include "platform/graphics/scenefiles/SceneData.h"
 
 #include <QPainter>
 

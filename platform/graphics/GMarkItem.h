@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GItem.h"
+#include "platform/graphics/GItem.h"
 
 #include <QList>
 #include <QMarginsF>

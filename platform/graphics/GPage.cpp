@@ -1,7 +1,7 @@
-#include "GPage.h"
+#include "platform/graphics/GPage.h"
 
-#include "GMarkItem.h"
-#include "SceneData.h"
+#include "platform/graphics/GMarkItem.h"
+#include "platform/graphics/scenefiles/SceneData.h"
 
 #include <QPageSize>
 

@@ -1,7 +1,7 @@
-#include "GPathItem.h"
+#include "platform/graphics/GPathItem.h"
 
-#include "GScene.h"
-#include "GSp.h"
+#include "platform/graphics/GScene.h"
+#include "platform/graphics/GSp.h"
 
 #include <QPainter>
 

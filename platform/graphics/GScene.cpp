@@ -1,9 +1,9 @@
-#include "GScene.h"
+#include "platform/graphics/GScene.h"
 
-#include "GMarkItem.h"
-#include "GPage.h"
-#include "GPathItem.h"
-#include "GSp.h"
+#include "platform/graphics/GMarkItem.h"
+#include "platform/graphics/GPage.h"
+#include "platform/graphics/GPathItem.h"
+#include "platform/graphics/GSp.h"
 
 #include <QCoreApplication>
 #include <QDebug>

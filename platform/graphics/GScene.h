@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SceneData.h"
-#include "XlsxReader.h"
+#include "platform/graphics/scenefiles/SceneData.h"
+#include "platform/graphics/variabledata/XlsxReader.h"
 
 #include <QGraphicsScene>
 #include <QImage>

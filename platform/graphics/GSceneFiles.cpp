@@ -1,12 +1,12 @@
 // Opening and writing the files of a GScene.
-#include "GScene.h"
+#include "platform/graphics/GScene.h"
 
-#include "GMarkItem.h"
-#include "GPage.h"
-#include "GPathItem.h"
-#include "GSp.h"
-#include "SceneReader.h"
-#include "SceneWriter.h"
+#include "platform/graphics/GMarkItem.h"
+#include "platform/graphics/GPage.h"
+#include "platform/graphics/GPathItem.h"
+#include "platform/graphics/GSp.h"
+#include "platform/graphics/scenefiles/SceneReader.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // The cut items of a GScene and their cutting order.
-#include "GScene.h"
+#include "platform/graphics/GScene.h"
 
-#include "CutOrder.h"
-#include "GPathItem.h"
+#include "platform/graphics/paths/CutOrder.h"
+#include "platform/graphics/GPathItem.h"
 
 #include <QSet>
 #include <algorithm>

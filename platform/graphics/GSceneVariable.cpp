@@ -1,8 +1,8 @@
 // The variable data of a GScene: data source, current record, record page.
-#include "GScene.h"
+#include "platform/graphics/GScene.h"
 
-#include "GPage.h"
-#include "RecordPage.h"
+#include "platform/graphics/GPage.h"
+#include "platform/graphics/variabledata/RecordPage.h"
 
 #include <QDebug>
 

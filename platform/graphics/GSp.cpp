@@ -1,6 +1,6 @@
-#include "GSp.h"
+#include "platform/graphics/GSp.h"
 
-#include "GPathProcess.h"
+#include "platform/graphics/paths/GPathProcess.h"
 
 #include <QSettings>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SceneData.h"
+#include "platform/graphics/scenefiles/SceneData.h"
 
 #include <QMutex>
 #include <QPainterPath>

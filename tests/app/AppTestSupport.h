@@ -1,9 +1,9 @@
 #pragma once
 
-#include "LogCapture.h"
-#include "SimController.h"
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/SimController.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 #include "app/DravolinteApp.h"
 #include "device/Varnok120X.h"
 

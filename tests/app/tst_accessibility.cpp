@@ -1,4 +1,4 @@
-#include "QuickWorld.h"
+#include "tests/support/pages/QuickWorld.h"
 #include "app/startup/QmlSetup.h"
 #include "tests/app/AppTestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "tests/app/AppTestSupport.h"
 
 #include "PltHeader.h"
-#include "SimMarkCamera.h"
+#include "tests/support/cameras/SimMarkCamera.h"
 #include "device/task/TaskWorker.h"
 
 #include <QLineF>

@@ -1,11 +1,11 @@
 #include "tests/app/AppTestSupport.h"
 
-#include "GPage.h"
-#include "GScene.h"
-#include "GraphicsView.h"
-#include "PltQuickView.h"
-#include "QuickItemWidget.h"
-#include "SceneWriter.h"
+#include "platform/graphics/GPage.h"
+#include "platform/graphics/GScene.h"
+#include "views/cutpreview/GraphicsView.h"
+#include "views/cutpreview/PltQuickView.h"
+#include "views/QuickItemWidget.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "app/startup/QmlSetup.h"
 
 #include <QQmlComponent>

@@ -3,8 +3,8 @@
 // What the configuration tests share: a fresh folder per test, reading back
 // what was written, and counting log lines.
 
-#include "DbConfig.h"
-#include "TestFiles.h"
+#include "configuration/records/DbConfig.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QLoggingCategory>

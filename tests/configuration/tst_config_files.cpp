@@ -1,7 +1,7 @@
-#include "Config.h"
-#include "ConfigFixture.h"
-#include "Recorder.h"
-#include "TestMain.h"
+#include "configuration/Config.h"
+#include "tests/configuration/ConfigFixture.h"
+#include "tests/support/Recorder.h"
+#include "tests/support/TestMain.h"
 
 #include <QLocale>
 #include <QSignalSpy>

@@ -1,11 +1,11 @@
-#include "CameraDevices.h"
-#include "Config.h"
-#include "ConfigFixture.h"
-#include "GPathProcess.h"
-#include "GScene.h"
-#include "GSp.h"
-#include "ParamTable.h"
-#include "TestMain.h"
+#include "configuration/parameters/CameraDevices.h"
+#include "configuration/Config.h"
+#include "tests/configuration/ConfigFixture.h"
+#include "platform/graphics/paths/GPathProcess.h"
+#include "platform/graphics/GScene.h"
+#include "platform/graphics/GSp.h"
+#include "configuration/parameters/ParamTable.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QMetaMethod>

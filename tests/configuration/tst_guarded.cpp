@@ -1,5 +1,5 @@
-#include "Guarded.h"
-#include "TestMain.h"
+#include "configuration/Guarded.h"
+#include "tests/support/TestMain.h"
 
 #include <QList>
 #include <QMap>

@@ -1,5 +1,5 @@
-#include "LocalFile.h"
-#include "TestMain.h"
+#include "configuration/LocalFile.h"
+#include "tests/support/TestMain.h"
 
 class TestLocalFile : public QObject
 {

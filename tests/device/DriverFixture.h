@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Config.h"
-#include "SimController.h"
+#include "configuration/Config.h"
+#include "tests/support/SimController.h"
 #include "device/Varnok120X.h"
 #include "tests/device/RecordingHost.h"
 

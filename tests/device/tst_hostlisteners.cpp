@@ -1,6 +1,6 @@
 // The listeners of the driver's roles: the order in which the task status
 // reaches them, and their removal while calls are under way.
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/DriverHost.h"
 
 #include <QSemaphore>

@@ -1,8 +1,8 @@
 // The command set and the work slot against the simulated controller: what
 // each operation puts on the wire and the guards before it, pauses kept
 // apart, one job or transfer at a time, stopping and shutting down.
-#include "Recorder.h"
-#include "TestMain.h"
+#include "tests/support/Recorder.h"
+#include "tests/support/TestMain.h"
 #include "device/state/MachineAlarms.h"
 #include "tests/device/DriverFixture.h"
 

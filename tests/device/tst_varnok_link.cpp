@@ -1,7 +1,7 @@
 // The link to a simulated controller in its own process: the initial reads in
 // both personalities and their reruns, addresses, lost peers, reply waits
 // and time-outs, bad replies.
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/state/MachineAlarms.h"
 #include "tests/device/DriverFixture.h"
 

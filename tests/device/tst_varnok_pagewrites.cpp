@@ -4,7 +4,7 @@
 // the factory commands wait for the task, the web-guide reset runs beside the
 // caller; and what the diagrams show of the motors and the alarm follows the
 // controller.
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/state/MachineAlarms.h"
 #include "device/state/PageWrites.h"
 #include "tests/device/DriverFixture.h"

@@ -1,8 +1,8 @@
 // Reply decoding fed frame by frame, without a socket: what each reply does
 // to the machine state, the parameters and the application; replies whose
 // fields do not fit change nothing.
-#include "Config.h"
-#include "TestMain.h"
+#include "configuration/Config.h"
+#include "tests/support/TestMain.h"
 #include "device/Varnok120X.h"
 #include "device/link/FrameCodec.h"
 #include "device/state/MachineAlarms.h"

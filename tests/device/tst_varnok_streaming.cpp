@@ -2,8 +2,8 @@
 // packages within it, bytes unchanged, cuts refused, paused, stopped or
 // ended early) and firmware (the file whole in one frame, its progress,
 // broken transfers).
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 #include "device/task/TaskWorker.h"
 #include "tests/device/DriverFixture.h"
 

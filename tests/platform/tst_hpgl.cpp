@@ -1,6 +1,6 @@
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "TimeRatio.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/TimeRatio.h"
 #include "hpgl.h"
 
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
 #include "LabelDetect.h"
-#include "LabelPage.h"
-#include "TestMain.h"
+#include "tests/support/cameras/LabelPage.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QFile>

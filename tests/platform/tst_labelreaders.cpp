@@ -1,7 +1,7 @@
 #include "LabelDetect.h"
-#include "LabelPage.h"
+#include "tests/support/cameras/LabelPage.h"
 #include "LabelReaders.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QFile>

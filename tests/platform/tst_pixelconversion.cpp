@@ -1,6 +1,6 @@
 #include "PixelConversion.h"
-#include "PixelEncoding.h"
-#include "TestMain.h"
+#include "tests/support/cameras/PixelEncoding.h"
+#include "tests/support/TestMain.h"
 
 #include <opencv2/core.hpp>
 

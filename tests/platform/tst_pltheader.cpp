@@ -1,5 +1,5 @@
 #include "PltHeader.h"
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 
 class TestPltHeader : public QObject
 {

@@ -1,9 +1,9 @@
-#include "CodeReading.h"
-#include "GScene.h"
-#include "SceneWriter.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "XlsxFixture.h"
+#include "tests/platform/CodeReading.h"
+#include "platform/graphics/GScene.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/platform/XlsxFixture.h"
 
 #include <QApplication>
 

@@ -2,7 +2,7 @@
 // (-input), in a temporary folder, with the application object, a parameter
 // store and a driver as the program has them, and the simulated controller
 // at hand. A warning of the pages' own documents fails the run.
-#include "QuickWorld.h"
+#include "tests/support/pages/QuickWorld.h"
 #include "app/DravolinteApp.h"
 #include "app/startup/QmlSetup.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,6 +1,6 @@
-#include "Recorder.h"
+#include "tests/support/Recorder.h"
 
-#include "Notifier.h"
+#include "configuration/Notifier.h"
 
 NotifierRecorder::NotifierRecorder()
 {

@@ -1,4 +1,4 @@
-#include "SimController.h"
+#include "tests/support/SimController.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
-#include "XDisplay.h"
+#include "tests/support/XDisplay.h"
 
-#include "StopProcess.h"
-#include "XvfbDisplay.h"
+#include "tests/support/StopProcess.h"
+#include "tests/support/XvfbDisplay.h"
 
 #include <QTest>
 #include <X11/Xatom.h>

@@ -1,8 +1,8 @@
 // What only these tests check of the simulator: framing by length, the transcript, the fault and state
 // scripts, announcements, and the job and motion model whose CUT lines the cutting tests read.
-#include "SimController.h"
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "tests/support/SimController.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 #include "device/link/FrameCodec.h"
 
 #include <QDeadlineTimer>

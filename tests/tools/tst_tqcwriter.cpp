@@ -1,6 +1,6 @@
-#include "SceneReader.h"
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "platform/graphics/scenefiles/SceneReader.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
 #include <QImage>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "OverlayFixture.h"
+#include "tests/views/OverlayFixture.h"
 
 #include <cmath>
 

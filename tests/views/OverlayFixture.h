@@ -1,6 +1,6 @@
 #pragma once
 
-#include "OverlaySource.h"
+#include "inspection/OverlaySource.h"
 
 #include <QImage>
 #include <QObject>

@@ -1,5 +1,5 @@
-#include "FirstFrame.h"
-#include "TestMain.h"
+#include "views/FirstFrame.h"
+#include "tests/support/TestMain.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>

@@ -1,6 +1,6 @@
-#include "GraphicsView.h"
-#include "QuickItemWidget.h"
-#include "TestMain.h"
+#include "views/cutpreview/GraphicsView.h"
+#include "views/QuickItemWidget.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QPointer>

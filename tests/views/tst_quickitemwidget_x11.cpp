@@ -1,8 +1,8 @@
-#include "GScene.h"
-#include "GraphicsView.h"
-#include "QuickItemWidget.h"
-#include "TestMain.h"
-#include "XvfbDisplay.h"
+#include "platform/graphics/GScene.h"
+#include "views/cutpreview/GraphicsView.h"
+#include "views/QuickItemWidget.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/XvfbDisplay.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -3,7 +3,7 @@
 // always holds what applying that machine version yields; per-machine keys
 // (counters, day, host cache, identity, language, logo) are left out.
 
-#include "Config.h"
+#include "configuration/Config.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "Stage.h"
 
-#include "Config.h"
+#include "configuration/Config.h"
 #include "app/DravolinteApp.h"
 #include "device/Varnok120X.h"
 #include "device/link/FrameCodec.h"

@@ -3,8 +3,8 @@
 // each scene at 1280 x 800 and 1920 x 1080, in Chinese or English:
 //     dravo_screens OUT [--lang en] [--list]
 // writes OUT/NN-scene-lang-size.png and fails on any warning of the pages.
-#include "Config.h"
-#include "QuickWorld.h"
+#include "configuration/Config.h"
+#include "tests/support/pages/QuickWorld.h"
 #include "Stage.h"
 #include "app/DravolinteApp.h"
 #include "app/startup/QmlSetup.h"

@@ -1,4 +1,4 @@
-#include "ControlInput.h"
+#include "tools/simcontroller/ControlInput.h"
 
 #include <QSocketNotifier>
 

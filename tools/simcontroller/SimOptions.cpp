@@ -1,4 +1,4 @@
-#include "SimOptions.h"
+#include "tools/simcontroller/SimOptions.h"
 
 #include <QCommandLineParser>
 

@@ -1,4 +1,4 @@
-#include "Transcript.h"
+#include "tools/simcontroller/Transcript.h"
 
 QByteArray Transcript::escape(const QByteArray &bytes)
 {

@@ -1,15 +1,15 @@
 // simcontroller: a simulated machine controller for tests and for trying the
 // program without a machine. See README.md.
-#include "Announcer.h"
-#include "CommandHandler.h"
-#include "ControlInput.h"
-#include "CutJob.h"
-#include "FaultScript.h"
-#include "MachineState.h"
-#include "SimOptions.h"
-#include "SimServer.h"
-#include "StateScript.h"
-#include "Transcript.h"
+#include "tools/simcontroller/network/Announcer.h"
+#include "tools/simcontroller/machine/CommandHandler.h"
+#include "tools/simcontroller/ControlInput.h"
+#include "tools/simcontroller/machine/CutJob.h"
+#include "tools/simcontroller/network/FaultScript.h"
+#include "tools/simcontroller/machine/MachineState.h"
+#include "tools/simcontroller/SimOptions.h"
+#include "tools/simcontroller/network/SimServer.h"
+#include "tools/simcontroller/machine/StateScript.h"
+#include "tools/simcontroller/Transcript.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

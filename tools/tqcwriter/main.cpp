@@ -1,4 +1,4 @@
-// tqcwriter: builds a .tqc scene file (see platform/graphics/TqcFormat.h) for
+// tqcwriter: builds a .tqc scene file (see platform/graphics/scenefiles/TqcFormat.h) for
 // tests and operators from
 //   - a cut file (plotter file, with or without the layout header),
 //   - optionally the printed page as an image (the label check's template and
@@ -8,10 +8,10 @@
 //      "rect": [x, y, w, h] (mm, x across the web), "symbology": n, "font": pt}.
 // The paths keep the cut file's order; --keep-order makes that the order to
 // cut in, --sort sorts them (start points, inside first) and keeps that.
-#include "CutOrder.h"
-#include "SceneReader.h"
-#include "SceneWriter.h"
-#include "TqcFormat.h"
+#include "platform/graphics/paths/CutOrder.h"
+#include "platform/graphics/scenefiles/SceneReader.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
+#include "platform/graphics/scenefiles/TqcFormat.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "tests/app/AppTestSupport.h"
 
-#include "Recorder.h"
+#include "tests/support/Recorder.h"
 #include "app/discovery/DeviceDiscovery.h"
 
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
-#include "StandIns.h"
-#include "XDisplay.h"
+#include "tests/support/printing/StandIns.h"
+#include "tests/support/XDisplay.h"
 #include "app/printing/OutsidePrograms.h"
 #include "tests/app/AppTestSupport.h"
 

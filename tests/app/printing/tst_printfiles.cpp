@@ -1,12 +1,12 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/platform/XlsxFixture.h"
 #include "app/vision/ImageProvider.h"
-#include "Notifier.h"
-#include "Recorder.h"
-#include "SceneWriter.h"
-#include "TestPdf.h"
+#include "configuration/Notifier.h"
+#include "tests/support/Recorder.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
+#include "tests/support/printing/TestPdf.h"
 
-#include "GScene.h"
+#include "platform/graphics/GScene.h"
 
 #include <QApplication>
 #include <QSignalSpy>

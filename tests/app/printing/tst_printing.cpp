@@ -1,8 +1,8 @@
-#include "Notifier.h"
-#include "PlugInPeer.h"
-#include "Recorder.h"
-#include "StandIns.h"
-#include "TestPdf.h"
+#include "configuration/Notifier.h"
+#include "tests/support/printing/PlugInPeer.h"
+#include "tests/support/Recorder.h"
+#include "tests/support/printing/StandIns.h"
+#include "tests/support/printing/TestPdf.h"
 #include "tests/app/AppTestSupport.h"
 
 #include <QApplication>

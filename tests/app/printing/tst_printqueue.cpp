@@ -1,11 +1,11 @@
 #include "tests/app/AppTestSupport.h"
-#include "Notifier.h"
+#include "configuration/Notifier.h"
 #include "tests/platform/CodeReading.h"
 #include "tests/platform/XlsxFixture.h"
-#include "PrintServer.h"
-#include "Recorder.h"
-#include "SceneWriter.h"
-#include "TestPdf.h"
+#include "tests/support/printing/PrintServer.h"
+#include "tests/support/Recorder.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
+#include "tests/support/printing/TestPdf.h"
 
 #include <QApplication>
 #include <QPdfDocument>

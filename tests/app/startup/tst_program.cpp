@@ -1,9 +1,9 @@
-#include "MqttBroker.h"
-#include "ProgramCopy.h"
-#include "SimController.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "UpgradeServer.h"
+#include "tests/support/online/MqttBroker.h"
+#include "tests/support/ProgramCopy.h"
+#include "tests/support/SimController.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/online/UpgradeServer.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "tests/app/AppTestSupport.h"
 
-#include "DbConfig.h"
-#include "GPathProcess.h"
-#include "SceneWriter.h"
+#include "configuration/records/DbConfig.h"
+#include "platform/graphics/paths/GPathProcess.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 
 #include <QApplication>
 #include <QSignalSpy>

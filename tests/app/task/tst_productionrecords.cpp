@@ -1,6 +1,6 @@
 #include "tests/app/AppTestSupport.h"
 
-#include "DbConfig.h"
+#include "configuration/records/DbConfig.h"
 
 #include <QSettings>
 

@@ -1,11 +1,11 @@
-#include "CarouselImageWindow.h"
-#include "Config.h"
-#include "MqttBroker.h"
-#include "MqttClientId.h"
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "online/carousel/CarouselImageWindow.h"
+#include "configuration/Config.h"
+#include "tests/support/online/MqttBroker.h"
+#include "online/mqtt/MqttClientId.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 #include "app/upgrades/AdFeed.h"
-#include "mqttMessage.h"
+#include "online/mqtt/mqttMessage.h"
 
 #include <QApplication>
 #include <QSettings>

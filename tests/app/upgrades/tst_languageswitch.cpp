@@ -1,5 +1,5 @@
-#include "TestFiles.h"
-#include "TestMain.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 #include "app/upgrades/LanguageSwitch.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "tests/app/AppTestSupport.h"
 
-#include "Recorder.h"
-#include "UpgradeServer.h"
-#include "UpgradesWidget.h"
+#include "tests/support/Recorder.h"
+#include "tests/support/online/UpgradeServer.h"
+#include "online/upgrades/UpgradesWidget.h"
 
 #include <QProcess>
 #include <QProgressBar>

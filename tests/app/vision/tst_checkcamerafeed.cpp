@@ -1,7 +1,7 @@
-#include "GigEFakeCamera.h"
-#include "HKCamera.h"
-#include "LabelPage.h"
-#include "SceneWriter.h"
+#include "tests/support/cameras/GigEFakeCamera.h"
+#include "inspection/cameras/HKCamera.h"
+#include "tests/support/cameras/LabelPage.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "app/vision/ImageProvider.h"
 #include "tests/app/AppTestSupport.h"
 

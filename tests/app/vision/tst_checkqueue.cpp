@@ -1,5 +1,5 @@
-#include "LogCapture.h"
-#include "TestMain.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TestMain.h"
 #include "app/vision/CheckQueue.h"
 
 #include <QSemaphore>

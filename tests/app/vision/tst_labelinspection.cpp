@@ -1,7 +1,7 @@
-#include "CheckResults.h"
-#include "GScene.h"
-#include "LabelPage.h"
-#include "SceneWriter.h"
+#include "tests/support/cameras/CheckResults.h"
+#include "platform/graphics/GScene.h"
+#include "tests/support/cameras/LabelPage.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 #include "tests/app/AppTestSupport.h"
 
 #include <QApplication>

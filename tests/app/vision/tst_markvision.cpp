@@ -1,5 +1,5 @@
 #include "tests/app/AppTestSupport.h"
-#include "tests/inspection/MarkFrames.h"
+#include "tests/inspection/marks/MarkFrames.h"
 
 #include <QApplication>
 #include <QPainter>

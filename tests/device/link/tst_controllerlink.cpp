@@ -1,7 +1,7 @@
 // The controller link against the simulated controller: each sender gets its
 // own reply, waits end when the link goes, late replies go to nobody, and
 // frames nobody asked for reach the handler, which may itself send.
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/link/ControllerLink.h"
 #include "device/link/FrameCodec.h"
 #include "tests/device/DriverFixture.h"

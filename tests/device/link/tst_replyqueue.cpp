@@ -1,6 +1,6 @@
 // Whose a reply is, on timelines written out step by step: the order of a
 // key's requests, what a reply echoes, and when an owed reply is given up.
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/link/FrameCodec.h"
 #include "device/link/ReplyQueue.h"
 

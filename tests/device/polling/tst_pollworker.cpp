@@ -1,6 +1,6 @@
 // The roller poller against the simulated controller: limit bits, the film
 // and feed motors, the limit reactions, bad readings and a silent controller.
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/state/MachineAlarms.h"
 #include "tests/device/polling/PollFixture.h"
 

@@ -1,5 +1,5 @@
 // The rewind, web-guide and trim poller against the simulated controller.
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/state/MachineAlarms.h"
 #include "tests/device/polling/PollFixture.h"
 

@@ -1,6 +1,6 @@
 // The machine state's combined changes: bits set from many threads at once,
 // per-knife values that report a change only when there is one.
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/state/MachineState.h"
 
 #include <QThread>

@@ -1,6 +1,6 @@
 // The fit of the cut data to the scanned marks.
-#include "GPathProcess.h"
-#include "TestMain.h"
+#include "platform/graphics/paths/GPathProcess.h"
+#include "tests/support/TestMain.h"
 #include "device/task/MarkFit.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 // The step sequencer alone, without a driver: how a list runs and ends,
 // waits for the driver, and takes pause, resume and stop at its next pass.
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/task/TaskInterface.h"
 
 #include <QRegularExpression>

@@ -2,7 +2,7 @@
 // wire, pause, resume and stop, the roller checks, knives, the mark jobs and
 // the ways a job ends. Production runs, page after page: tst_appmarkrun; a
 // link dropped mid-job: tst_varnok_streaming.
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "device/task/TaskWorker.h"
 #include "tests/device/DriverFixture.h"
 

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the cut-file / .tqc scene-file reader and checks
 // that what it makes of them is sound and writes out and reads back alike.
-#include "SceneReader.h"
-#include "SceneWriter.h"
+#include "platform/graphics/scenefiles/SceneReader.h"
+#include "platform/graphics/scenefiles/SceneWriter.h"
 
 #include <QtGlobal>
 #include <cmath>

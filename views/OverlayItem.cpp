@@ -1,9 +1,0 @@
-#include "OverlayItem.h"
-
-#include "OverlaySource.h"
-
-OverlayItem::OverlayItem(const char *repaintSignal, QQuickItem *parent) : QQuickPaintedItem(parent)
-{
-    if (OverlaySource *source = OverlaySource::current())
-        connect(source->overlayNotifier(), repaintSignal, this, SLOT(repaintRequested(QRect)));
-}
