@@ -86,6 +86,10 @@ TestCase {
         input.selectAll()
         verify(press(panel, function(k) { return k.key === Qt.Key_5 }))
         tryCompare(input, "text", "5")
+        // The release reached the key through the layers too: no key stays
+        // held down, and no auto-repeat runs on.
+        compare(panel.keyboard.activeKey, null)
+        compare(InputContext.inputEngine.activeKey, Qt.Key_unknown)
         verify(press(panel, function(k) { return k.keyType === QtVirtualKeyboard.EnterKey }))
         tryCompare(spin, "value", 5)
         compare(input.activeFocus, true)
