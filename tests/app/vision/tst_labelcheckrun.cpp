@@ -164,6 +164,9 @@ private slots:
         camera.view.pageRow = 300;
         app().connectCamera(&camera);
         auto log = std::make_unique<LogCapture>();
+        // The first page after a recount only starts the count: it has a row
+        // only when an earlier case has checked pages already.
+        const int countedBefore = app().checkedCopies();
         openPage(fx, camera);
         // The first label's row in the image, from each row's first check.
         const QRegularExpression first(
@@ -179,7 +182,8 @@ private slots:
         };
         QTRY_COMPARE_WITH_TIMEOUT(log->count("recognition:"), 1, 20000);
         // The report row comes after the log line: the rows of the pages below only.
-        QTRY_COMPARE_WITH_TIMEOUT(reportRows().size(), 1, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(app().checkedCopies() > countedBefore, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(reportRows().size(), countedBefore > 0 ? 1 : 0, 20000);
         QFile::remove(QStringLiteral("label.csv"));
         constexpr int kPages = 8;
         for (int k = 0; k < kPages; ++k) {
