@@ -1,5 +1,4 @@
 import QtQuick
-import FirstFrame
 import Dravolinte2024
 
 // The pages' QML camera object ("DravolinteCamera") and their half of the
@@ -31,8 +30,7 @@ Item {
 
     // Makes the sessions now, if they are not there yet.
     function start() {
-        sessions.asynchronous = false
-        sessions.active = true
+        sessions.now = true
     }
     function init_camera() {
         if (sessions.item)
@@ -52,21 +50,13 @@ Item {
         sessions.item.ask(c)
     }
 
-    Loader {
+    DeferredLoader {
         id: sessions
         objectName: "cameraSessions"
-        active: false
-        asynchronous: true
         sourceComponent: CameraSessions {
             testPicture: root.testPicture
             onCapturedMarkImage: function(id, c) { root.capturedMarkImage(id, c) }
             onCapturedLabelImage: function(id, c) { root.capturedLabelImage(id, c) }
-        }
-
-        Binding on active {
-            when: root.FirstFrame.drawn
-            value: true
-            restoreMode: Binding.RestoreNone
         }
     }
 }

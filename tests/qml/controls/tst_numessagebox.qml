@@ -19,6 +19,16 @@ Item {
             text: "确定要恢复到出厂设置 ？"
         }
     }
+    ConfirmBox {
+        id: confirm
+        title: "提示"
+        text: "任务运行中不可设置"
+    }
+    SignalSpy {
+        id: confirmed
+        target: confirm
+        signalName: "clickedOk"
+    }
     SignalSpy {
         id: ok
         target: box
@@ -35,6 +45,8 @@ Item {
             tryCompare(box, "opened", true)
         }
         function cleanup() {
+            confirm.close()
+            tryCompare(confirm, "visible", false)
             box.close()
             tryCompare(box, "visible", false)
             box.btnHeight = 50
@@ -91,6 +103,16 @@ Item {
             compare(cancel.x, 300 + 10)
             compare(findChild(box, "text_content").text, "确定要恢复到出厂设置 ？")
             compare(box.contentItem.parent.Accessible.name, "Dravolinte")
+        }
+
+        // The pages' box: named by its title, answered as the plain box is.
+        function test_confirmBox() {
+            confirm.open()
+            tryCompare(confirm, "opened", true)
+            compare(confirm.contentItem.parent.Accessible.name, "提示")
+            mouseClick(findChild(confirm, "okButton"))
+            tryCompare(confirm, "visible", false)
+            compare(confirmed.count, 1)
         }
     }
 }
